@@ -1,0 +1,20 @@
+# Settings shared by every library and program of ours.
+function(rotalina_configure_target target)
+    target_compile_definitions(${target} PRIVATE QT_NO_CAST_TO_ASCII QT_USE_QSTRINGBUILDER)
+    target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic)
+    if(ROTALINA_WERROR)
+        target_compile_options(${target} PRIVATE -Werror)
+    endif()
+endfunction()
+
+# A module library: one per folder of src/, with a short list of precompiled Qt headers.
+function(rotalina_add_module target)
+    cmake_parse_arguments(M "" "" "SOURCES;PUBLIC_LIBS;PRECOMPILE" ${ARGN})
+    add_library(${target} STATIC ${M_SOURCES})
+    target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+    target_link_libraries(${target} PUBLIC ${M_PUBLIC_LIBS})
+    if(M_PRECOMPILE)
+        target_precompile_headers(${target} PRIVATE ${M_PRECOMPILE})
+    endif()
+    rotalina_configure_target(${target})
+endfunction()

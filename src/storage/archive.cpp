@@ -1,0 +1,552 @@
+#include "storage/archive.h"
+
+#include "core/datetext.h"
+#include "storage/codetables.h"
+#include "storage/foldfunction.h"
+#include "storage/schemamigration.h"
+
+#include <QAtomicInt>
+#include <QFileInfo>
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlRecord>
+#include <QThread>
+
+namespace rotalina::storage {
+
+namespace {
+
+QString nextConnectionName()
+{
+    static QAtomicInt counter;
+    return QStringLiteral("rotalina-archive-%1").arg(counter.fetchAndAddRelaxed(1));
+}
+
+bool isBusy(const QSqlError &error)
+{
+    const QString code = error.nativeErrorCode();
+    return code == u"5" || code == u"6" || error.databaseText().contains(QStringLiteral("locked"));
+}
+
+QString archiveError(const QSqlError &error)
+{
+    QString text = error.databaseText().trimmed();
+    if (text.isEmpty())
+        text = error.text().trimmed();
+    return QStringLiteral("Errore dell'archivio: %1").arg(text);
+}
+
+// Attempts at a statement that finds the SQLite archive locked by another workstation; each
+// attempt already waits for the busy timeout.
+constexpr int busyAttempts = 3;
+
+} // namespace
+
+Archive::Archive(const ArchiveLocation &location, const SchemaDefinition &schema, QString connectionName)
+    : m_location(location), m_dialect(location.engine()), m_schema(&schema),
+      m_connectionName(std::move(connectionName))
+{}
+
+Archive::~Archive()
+{
+    {
+        QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
+        if (db.isOpen()) {
+            if (m_transactionDepth > 0)
+                db.rollback();
+            db.close();
+        }
+    }
+    QSqlDatabase::removeDatabase(m_connectionName);
+}
+
+QSqlDatabase Archive::database() const
+{
+    return QSqlDatabase::database(m_connectionName, false);
+}
+
+core::Result<std::unique_ptr<Archive>> Archive::open(const ArchiveLocation &location,
+                                                     const OpenOptions &options)
+{
+    using R = core::Result<std::unique_ptr<Archive>>;
+    const SchemaDefinition &schema = options.schema ? *options.schema : archiveSchema();
+    bool fileIsNew = false;
+    if (location.engine() == Engine::SQLite) {
+        const QFileInfo file(location.filePath());
+        if (!file.exists()) {
+            if (!options.createIfMissing)
+                return R::failure(QStringLiteral("Archivio non trovato: %1").arg(location.displayText()));
+            if (!QFileInfo(file.absolutePath()).isDir())
+                return R::failure(QStringLiteral("La cartella dell'archivio non esiste: %1")
+                                      .arg(QFileInfo(file.absolutePath()).filePath()));
+            fileIsNew = true;
+        } else if (!file.isFile() || !file.isReadable()) {
+            return R::failure(
+                QStringLiteral("L'archivio %1 non è leggibile: controllare i permessi del file.")
+                    .arg(location.displayText()));
+        }
+    }
+
+    std::unique_ptr<Archive> archive(new Archive(location, schema, nextConnectionName()));
+    core::Status connected = archive->connect(options.busyTimeoutMs);
+    if (connected)
+        connected = archive->prepareSchema(options, fileIsNew);
+    if (!connected) {
+        archive.reset();
+        // A file this attempt created is not left behind as an empty archive.
+        if (fileIsNew)
+            QFile::remove(location.filePath());
+        return R::failure(connected.error());
+    }
+    return R(std::move(archive));
+}
+
+core::Status Archive::connect(int busyTimeoutMs)
+{
+    if (m_location.engine() == Engine::SQLite) {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
+        db.setDatabaseName(m_location.filePath());
+        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(busyTimeoutMs));
+        if (!db.open())
+            return core::Status::failure(QStringLiteral("Impossibile aprire l'archivio %1: %2")
+                                             .arg(m_location.displayText(), db.lastError().text()));
+        // Opening does not read the file: a damaged or foreign file shows up on the first read.
+        QSqlQuery probe(db);
+        if (!probe.exec(QStringLiteral("SELECT count(*) FROM sqlite_master")))
+            return core::Status::failure(
+                QStringLiteral("L'archivio %1 non è leggibile o è danneggiato: %2")
+                    .arg(m_location.displayText(), probe.lastError().databaseText()));
+        if (!registerFoldFunction(db))
+            return core::Status::failure(
+                QStringLiteral("Impossibile preparare l'archivio %1.").arg(m_location.displayText()));
+        return {};
+    }
+
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), m_connectionName);
+    db.setHostName(m_location.host());
+    db.setPort(m_location.port());
+    db.setUserName(m_location.user());
+    db.setPassword(m_location.password());
+    db.setDatabaseName(m_location.databaseName());
+    db.setConnectOptions(m_location.connectOptions());
+    if (!db.open()) {
+        QString reason = db.lastError().databaseText().trimmed();
+        if (reason.isEmpty())
+            reason = db.lastError().text();
+        reason.replace(m_location.password(), QStringLiteral("***"));
+        return core::Status::failure(QStringLiteral("Impossibile collegarsi all'archivio PostgreSQL %1: %2")
+                                         .arg(m_location.displayText(), reason));
+    }
+    return {};
+}
+
+core::Status Archive::prepareSchema(const OpenOptions &options, bool fileIsNew)
+{
+    core::Result<int> found = schema_migration::readVersion(*this);
+    if (!found)
+        return core::Status::failure(found.error());
+    int version = *found;
+    if (version == schema_migration::noArchive) {
+        if (!fileIsNew && !existingTables().isEmpty())
+            return core::Status::failure(
+                QStringLiteral("%1 non è un archivio di Rotalina: contiene altre tabelle.")
+                    .arg(m_location.displayText()));
+        Transaction transaction(*this);
+        if (!transaction.isActive())
+            return core::Status::failure(transaction.error());
+        core::Status created = schema_migration::create(*this, *m_schema, m_schema->version());
+        if (created && options.seedCodeTables)
+            created = seedNewArchive(*this);
+        if (!created)
+            return created;
+        if (core::Status committed = transaction.commit(); !committed)
+            return committed;
+        m_version = m_schema->version();
+        return {};
+    }
+    if (version > m_schema->version())
+        return core::Status::failure(
+            QStringLiteral("L'archivio %1 è stato aggiornato da una versione più recente di Rotalina "
+                           "(archivio versione %2, questo programma arriva alla %3): aggiornare il programma "
+                           "prima di usare questo archivio.")
+                .arg(m_location.displayText())
+                .arg(version)
+                .arg(m_schema->version()));
+    if (version < m_schema->version()) {
+        core::Status upgraded = schema_migration::upgrade(*this, *m_schema, version);
+        if (!upgraded)
+            return core::Status::failure(
+                QStringLiteral(
+                    "Aggiornamento dell'archivio %1 non riuscito; l'archivio è rimasto com'era.\n%2")
+                    .arg(m_location.displayText(), upgraded.error()));
+        version = m_schema->version();
+    }
+    m_version = version;
+    return {};
+}
+
+core::Result<QSqlQuery> Archive::run(const QString &sql, const QVariantList &params)
+{
+    QSqlDatabase db = database();
+    for (int attempt = 1;; ++attempt) {
+        QSqlQuery query(db);
+        query.setForwardOnly(true);
+        bool ok = true;
+        if (params.isEmpty()) {
+            ok = query.exec(sql);
+        } else {
+            ok = query.prepare(sql);
+            if (ok) {
+                for (const QVariant &value : params)
+                    query.addBindValue(value);
+                ok = query.exec();
+            }
+        }
+        if (ok)
+            return query;
+        const QSqlError error = query.lastError();
+        if (m_location.engine() == Engine::SQLite && isBusy(error)) {
+            if (attempt < busyAttempts) {
+                QThread::msleep(200);
+                continue;
+            }
+            return core::Result<QSqlQuery>::failure(
+                QStringLiteral(
+                    "L'archivio è occupato da un'altra postazione: riprovare tra qualche istante.\n%1")
+                    .arg(archiveError(error)));
+        }
+        qWarning("Statement failed: %s\n%s", qPrintable(error.text()), qPrintable(sql));
+        if (m_transactionDepth > 0)
+            m_rollbackOnly = true;
+        return core::Result<QSqlQuery>::failure(archiveError(error));
+    }
+}
+
+core::Result<QSqlQuery> Archive::select(const QString &sql, const QVariantList &params)
+{
+    return run(sql, params);
+}
+
+core::Result<int> Archive::execute(const QString &sql, const QVariantList &params)
+{
+    core::Result<QSqlQuery> query = run(sql, params);
+    if (!query)
+        return core::Result<int>::failure(query.error());
+    return query->numRowsAffected();
+}
+
+core::Result<QVariant> Archive::scalar(const QString &sql, const QVariantList &params)
+{
+    core::Result<QSqlQuery> query = run(sql, params);
+    if (!query)
+        return core::Result<QVariant>::failure(query.error());
+    return query->next() ? query->value(0) : QVariant();
+}
+
+const TableDef *Archive::tableOrNull(const QString &table, QString &error) const
+{
+    const TableDef *def = m_schema->table(table);
+    if (!def)
+        error = QStringLiteral("Tabella sconosciuta: %1").arg(table);
+    return def;
+}
+
+core::Result<QStringList> Archive::checkedColumns(const TableDef &table, const QStringList &fields) const
+{
+    QStringList columns;
+    for (const QString &name : fields) {
+        const FieldDef *field = table.field(name);
+        if (!field)
+            return core::Result<QStringList>::failure(
+                QStringLiteral("Il campo %1 non esiste nella tabella %2.").arg(name, table.name));
+        columns.append(field->name);
+    }
+    return columns;
+}
+
+QVariant Archive::archiveValue(FieldKind kind, const QVariant &value)
+{
+    const bool empty = !value.isValid() || value.isNull() ||
+                       (value.typeId() == QMetaType::QString && value.toString().trimmed().isEmpty());
+    switch (kind) {
+    case FieldKind::Boolean:
+        if (value.typeId() == QMetaType::QString) {
+            const QString text = value.toString().trimmed().toLower();
+            return text == u"1" || text == u"true" || text == u"vero" || text == u"si" || text == u"sì";
+        }
+        return empty ? false : value.toBool();
+    case FieldKind::Date: {
+        if (empty)
+            return QVariant();
+        if (value.typeId() == QMetaType::QDate)
+            return core::datetext::canonical(value.toDate());
+        if (value.typeId() == QMetaType::QDateTime)
+            return core::datetext::canonical(value.toDateTime());
+        const QString text = value.toString();
+        if (const auto parsed = core::datetext::parseCanonical(text))
+            return core::datetext::canonical(*parsed);
+        if (const auto shortDate = core::datetext::parseShortDate(text))
+            return core::datetext::canonical(*shortDate);
+        return QVariant();
+    }
+    case FieldKind::Key:
+    case FieldKind::Integer:
+    case FieldKind::Ref: {
+        if (empty)
+            return QVariant();
+        bool ok = false;
+        const double number = value.toString().trimmed().toDouble(&ok);
+        return ok ? QVariant(static_cast<qlonglong>(std::llround(number))) : QVariant();
+    }
+    case FieldKind::Double: {
+        if (empty)
+            return QVariant();
+        bool ok = false;
+        const double number = value.typeId() == QMetaType::QString ? value.toString().trimmed().toDouble(&ok)
+                                                                   : value.toDouble(&ok);
+        return ok ? QVariant(number) : QVariant();
+    }
+    case FieldKind::Text:
+    case FieldKind::Memo:
+    case FieldKind::TextRef:
+        if (!value.isValid() || value.isNull())
+            return QVariant(QMetaType(QMetaType::QString));
+        return value.toString();
+    case FieldKind::Binary:
+        if (!value.isValid() || value.isNull())
+            return QVariant(QMetaType(QMetaType::QByteArray));
+        return value.toByteArray();
+    }
+    return value;
+}
+
+core::Result<qint64> Archive::insert(const QString &table, const QVariantMap &values)
+{
+    using R = core::Result<qint64>;
+    QString error;
+    const TableDef *def = tableOrNull(table, error);
+    if (!def)
+        return R::failure(error);
+    const core::Result<QStringList> columns = checkedColumns(*def, values.keys());
+    if (!columns)
+        return R::failure(columns.error());
+    QVariantList params;
+    for (auto it = values.cbegin(); it != values.cend(); ++it)
+        params.append(archiveValue(def->field(it.key())->kind, it.value()));
+    QString sql;
+    if (columns->isEmpty())
+        sql = QStringLiteral("INSERT INTO %1 DEFAULT VALUES RETURNING %2").arg(def->name, def->keyName());
+    else
+        sql = SqlDialect::insertStatement(def->name, *columns, def->keyName());
+    core::Result<QSqlQuery> query = run(sql, params);
+    if (!query)
+        return R::failure(query.error());
+    if (!query->next())
+        return R::failure(
+            QStringLiteral("L'archivio non ha restituito la chiave della nuova riga di %1.").arg(table));
+    return query->value(0).toLongLong();
+}
+
+core::Status Archive::update(const QString &table, qint64 key, const QVariantMap &values)
+{
+    QString error;
+    const TableDef *def = tableOrNull(table, error);
+    if (!def)
+        return core::Status::failure(error);
+    if (values.isEmpty())
+        return {};
+    const core::Result<QStringList> columns = checkedColumns(*def, values.keys());
+    if (!columns)
+        return core::Status::failure(columns.error());
+    QStringList assignments;
+    QVariantList params;
+    for (auto it = values.cbegin(); it != values.cend(); ++it) {
+        assignments.append(def->field(it.key())->name + QStringLiteral(" = ?"));
+        params.append(archiveValue(def->field(it.key())->kind, it.value()));
+    }
+    params.append(key);
+    return core::Status::from(
+        execute(QStringLiteral("UPDATE %1 SET %2 WHERE %3 = ?")
+                    .arg(def->name, assignments.join(QStringLiteral(", ")), def->keyName()),
+                params));
+}
+
+core::Status Archive::remove(const QString &table, qint64 key)
+{
+    QString error;
+    const TableDef *def = tableOrNull(table, error);
+    if (!def)
+        return core::Status::failure(error);
+    return core::Status::from(
+        execute(QStringLiteral("DELETE FROM %1 WHERE %2 = ?").arg(def->name, def->keyName()), {key}));
+}
+
+core::Status Archive::insertRows(const QString &table, const QStringList &fields,
+                                 const QList<QVariantList> &rows)
+{
+    QString error;
+    const TableDef *def = tableOrNull(table, error);
+    if (!def)
+        return core::Status::failure(error);
+    const core::Result<QStringList> columns = checkedColumns(*def, fields);
+    if (!columns)
+        return core::Status::failure(columns.error());
+    QList<FieldKind> kinds;
+    for (const QString &name : fields)
+        kinds.append(def->field(name)->kind);
+    for (const QVariantList &row : rows) {
+        if (row.size() != kinds.size())
+            return core::Status::failure(
+                QStringLiteral("Riga di %1 con un numero di valori errato.").arg(table));
+    }
+
+    Transaction transaction(*this);
+    if (!transaction.isActive())
+        return core::Status::failure(transaction.error());
+    if (m_location.engine() == Engine::SQLite) {
+        // SQLite is fastest with one prepared statement run once per row.
+        QSqlQuery query(database());
+        if (!query.prepare(SqlDialect::insertStatement(def->name, *columns, QString())))
+            return core::Status::failure(archiveError(query.lastError()));
+        for (const QVariantList &row : rows) {
+            for (qsizetype c = 0; c < kinds.size(); ++c)
+                query.bindValue(static_cast<int>(c), archiveValue(kinds.at(c), row.at(c)));
+            if (!query.exec()) {
+                m_rollbackOnly = true;
+                return core::Status::failure(archiveError(query.lastError()));
+            }
+        }
+    } else {
+        // A server is fastest with many rows per round trip, within its limit on bound values.
+        const int perStatement = std::max(1, 2000 / std::max<int>(1, static_cast<int>(columns->size())));
+        for (qsizetype first = 0; first < rows.size(); first += perStatement) {
+            const int count = static_cast<int>(std::min<qsizetype>(perStatement, rows.size() - first));
+            QVariantList params;
+            params.reserve(count * kinds.size());
+            for (int r = 0; r < count; ++r) {
+                const QVariantList &row = rows.at(first + r);
+                for (qsizetype c = 0; c < kinds.size(); ++c)
+                    params.append(archiveValue(kinds.at(c), row.at(c)));
+            }
+            const core::Result<int> inserted =
+                execute(SqlDialect::insertStatement(def->name, *columns, QString(), count), params);
+            if (!inserted)
+                return core::Status::failure(inserted.error());
+        }
+    }
+    return transaction.commit();
+}
+
+core::Status Archive::continueKeysAfterHighest(const QString &table)
+{
+    if (m_location.engine() != Engine::PostgreSQL)
+        return {}; // SQLite continues after the highest key by itself
+    QString error;
+    const TableDef *def = tableOrNull(table, error);
+    if (!def)
+        return core::Status::failure(error);
+    const QString key = def->keyName().toLower();
+    const QString name = def->name.toLower();
+    return core::Status::from(select(QStringLiteral("SELECT setval(pg_get_serial_sequence('%1', '%2'), "
+                                                    "COALESCE((SELECT MAX(%2) FROM %1), 0) + 1, false)")
+                                         .arg(name, key)));
+}
+
+core::Status Archive::beginTransaction()
+{
+    if (m_transactionDepth > 0) {
+        ++m_transactionDepth;
+        return {};
+    }
+    // SQLite takes the write lock at once, so that two workstations cannot both read a number
+    // and then both write it; PostgreSQL locks rows as they are written.
+    const QString begin =
+        m_location.engine() == Engine::SQLite ? QStringLiteral("BEGIN IMMEDIATE") : QStringLiteral("BEGIN");
+    core::Result<QSqlQuery> started = run(begin, {});
+    if (!started)
+        return core::Status::failure(started.error());
+    m_transactionDepth = 1;
+    m_rollbackOnly = false;
+    return {};
+}
+
+core::Status Archive::commitTransaction()
+{
+    if (m_transactionDepth == 0)
+        return core::Status::failure(QStringLiteral("Nessuna transazione aperta."));
+    if (m_transactionDepth > 1) {
+        --m_transactionDepth;
+        return {};
+    }
+    if (m_rollbackOnly) {
+        rollbackTransaction();
+        return core::Status::failure(QStringLiteral(
+            "Operazione annullata: una parte non è riuscita e nessuna modifica è stata salvata."));
+    }
+    core::Result<QSqlQuery> committed = run(QStringLiteral("COMMIT"), {});
+    if (!committed) {
+        rollbackTransaction();
+        return core::Status::failure(committed.error());
+    }
+    m_transactionDepth = 0;
+    return {};
+}
+
+void Archive::rollbackTransaction()
+{
+    if (m_transactionDepth == 0)
+        return;
+    if (m_transactionDepth > 1) {
+        // An inner part failed: the whole action must not be committed.
+        --m_transactionDepth;
+        m_rollbackOnly = true;
+        return;
+    }
+    QSqlQuery query(database());
+    query.exec(QStringLiteral("ROLLBACK"));
+    m_transactionDepth = 0;
+    m_rollbackOnly = false;
+}
+
+QStringList Archive::existingTables() const
+{
+    QStringList names;
+    for (const QString &name : database().tables(QSql::Tables)) {
+        if (!name.startsWith(QStringLiteral("sqlite_")))
+            names.append(name.toLower());
+    }
+    return names;
+}
+
+QStringList Archive::existingFields(const QString &table) const
+{
+    QStringList names;
+    const QString name = m_location.engine() == Engine::PostgreSQL ? table.toLower() : table;
+    const QSqlRecord record = database().record(name);
+    for (int i = 0; i < record.count(); ++i)
+        names.append(record.fieldName(i).toLower());
+    return names;
+}
+
+Transaction::Transaction(Archive &archive) : m_archive(archive)
+{
+    const core::Status begun = archive.beginTransaction();
+    m_active = begun.ok();
+    m_error = begun.error();
+}
+
+Transaction::~Transaction()
+{
+    if (m_active)
+        m_archive.rollbackTransaction();
+}
+
+core::Status Transaction::commit()
+{
+    if (!m_active)
+        return core::Status::failure(m_error.isEmpty() ? QStringLiteral("Transazione non attiva.") : m_error);
+    m_active = false;
+    return m_archive.commitTransaction();
+}
+
+} // namespace rotalina::storage

@@ -1,0 +1,161 @@
+#include "storage/recordlistmodel.h"
+
+#include "core/datetext.h"
+#include "core/separatedtext.h"
+#include "storage/archive.h"
+#include "storage/sqlvalue.h"
+
+#include <QSqlField>
+
+namespace rotalina::storage {
+
+RecordListModel::RecordListModel(Archive &archive, QString keyField, QObject *parent)
+    : QAbstractTableModel(parent), m_archive(archive), m_keyField(std::move(keyField))
+{}
+
+void RecordListModel::setStatement(const QString &sql, const QVariantList &params)
+{
+    m_sql = sql;
+    m_params = params;
+}
+
+void RecordListModel::setColumns(const QList<Column> &columns)
+{
+    beginResetModel();
+    m_columns = columns;
+    endResetModel();
+}
+
+core::Status RecordListModel::reload()
+{
+    core::Result<QSqlQuery> query = m_archive.select(m_sql, m_params);
+    if (!query)
+        return core::Status::failure(query.error());
+    QList<QSqlRecord> rows;
+    while (query->next())
+        rows.append(query->record());
+    beginResetModel();
+    m_shape = query->record();
+    m_rows = std::move(rows);
+    endResetModel();
+    return {};
+}
+
+int RecordListModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : static_cast<int>(m_rows.size());
+}
+
+int RecordListModel::columnCount(const QModelIndex &parent) const
+{
+    if (parent.isValid())
+        return 0;
+    return m_columns.isEmpty() ? m_shape.count() : static_cast<int>(m_columns.size());
+}
+
+QString RecordListModel::columnField(int column) const
+{
+    if (m_columns.isEmpty())
+        return m_shape.fieldName(column);
+    return column >= 0 && column < m_columns.size() ? m_columns.at(column).field : QString();
+}
+
+QVariant RecordListModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || index.row() >= m_rows.size())
+        return {};
+    const QString field = columnField(index.column());
+    const QVariant raw = m_rows.at(index.row()).value(field);
+    if (role == Qt::EditRole)
+        return raw;
+    if (role != Qt::DisplayRole)
+        return {};
+    if (raw.isNull())
+        return QString();
+    if (sqlvalue::isDate(raw))
+        return core::datetext::formatShortDate(sqlvalue::toDate(raw));
+    if (m_memoFields.contains(field, Qt::CaseInsensitive))
+        return core::convertiMemo(raw.toString());
+    return raw;
+}
+
+QVariant RecordListModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+        return QAbstractTableModel::headerData(section, orientation, role);
+    if (m_columns.isEmpty())
+        return m_shape.fieldName(section);
+    return section >= 0 && section < m_columns.size() ? m_columns.at(section).title : QString();
+}
+
+std::optional<qint64> RecordListModel::keyAt(int row) const
+{
+    if (row < 0 || row >= m_rows.size())
+        return std::nullopt;
+    const QVariant key = m_rows.at(row).value(m_keyField);
+    if (key.isNull())
+        return std::nullopt;
+    return key.toLongLong();
+}
+
+int RecordListModel::rowOfKey(qint64 key) const
+{
+    for (qsizetype row = 0; row < m_rows.size(); ++row) {
+        const QVariant value = m_rows.at(row).value(m_keyField);
+        if (!value.isNull() && value.toLongLong() == key)
+            return static_cast<int>(row);
+    }
+    return -1;
+}
+
+QVariant RecordListModel::value(int row, const QString &field) const
+{
+    if (row < 0 || row >= m_rows.size())
+        return {};
+    return m_rows.at(row).value(field);
+}
+
+core::Result<int> saveRecord(Archive &archive, RecordListModel &list, const QString &table,
+                             std::optional<qint64> key, const QVariantMap &values)
+{
+    using R = core::Result<int>;
+    qint64 savedKey = 0;
+    if (key) {
+        if (core::Status updated = archive.update(table, *key, values); !updated)
+            return R::failure(updated.error());
+        savedKey = *key;
+    } else {
+        const core::Result<qint64> inserted = archive.insert(table, values);
+        if (!inserted)
+            return R::failure(inserted.error());
+        savedKey = *inserted;
+    }
+    if (core::Status reloaded = list.reload(); !reloaded)
+        return R::failure(reloaded.error());
+    return list.rowOfKey(savedKey);
+}
+
+core::Result<int> deleteRecord(Archive &archive, RecordListModel &list, const QString &table, int row)
+{
+    using R = core::Result<int>;
+    const std::optional<qint64> key = list.keyAt(row);
+    if (!key)
+        return R::failure(QStringLiteral("Nessuna riga selezionata da eliminare."));
+    const std::optional<qint64> previous = list.keyAt(row - 1);
+    const std::optional<qint64> following = list.keyAt(row + 1);
+    if (core::Status removed = archive.remove(table, *key); !removed)
+        return R::failure(removed.error());
+    if (core::Status reloaded = list.reload(); !reloaded)
+        return R::failure(reloaded.error());
+    if (previous) {
+        if (const int at = list.rowOfKey(*previous); at >= 0)
+            return at;
+    }
+    if (following) {
+        if (const int at = list.rowOfKey(*following); at >= 0)
+            return at;
+    }
+    return list.rowCount() > 0 ? std::min(row, list.rowCount() - 1) : -1;
+}
+
+} // namespace rotalina::storage

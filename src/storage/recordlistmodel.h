@@ -1,0 +1,75 @@
+#pragma once
+
+#include "core/result.h"
+
+#include <QAbstractTableModel>
+#include <QList>
+#include <QSqlRecord>
+#include <QString>
+#include <QVariantList>
+#include <optional>
+
+namespace rotalina::storage {
+
+class Archive;
+
+// The rows of a list window: the result of one statement, held in memory, with the key of each
+// row. Cells show dates as dd/mm/yyyy and long texts cut to their first 100 characters.
+class RecordListModel : public QAbstractTableModel
+{
+    Q_OBJECT
+
+public:
+    struct Column
+    {
+        QString field;
+        QString title;
+    };
+
+    RecordListModel(Archive &archive, QString keyField, QObject *parent = nullptr);
+
+    // The statement and its bound values; the list is read by reload().
+    void setStatement(const QString &sql, const QVariantList &params = {});
+    QString statement() const { return m_sql; }
+    // The columns shown, in order; every column of the statement when none are set.
+    void setColumns(const QList<Column> &columns);
+    // Fields shown as long texts (cut for the grid).
+    void setMemoFields(const QStringList &fields) { m_memoFields = fields; }
+
+    core::Status reload();
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+
+    QString keyField() const { return m_keyField; }
+    // The key of a row, or nullopt for a row that does not exist.
+    std::optional<qint64> keyAt(int row) const;
+    // The row that holds the key, or -1.
+    int rowOfKey(qint64 key) const;
+    QVariant value(int row, const QString &field) const;
+    QString columnField(int column) const;
+
+private:
+    Archive &m_archive;
+    QString m_keyField;
+    QString m_sql;
+    QVariantList m_params;
+    QList<Column> m_columns;
+    QStringList m_memoFields;
+    QList<QSqlRecord> m_rows;
+    QSqlRecord m_shape;
+};
+
+// Saving a row as the list windows do: the row is written (inserted when it has no key yet),
+// the list is read again and the result is the row that now holds the saved record.
+core::Result<int> saveRecord(Archive &archive, RecordListModel &list, const QString &table,
+                             std::optional<qint64> key, const QVariantMap &values);
+
+// Deleting the row of a list: after the delete the list is read again and the result is the row
+// to stand on: the one before the deleted row, the one that followed when the first was deleted,
+// or -1 when the list is now empty.
+core::Result<int> deleteRecord(Archive &archive, RecordListModel &list, const QString &table, int row);
+
+} // namespace rotalina::storage

@@ -1,0 +1,207 @@
+#include "storage/sqlvalue.h"
+#include "support/testarchive.h"
+
+#include <QSqlRecord>
+#include <gtest/gtest.h>
+
+using namespace rotalina;
+using namespace rotalina::storage;
+
+namespace {
+
+int count(Archive &archive, const QString &sql, const QVariantList &params = {})
+{
+    const core::Result<QVariant> n = archive.scalar(sql, params);
+    EXPECT_TRUE(n.ok()) << n.error().toStdString();
+    return n.ok() ? n->toInt() : -1;
+}
+
+qint64 addEntry(Archive &archive, const QDateTime &when, bool history = false)
+{
+    const auto key =
+        archive.insert(QStringLiteral("finanzia"), {{QStringLiteral("Data"), when},
+                                                    {QStringLiteral("Operazione"), QStringLiteral("x")},
+                                                    {QStringLiteral("Storico"), history}});
+    EXPECT_TRUE(key.ok()) << key.error().toStdString();
+    return key.ok() ? *key : 0;
+}
+
+} // namespace
+
+TEST(Statements, RowsKeepTheirValuesOfEveryKind)
+{
+    auto archive = test::newArchive();
+    const auto key = archive->insert(QStringLiteral("Clienti"),
+                                     {{QStringLiteral("Cliente"), QStringLiteral("Trasporti D´Angelo")},
+                                      {QStringLiteral("PubblicaAmministrazione"), true},
+                                      {QStringLiteral("LetteraIntento_DataInizio"), QDate(2024, 2, 29)},
+                                      {QStringLiteral("SaldoInizioAnno"), 1234.56},
+                                      {QStringLiteral("Pagamento_ID"), 3},
+                                      {QStringLiteral("Note"), QStringLiteral("riga 1\nriga 2")}});
+    ASSERT_TRUE(key.ok()) << key.error().toStdString();
+    EXPECT_GT(*key, 0);
+    const auto second =
+        archive->insert(QStringLiteral("Clienti"), {{QStringLiteral("Cliente"), QStringLiteral("Altro")}});
+    ASSERT_TRUE(second.ok());
+    EXPECT_GT(*second, *key) << "keys grow";
+
+    auto row = archive->select(QStringLiteral("SELECT * FROM Clienti WHERE Id = ?"), {*key});
+    ASSERT_TRUE(row.ok());
+    ASSERT_TRUE(row->next());
+    const QSqlRecord record = row->record();
+    EXPECT_EQ(record.value(QStringLiteral("Cliente")).toString(), QStringLiteral("Trasporti D´Angelo"));
+    EXPECT_TRUE(record.value(QStringLiteral("PubblicaAmministrazione")).toBool());
+    EXPECT_FALSE(record.value(QStringLiteral("Annullato")).toBool()) << "yes/no fields are never empty";
+    EXPECT_EQ(sqlvalue::toDate(record.value(QStringLiteral("LetteraIntento_DataInizio"))),
+              QDate(2024, 2, 29));
+    EXPECT_DOUBLE_EQ(record.value(QStringLiteral("SaldoInizioAnno")).toDouble(), 1234.56);
+    EXPECT_EQ(record.value(QStringLiteral("Note")).toString(), QStringLiteral("riga 1\nriga 2"));
+    EXPECT_TRUE(record.value(QStringLiteral("Iva")).isNull());
+
+    ASSERT_TRUE(archive
+                    ->update(QStringLiteral("Clienti"), *key,
+                             {{QStringLiteral("LetteraIntento_DataInizio"), QVariant()},
+                              {QStringLiteral("PubblicaAmministrazione"), false}})
+                    .ok());
+    EXPECT_EQ(count(*archive,
+                    QStringLiteral("SELECT COUNT(*) FROM Clienti WHERE LetteraIntento_DataInizio IS NULL AND "
+                                   "PubblicaAmministrazione = false AND Id = ?"),
+                    {*key}),
+              1);
+    ASSERT_TRUE(archive->remove(QStringLiteral("Clienti"), *key).ok());
+    EXPECT_EQ(count(*archive, QStringLiteral("SELECT COUNT(*) FROM Clienti")), 1);
+}
+
+TEST(Statements, UnknownNamesAreRefusedWithAMessage)
+{
+    auto archive = test::newArchive();
+    const auto badField = archive->insert(QStringLiteral("Clienti"), {{QStringLiteral("Inesistente"), 1}});
+    ASSERT_FALSE(badField.ok());
+    EXPECT_EQ(badField.error(), QStringLiteral("Il campo Inesistente non esiste nella tabella Clienti."));
+    EXPECT_FALSE(archive->update(QStringLiteral("NonCe"), 1, {{QStringLiteral("a"), 1}}).ok());
+    const auto badSql = archive->execute(QStringLiteral("UPDATE Clienti SET Colonna = 1"));
+    ASSERT_FALSE(badSql.ok());
+    EXPECT_TRUE(badSql.error().startsWith(QStringLiteral("Errore dell'archivio")));
+}
+
+TEST(Statements, DatesCompareAsDatesOnBothEngines)
+{
+    auto archive = test::newArchive();
+    addEntry(*archive, QDateTime(QDate(2023, 12, 31), QTime(18, 30)));
+    addEntry(*archive, QDateTime(QDate(2024, 1, 1), QTime(0, 0)));
+    addEntry(*archive, QDateTime(QDate(2024, 6, 30), QTime(23, 0)));
+    addEntry(*archive, QDateTime(QDate(2024, 7, 1), QTime(0, 0)), true);
+    const QVariant yearStart = sqlvalue::date(QDate(2024, 1, 1));
+    EXPECT_EQ(count(*archive, QStringLiteral("SELECT COUNT(*) FROM finanzia WHERE Data < ?"), {yearStart}),
+              1);
+    EXPECT_EQ(count(*archive, QStringLiteral("SELECT COUNT(*) FROM finanzia WHERE Data >= ? AND Data <= ?"),
+                    {yearStart, sqlvalue::endOfDay(QDate(2024, 6, 30))}),
+              2)
+        << "the upper bound takes in the whole last day";
+    EXPECT_EQ(count(*archive, QStringLiteral("SELECT COUNT(*) FROM finanzia WHERE Storico = true")), 1);
+    EXPECT_EQ(
+        count(*archive,
+              QStringLiteral("SELECT COUNT(*) FROM finanzia WHERE Storico = false AND %1 = 2024 AND %2 = 6")
+                  .arg(archive->dialect().yearOf(QStringLiteral("Data")),
+                       archive->dialect().monthOf(QStringLiteral("Data")))),
+        1);
+    const auto latest = archive->scalar(QStringLiteral("SELECT MAX(Data) FROM finanzia"));
+    ASSERT_TRUE(latest.ok());
+    EXPECT_EQ(sqlvalue::toDateTime(*latest), QDateTime(QDate(2024, 7, 1), QTime(0, 0)));
+}
+
+TEST(Statements, SearchesIgnoreCaseAndAccents)
+{
+    auto archive = test::newArchive();
+    for (const char *name :
+         {"Città di Castello", "PERUGIA NORD", "Trasporti D´Angelo", "Sconto 50% Srl", "Sconto 500"})
+        ASSERT_TRUE(archive
+                        ->insert(QStringLiteral("Clienti"),
+                                 {{QStringLiteral("NominativoVisualizzato"), QString::fromUtf8(name)}})
+                        .ok());
+    const QString where = QStringLiteral("SELECT COUNT(*) FROM Clienti WHERE ") +
+                          archive->dialect().foldedLike(QStringLiteral("NominativoVisualizzato"));
+    const auto found = [&](const QString &typed) {
+        return count(*archive, where, {SqlDialect::containsPattern(typed)});
+    };
+    EXPECT_EQ(found(QStringLiteral("citta")), 1);
+    EXPECT_EQ(found(QStringLiteral("CITTÀ")), 1);
+    EXPECT_EQ(found(QStringLiteral("perugia")), 1);
+    EXPECT_EQ(found(QStringLiteral("d'angelo")), 1) << "a typed apostrophe finds the stored acute accent";
+    EXPECT_EQ(found(QStringLiteral("50%")), 1) << "what the user types is taken literally";
+    EXPECT_EQ(found(QStringLiteral("sconto")), 2);
+    EXPECT_EQ(found(QStringLiteral("x'); DROP TABLE Clienti; --")), 0);
+    EXPECT_EQ(count(*archive, QStringLiteral("SELECT COUNT(*) FROM Clienti")), 5);
+    EXPECT_EQ(count(*archive, where, {SqlDialect::startsWithPattern(QStringLiteral("citta"))}), 1);
+}
+
+TEST(Statements, ATransactionCommitsWholeOrNotAtAll)
+{
+    auto archive = test::newArchive();
+    {
+        Transaction transaction(*archive);
+        ASSERT_TRUE(transaction.isActive()) << transaction.error().toStdString();
+        addEntry(*archive, QDateTime::currentDateTime());
+        addEntry(*archive, QDateTime::currentDateTime());
+        EXPECT_FALSE(archive->execute(QStringLiteral("UPDATE finanzia SET Nessuno = 1")).ok());
+        // Leaving without commit: the two rows go.
+    }
+    EXPECT_EQ(count(*archive, QStringLiteral("SELECT COUNT(*) FROM finanzia")), 0);
+    {
+        Transaction transaction(*archive);
+        addEntry(*archive, QDateTime::currentDateTime());
+        ASSERT_TRUE(transaction.commit().ok());
+    }
+    EXPECT_EQ(count(*archive, QStringLiteral("SELECT COUNT(*) FROM finanzia")), 1);
+}
+
+TEST(Statements, AFailedInnerPartUndoesTheWholeAction)
+{
+    auto archive = test::newArchive();
+    Transaction outer(*archive);
+    addEntry(*archive, QDateTime::currentDateTime());
+    {
+        Transaction inner(*archive);
+        addEntry(*archive, QDateTime::currentDateTime());
+        // inner gives up without committing
+    }
+    const core::Status committed = outer.commit();
+    EXPECT_FALSE(committed.ok());
+    EXPECT_EQ(count(*archive, QStringLiteral("SELECT COUNT(*) FROM finanzia")), 0);
+    EXPECT_FALSE(archive->inTransaction());
+}
+
+TEST(Statements, ManyRowsGoInFewStatements)
+{
+    auto archive = test::newArchive();
+    QList<QVariantList> rows;
+    for (int i = 0; i < 2500; ++i)
+        rows.append({QStringLiteral("Colore %1").arg(i)});
+    ASSERT_TRUE(archive->insertRows(QStringLiteral("Colori"), {QStringLiteral("Descrizione")}, rows).ok());
+    EXPECT_EQ(count(*archive, QStringLiteral("SELECT COUNT(*) FROM Colori")), 2500);
+}
+
+TEST(Statements, ALockedSqliteArchiveIsReportedNotSwallowed)
+{
+    if (test::engineUnderTest() != Engine::SQLite)
+        GTEST_SKIP() << "PostgreSQL locks rows, not the archive";
+    auto first = test::newArchive();
+    OpenOptions options;
+    options.busyTimeoutMs = 50;
+    auto opened = Archive::open(first->location(), options);
+    ASSERT_TRUE(opened.ok());
+    auto second = std::move(opened).value();
+
+    Transaction holding(*first);
+    ASSERT_TRUE(holding.isActive());
+    addEntry(*first, QDateTime::currentDateTime());
+    const auto blocked =
+        second->insert(QStringLiteral("Colori"), {{QStringLiteral("Descrizione"), QStringLiteral("Blu")}});
+    ASSERT_FALSE(blocked.ok());
+    EXPECT_TRUE(blocked.error().contains(QStringLiteral("occupato da un'altra postazione")))
+        << blocked.error().toStdString();
+    ASSERT_TRUE(holding.commit().ok());
+    EXPECT_TRUE(
+        second->insert(QStringLiteral("Colori"), {{QStringLiteral("Descrizione"), QStringLiteral("Blu")}})
+            .ok());
+}

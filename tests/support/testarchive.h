@@ -1,0 +1,31 @@
+#pragma once
+
+#include "storage/archive.h"
+
+#include <QString>
+#include <memory>
+
+namespace rotalina::test {
+
+// The engine the archive tests run on: SQLite by default, PostgreSQL when the environment says
+// ROTALINA_TEST_ENGINE=postgresql and ROTALINA_TEST_PG holds the address of a server's
+// maintenance database on which the tests may create and drop databases.
+storage::Engine engineUnderTest();
+
+// A location for a new, empty archive of the engine under test (no file, or an empty database).
+storage::ArchiveLocation freshLocation();
+
+// A new archive with the program's tables and code tables, of its own for the calling test.
+// Archives are made from a template built once per test program, so that each is quick to get.
+std::unique_ptr<storage::Archive> newArchive();
+
+// Another connection to the same archive, as a second workstation would open it.
+std::unique_ptr<storage::Archive> openAgain(const storage::ArchiveLocation &location);
+
+// Runs a statement on the server's maintenance database (PostgreSQL only).
+void runOnServer(const QString &sql);
+
+// Drops the databases and files the tests made; called once when the test program ends.
+void removeTestArchives();
+
+} // namespace rotalina::test
