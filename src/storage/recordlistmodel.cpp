@@ -37,8 +37,46 @@ core::Status RecordListModel::reload()
     beginResetModel();
     m_shape = query->record();
     m_rows = std::move(rows);
+    sortRows();
     endResetModel();
     return {};
+}
+
+namespace {
+// Empty values first, numbers by value, texts alphabetically ignoring case; dates are held in a
+// form that sorts as text.
+bool lessThan(const QVariant &a, const QVariant &b)
+{
+    if (a.isNull() || b.isNull())
+        return a.isNull() && !b.isNull();
+    const bool numbers = a.typeId() != QMetaType::QString && b.typeId() != QMetaType::QString &&
+                         a.canConvert<double>() && b.canConvert<double>();
+    if (numbers)
+        return a.toDouble() < b.toDouble();
+    if (a.typeId() == QMetaType::QDateTime && b.typeId() == QMetaType::QDateTime)
+        return a.toDateTime() < b.toDateTime();
+    return QString::compare(a.toString(), b.toString(), Qt::CaseInsensitive) < 0;
+}
+} // namespace
+
+void RecordListModel::sort(int column, Qt::SortOrder order)
+{
+    m_sortColumn = column;
+    m_sortOrder = order;
+    beginResetModel();
+    sortRows();
+    endResetModel();
+}
+
+void RecordListModel::sortRows()
+{
+    const QString field = columnField(m_sortColumn);
+    if (m_sortColumn < 0 || field.isEmpty())
+        return;
+    std::stable_sort(m_rows.begin(), m_rows.end(), [&](const QSqlRecord &a, const QSqlRecord &b) {
+        return m_sortOrder == Qt::AscendingOrder ? lessThan(a.value(field), b.value(field))
+                                                 : lessThan(b.value(field), a.value(field));
+    });
 }
 
 int RecordListModel::rowCount(const QModelIndex &parent) const

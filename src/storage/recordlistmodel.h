@@ -42,6 +42,10 @@ public:
     int columnCount(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    // Orders the rows by a column; the order is kept when the list is read again.
+    void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
+    int sortColumn() const { return m_sortColumn; }
+    Qt::SortOrder sortOrder() const { return m_sortOrder; }
 
     QString keyField() const { return m_keyField; }
     // The key of a row, or nullopt for a row that does not exist.
@@ -60,6 +64,10 @@ private:
     QStringList m_memoFields;
     QList<QSqlRecord> m_rows;
     QSqlRecord m_shape;
+    int m_sortColumn = -1;
+    Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
+
+    void sortRows();
 };
 
 // Saving a row as the list windows do: the row is written (inserted when it has no key yet),

@@ -1,11 +1,18 @@
 #include "support/testarchive.h"
 
+#include "storage/codetables.h"
+#include "storage/schemamigration.h"
+
 #include <QCoreApplication>
+#include <QCryptographicHash>
+#include <QDir>
 #include <QFile>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QThread>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace rotalina::test {
@@ -69,6 +76,31 @@ QString newDatabase(const QString &templateName = QString())
     return name;
 }
 
+// A fingerprint of what a new archive holds: the tables of both engines and the shipped code
+// tables. Test programs share a template archive as long as it does not change.
+QString templateFingerprint()
+{
+    QCryptographicHash hash(QCryptographicHash::Sha1);
+    const storage::SchemaDefinition &schema = storage::archiveSchema();
+    hash.addData(QByteArray::number(schema.version()));
+    for (const storage::TableDef &table : schema.tables()) {
+        for (storage::Engine engine : {storage::Engine::SQLite, storage::Engine::PostgreSQL})
+            hash.addData(storage::schema_migration::createTableStatement(storage::SqlDialect(engine), table,
+                                                                         schema.version())
+                             .toUtf8());
+        for (const storage::IndexDef &index : storage::schema_migration::indexesOf(table))
+            hash.addData(index.fields.join(u',').toUtf8());
+    }
+    for (const storage::CodeTableFile &file : storage::shippedCodeTables()) {
+        QFile data(QStringLiteral(":/data/") + file.file);
+        if (data.open(QIODevice::ReadOnly))
+            hash.addData(data.readAll());
+    }
+    return QString::fromLatin1(hash.result().toHex().left(12));
+}
+
+bool databaseExists(const QString &name);
+
 std::unique_ptr<storage::Archive> mustOpen(const storage::ArchiveLocation &location, bool create)
 {
     storage::OpenOptions options;
@@ -92,7 +124,9 @@ storage::Engine engineUnderTest()
     return storage::Engine::SQLite;
 }
 
-void runOnServer(const QString &sql)
+namespace {
+// Runs some work on a connection to the server's maintenance database.
+void onServer(const std::function<void(QSqlDatabase &)> &work)
 {
     const QString connection = QStringLiteral("rotalina-test-server");
     {
@@ -105,12 +139,32 @@ void runOnServer(const QString &sql)
         db.setDatabaseName(server.databaseName());
         if (!db.open())
             throw std::runtime_error(qPrintable(db.lastError().text()));
-        QSqlQuery query(db);
-        if (!query.exec(sql))
-            throw std::runtime_error(qPrintable(query.lastError().text()));
+        work(db);
         db.close();
     }
     QSqlDatabase::removeDatabase(connection);
+}
+
+bool databaseExists(const QString &name)
+{
+    bool exists = false;
+    onServer([&](QSqlDatabase &db) {
+        QSqlQuery query(db);
+        query.prepare(QStringLiteral("SELECT 1 FROM pg_database WHERE datname = ?"));
+        query.addBindValue(name);
+        exists = query.exec() && query.next();
+    });
+    return exists;
+}
+} // namespace
+
+void runOnServer(const QString &sql)
+{
+    onServer([&](QSqlDatabase &db) {
+        QSqlQuery query(db);
+        if (!query.exec(sql))
+            throw std::runtime_error(qPrintable(query.lastError().text()));
+    });
 }
 
 storage::ArchiveLocation freshLocation()
@@ -126,16 +180,49 @@ std::unique_ptr<storage::Archive> newArchive()
     State &s = state();
     if (engineUnderTest() == storage::Engine::PostgreSQL) {
         if (s.postgresTemplate.isEmpty()) {
-            const QString name = newDatabase();
-            mustOpen(postgresLocation(name), true).reset();
+            // Built once per server for all test programs; it stays until the server goes.
+            const QString name = QStringLiteral("rt_template_%1").arg(templateFingerprint());
+            if (!databaseExists(name)) {
+                const QString building = newDatabase();
+                mustOpen(postgresLocation(building), true).reset();
+                state().databases.removeOne(building);
+                try {
+                    runOnServer(QStringLiteral("ALTER DATABASE %1 RENAME TO %2").arg(building, name));
+                } catch (const std::exception &) {
+                    // Another test program finished the same template first.
+                    runOnServer(QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(building));
+                }
+            }
             s.postgresTemplate = name;
         }
-        return mustOpen(postgresLocation(newDatabase(s.postgresTemplate)), false);
+        // Copying a template fails while another copy of it is being made: try again.
+        for (int attempt = 1;; ++attempt) {
+            try {
+                return mustOpen(postgresLocation(newDatabase(s.postgresTemplate)), false);
+            } catch (const std::exception &) {
+                if (attempt == 20)
+                    throw;
+                QThread::msleep(100);
+            }
+        }
     }
     if (s.sqliteTemplate.isEmpty()) {
-        const storage::ArchiveLocation location = freshLocation();
-        mustOpen(location, true).reset();
-        s.sqliteTemplate = location.filePath();
+        // Built once for all test programs, then copied for each test.
+        const QString cache = QDir::temp().filePath(QStringLiteral("rotalina-test-templates"));
+        QDir().mkpath(cache);
+        const QString shared =
+            QDir(cache).filePath(QStringLiteral("archivio-%1.db").arg(templateFingerprint()));
+        if (!QFile::exists(shared)) {
+            const storage::ArchiveLocation location = freshLocation();
+            mustOpen(location, true).reset();
+            // Renaming is atomic: a program building the same template at the same time is harmless.
+            const QString partial = shared + QStringLiteral(".%1").arg(QCoreApplication::applicationPid());
+            if (!QFile::copy(location.filePath(), partial) || !QFile::rename(partial, shared))
+                QFile::remove(partial);
+        }
+        s.sqliteTemplate = QFile::exists(shared) ? shared : QString();
+        if (s.sqliteTemplate.isEmpty())
+            throw std::runtime_error("cannot prepare the template archive");
     }
     const storage::ArchiveLocation copy = freshLocation();
     if (!QFile::copy(s.sqliteTemplate, copy.filePath()))

@@ -1,0 +1,19 @@
+#include "shell/session.h"
+
+namespace rotalina::shell {
+
+Session::Session(Prompter &prompter, Desktop &desktop, QString programFolder, QString workstation,
+                 QObject *parent)
+    : QObject(parent), m_prompter(prompter), m_desktop(desktop), m_programFolder(std::move(programFolder)),
+      m_workstation(std::move(workstation))
+{}
+
+Session::~Session() = default;
+
+void Session::setArchive(std::unique_ptr<storage::Archive> archive)
+{
+    m_archive = std::move(archive);
+    emit archiveChanged();
+}
+
+} // namespace rotalina::shell

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "storage/archive.h"
+
+#include <QDate>
+#include <QObject>
+#include <QString>
+#include <memory>
+
+namespace rotalina::shell {
+
+class Desktop;
+class Prompter;
+
+// What the whole program shares while it runs: the archive, the workstation's name, the
+// program folder, the prompter, and the history mode of the document lists.
+class Session : public QObject
+{
+    Q_OBJECT
+
+public:
+    Session(Prompter &prompter, Desktop &desktop, QString programFolder, QString workstation,
+            QObject *parent = nullptr);
+    ~Session() override;
+
+    Prompter &prompter() const { return m_prompter; }
+    Desktop &desktop() const { return m_desktop; }
+    const QString &programFolder() const { return m_programFolder; }
+    const QString &workstation() const { return m_workstation; }
+
+    // The open archive; null before start-up found one or after it failed.
+    storage::Archive *archive() const { return m_archive.get(); }
+    void setArchive(std::unique_ptr<storage::Archive> archive);
+
+    // Today's date; tests fix it to run the yearly rules on any day.
+    QDate today() const { return m_today.isValid() ? m_today : QDate::currentDate(); }
+    void setToday(const QDate &today) { m_today = today; }
+
+    // Set while a document list shows documents of a closed period: its insert creates nothing.
+    bool historyMode() const { return m_historyMode; }
+    void setHistoryMode(bool on) { m_historyMode = on; }
+
+signals:
+    void archiveChanged();
+
+private:
+    Prompter &m_prompter;
+    Desktop &m_desktop;
+    QString m_programFolder;
+    QString m_workstation;
+    std::unique_ptr<storage::Archive> m_archive;
+    QDate m_today;
+    bool m_historyMode = false;
+};
+
+} // namespace rotalina::shell

@@ -1,0 +1,88 @@
+#include "shell/ui/filterbar.h"
+
+#include "shell/ui/datebox.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+
+namespace rotalina::shell::ui {
+
+FilterBar::FilterBar(QWidget *parent) : QWidget(parent), m_layout(new QHBoxLayout(this))
+{
+    m_layout->setContentsMargins(0, 0, 0, 0);
+    m_layout->addStretch(1);
+}
+
+void FilterBar::addLabelled(const QString &label, QWidget *editor)
+{
+    auto *caption = new QLabel(label, this);
+    caption->setBuddy(editor);
+    const int at = m_layout->count() - 1; // before the stretch
+    m_layout->insertWidget(at, caption);
+    m_layout->insertWidget(at + 1, editor);
+}
+
+QLineEdit *FilterBar::addText(const QString &field, const QString &label, const QString &objectName)
+{
+    auto *edit = new QLineEdit(this);
+    edit->setObjectName(objectName.isEmpty() ? QStringLiteral("edtFiltro") + field : objectName);
+    edit->setClearButtonEnabled(true);
+    addLabelled(label, edit);
+    m_entries.append({Entry::Text, field, edit});
+    connect(edit, &QLineEdit::textChanged, this, &FilterBar::changed);
+    return edit;
+}
+
+DateBox *FilterBar::addDateFrom(const QString &field, const QString &label, const QString &objectName)
+{
+    auto *box = new DateBox(this);
+    box->setObjectName(objectName.isEmpty() ? QStringLiteral("maskDa") + field : objectName);
+    addLabelled(label, box);
+    m_entries.append({Entry::From, field, box});
+    connect(box, &QLineEdit::textChanged, this, [this, box] {
+        if (box->isBlank() || box->date())
+            emit changed();
+    });
+    return box;
+}
+
+DateBox *FilterBar::addDateTo(const QString &field, const QString &label, const QString &objectName)
+{
+    auto *box = new DateBox(this);
+    box->setObjectName(objectName.isEmpty() ? QStringLiteral("maskA") + field : objectName);
+    addLabelled(label, box);
+    m_entries.append({Entry::To, field, box});
+    connect(box, &QLineEdit::textChanged, this, [this, box] {
+        if (box->isBlank() || box->date())
+            emit changed();
+    });
+    return box;
+}
+
+storage::ListFilter FilterBar::filter(const storage::SqlDialect &dialect) const
+{
+    storage::ListFilter filter(dialect);
+    for (const Entry &entry : m_entries) {
+        switch (entry.kind) {
+        case Entry::Text:
+            filter.contains(entry.field, static_cast<QLineEdit *>(entry.editor)->text());
+            break;
+        case Entry::From:
+            filter.dateFrom(entry.field, static_cast<DateBox *>(entry.editor)->date().value_or(QDate()));
+            break;
+        case Entry::To:
+            filter.dateTo(entry.field, static_cast<DateBox *>(entry.editor)->date().value_or(QDate()));
+            break;
+        }
+    }
+    return filter;
+}
+
+void FilterBar::clearAll()
+{
+    for (const Entry &entry : std::as_const(m_entries))
+        static_cast<QLineEdit *>(entry.editor)->clear();
+}
+
+} // namespace rotalina::shell::ui

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "storage/listfilter.h"
+
+#include <QList>
+#include <QWidget>
+
+class QHBoxLayout;
+class QLineEdit;
+
+namespace rotalina::shell::ui {
+
+class DateBox;
+
+// The row of filter fields above a list: each typed text narrows the list to the rows whose field
+// contains it (ignoring case and accents), date fields bound a period. The list is filtered again
+// as the user types.
+class FilterBar : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit FilterBar(QWidget *parent = nullptr);
+
+    QLineEdit *addText(const QString &field, const QString &label, const QString &objectName = {});
+    DateBox *addDateFrom(const QString &field, const QString &label, const QString &objectName = {});
+    DateBox *addDateTo(const QString &field, const QString &label, const QString &objectName = {});
+
+    // The conditions of what is typed now.
+    storage::ListFilter filter(const storage::SqlDialect &dialect) const;
+    void clearAll();
+
+signals:
+    void changed();
+
+private:
+    struct Entry
+    {
+        enum Kind { Text, From, To } kind;
+        QString field;
+        QWidget *editor;
+    };
+    void addLabelled(const QString &label, QWidget *editor);
+
+    QHBoxLayout *m_layout;
+    QList<Entry> m_entries;
+};
+
+} // namespace rotalina::shell::ui

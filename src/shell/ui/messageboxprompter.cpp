@@ -1,0 +1,74 @@
+#include "shell/ui/messageboxprompter.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QProcess>
+#include <QPushButton>
+
+namespace rotalina::shell::ui {
+
+namespace {
+QWidget *owner()
+{
+    return QApplication::activeWindow();
+}
+} // namespace
+
+void MessageBoxPrompter::message(const QString &title, const QString &text)
+{
+    QMessageBox box(QMessageBox::Warning, title, text, QMessageBox::Ok, owner());
+    box.exec();
+}
+
+bool MessageBoxPrompter::ask(const QString &title, const QString &text)
+{
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::NoButton, owner());
+    QPushButton *yes = box.addButton(QStringLiteral("Sì"), QMessageBox::YesRole);
+    QPushButton *no = box.addButton(QStringLiteral("No"), QMessageBox::NoRole);
+    box.setDefaultButton(no);
+    box.exec();
+    return box.clickedButton() == yes;
+}
+
+void MessageBoxPrompter::information(const QString &text)
+{
+    QMessageBox box(QMessageBox::Information, QStringLiteral("Rotalina"), text, QMessageBox::Ok, owner());
+    box.exec();
+}
+
+QString MessageBoxPrompter::openFile(const QString &title, const QString &folder, const QString &filter)
+{
+    return QFileDialog::getOpenFileName(owner(), title, folder, filter);
+}
+
+QString MessageBoxPrompter::saveFile(const QString &title, const QString &path, const QString &filter)
+{
+    return QFileDialog::getSaveFileName(owner(), title, path, filter);
+}
+
+QString MessageBoxPrompter::chooseFolder(const QString &title, const QString &folder)
+{
+    return QFileDialog::getExistingDirectory(owner(), title, folder);
+}
+
+QString MessageBoxPrompter::askText(const QString &title, const QString &label, const QString &initial)
+{
+    bool ok = false;
+    const QString text = QInputDialog::getText(owner(), title, label, QLineEdit::Normal, initial, &ok);
+    return ok ? text : QString();
+}
+
+bool SystemDesktop::openUrl(const QUrl &url)
+{
+    return QDesktopServices::openUrl(url);
+}
+
+bool SystemDesktop::startProgram(const QString &program, const QStringList &arguments)
+{
+    return QProcess::startDetached(program, arguments);
+}
+
+} // namespace rotalina::shell::ui

@@ -1,0 +1,71 @@
+#include "shell/ui/moduleicon.h"
+
+#include <QFont>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPixmap>
+#include <QRegularExpression>
+#include <QStringList>
+
+namespace rotalina::shell::ui {
+
+namespace {
+QString initials(const QString &caption)
+{
+    QStringList words;
+    for (const QString &word :
+         caption.split(QRegularExpression(QStringLiteral("[\\s.]+")), Qt::SkipEmptyParts)) {
+        if (word.size() > 2 || word.at(0).isUpper())
+            words.append(word);
+    }
+    if (words.isEmpty())
+        return caption.left(2).toUpper();
+    if (words.size() == 1)
+        return words.first().left(2);
+    return QString(words.at(0).at(0).toUpper()) + words.at(1).at(0).toUpper();
+}
+
+QPixmap tile(const QString &caption, const QColor &colour, int size)
+{
+    QPixmap pixmap(size, size);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QRectF box(1, 1, size - 2, size - 2);
+    QPainterPath path;
+    path.addRoundedRect(box, size * 0.2, size * 0.2);
+    QLinearGradient fill(box.topLeft(), box.bottomLeft());
+    fill.setColorAt(0, colour.lighter(125));
+    fill.setColorAt(1, colour.darker(115));
+    painter.fillPath(path, fill);
+    painter.setPen(QPen(colour.darker(140), 1));
+    painter.drawPath(path);
+    QFont font = painter.font();
+    font.setBold(true);
+    font.setPixelSize(static_cast<int>(size * 0.4));
+    painter.setFont(font);
+    painter.setPen(Qt::white);
+    painter.drawText(box, Qt::AlignCenter, initials(caption));
+    return pixmap;
+}
+} // namespace
+
+QIcon moduleIcon(const QString &caption, const QColor &colour)
+{
+    QIcon icon;
+    for (int size : {32, 48, 64, 96})
+        icon.addPixmap(tile(caption, colour, size));
+    return icon;
+}
+
+QColor pageColour(int page)
+{
+    static const QColor colours[] = {
+        QColor(0x1f, 0x6f, 0xb2), QColor(0x2e, 0x8b, 0x57), QColor(0xc0, 0x6a, 0x1b),
+        QColor(0x8e, 0x44, 0xad), QColor(0x55, 0x65, 0x75), QColor(0x7f, 0x5a, 0x3a),
+        QColor(0xb0, 0x3a, 0x2e), QColor(0x16, 0x8a, 0x8a), QColor(0x2c, 0x3e, 0x50)};
+    return colours[page % (sizeof(colours) / sizeof(colours[0]))];
+}
+
+} // namespace rotalina::shell::ui

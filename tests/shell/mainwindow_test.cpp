@@ -1,0 +1,321 @@
+#include "core/textfile.h"
+#include "shell/ui/datebox.h"
+#include "shell/ui/entrynavigation.h"
+#include "shell/ui/helpdispatcher.h"
+#include "shell/ui/mainwindow.h"
+#include "shell/ui/shellwindows.h"
+#include "shell/ui/windowregistry.h"
+#include "support/shellfixture.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDialog>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTabWidget>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+using namespace rotalina;
+using namespace rotalina::shell::ui;
+using Outcome = rotalina::shell::StartupSequence::Outcome;
+
+namespace {
+
+// A window of a later module, standing in for it: it remembers how it was opened and closes.
+struct OpenedWindow
+{
+    int times = 0;
+    QVariantMap parameters;
+    bool historyMode = false;
+};
+
+WindowRegistry::Factory recordingFactory(OpenedWindow &opened)
+{
+    return [&opened](shell::Session &session, const QVariantMap &parameters, QWidget *parent) {
+        ++opened.times;
+        opened.parameters = parameters;
+        opened.historyMode = session.historyMode();
+        auto *dialog = new QDialog(parent);
+        QTimer::singleShot(0, dialog, &QDialog::accept);
+        return dialog;
+    };
+}
+
+class MainWindowTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        EntryNavigation::install();
+        HelpDispatcher::install(*fixture.session);
+        registerShellWindows(windows);
+    }
+
+    // The main window on a new archive, started as the program starts it.
+    MainWindow &start()
+    {
+        fixture.useNewArchive();
+        window = std::make_unique<MainWindow>(*fixture.session, windows);
+        window->show();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        EXPECT_EQ(window->runStartup(), Outcome::Ready) << fixture.prompter.lastText().toStdString();
+        return *window;
+    }
+
+    template <typename T> T *find(const char *name) const
+    {
+        T *child = window->findChild<T *>(QString::fromLatin1(name));
+        EXPECT_NE(child, nullptr) << name;
+        return child;
+    }
+
+    test::ShellFixture fixture;
+    WindowRegistry windows;
+    std::unique_ptr<MainWindow> window;
+};
+
+} // namespace
+
+TEST_F(MainWindowTest, EveryPageAndButtonIsThere)
+{
+    start();
+    auto *pages = find<QTabWidget>("pgcBarra");
+    QStringList captions;
+    for (int i = 0; i < pages->count(); ++i)
+        captions.append(pages->tabText(i));
+    EXPECT_EQ(captions, QStringList({"Archivio  ", "Attività", "Documenti Clienti  ", "Documenti Fornitori  ",
+                                     "Stampe  ", "Storico  ", "Scadenziario  ", "Utility", "Video"}));
+    const struct
+    {
+        const char *name;
+        const char *caption;
+    } buttons[] = {{"btnTariffe", "Tariffe"},
+                   {"btnModalitaPagamento", "Modalità di Pagamento"},
+                   {"btnUnitaMisura", "Unità di Misura"},
+                   {"BitBtn3", "Calendario"},
+                   {"btnFatturaElettronica", "Fattura Elettronica Estesa"},
+                   {"btnDDTClienti", "D.D.T."},
+                   {"btnImportaFatturaElettronica", "Importa fattura elettronica xml"},
+                   {"btnStampeCisterne", "Cisterne"},
+                   {"BitBtn1", "Prima Nota"},
+                   {"btnUtilityRealizzazione", "Realizzazione"},
+                   {"btnErroriFatturaElettronica", "Errori di scarto Fattura Elettronica"}};
+    for (const auto &b : buttons)
+        EXPECT_EQ(find<QToolButton>(b.name)->text(), QString::fromUtf8(b.caption));
+    EXPECT_EQ(find<QPushButton>("btnEsci")->text(), QStringLiteral("Esci"));
+    EXPECT_EQ(find<QPushButton>("btnLavoraRete")->text(), QStringLiteral("Lavora in Rete"));
+    EXPECT_EQ(find<QPushButton>("btnHelp")->text(), QStringLiteral("Aiuto"));
+    EXPECT_EQ(find<QPlainTextEdit>("Memo1")->toolTip(), QStringLiteral("Percorso di rete"));
+    for (const char *hidden : {"Button2", "cmdConnessione", "Button1"})
+        EXPECT_TRUE(find<QPushButton>(hidden)->isHidden()) << hidden;
+    // Windows of modules still to come: their buttons are there, disabled.
+    EXPECT_FALSE(find<QToolButton>("btnClienti")->isEnabled());
+    EXPECT_FALSE(find<QToolButton>("btnStoricoFattureClienti")->isEnabled());
+    EXPECT_TRUE(find<QToolButton>("btnUtilityRealizzazione")->isEnabled());
+    EXPECT_TRUE(find<QToolButton>("btnVideoGriglie")->isEnabled());
+    if (test::engineUnderTest() == storage::Engine::SQLite) {
+        EXPECT_EQ(find<QPlainTextEdit>("Memo1")->toPlainText(), fixture.path(QStringLiteral("archivio.db")));
+    }
+}
+
+TEST_F(MainWindowTest, ARegisteredWindowEnablesItsButton)
+{
+    OpenedWindow customers;
+    windows.add(QStringLiteral("TfrmClienti"), 5100, recordingFactory(customers));
+    start();
+    auto *button = find<QToolButton>("btnClienti");
+    ASSERT_TRUE(button->isEnabled());
+    button->click();
+    EXPECT_EQ(customers.times, 1);
+    EXPECT_EQ(windows.helpContext(QStringLiteral("TfrmClienti")), 5100);
+}
+
+TEST_F(MainWindowTest, CtrlDShowsAndHidesTheCompanyButton)
+{
+    start();
+    auto *company = find<QPushButton>("Button2");
+    QTest::keyClick(window.get(), Qt::Key_D, Qt::ControlModifier);
+    EXPECT_FALSE(company->isHidden());
+    QTest::keyClick(window.get(), Qt::Key_D, Qt::ControlModifier);
+    EXPECT_TRUE(company->isHidden());
+}
+
+TEST_F(MainWindowTest, HistorySelectionsCheckTheirPeriod)
+{
+    OpenedWindow invoices;
+    OpenedWindow purchases;
+    windows.add(QStringLiteral("TfrmGrigliaFatture"), 2600, recordingFactory(invoices));
+    windows.add(QStringLiteral("TfrmGrigliaCarico"), 3100, recordingFactory(purchases));
+    start();
+    auto *from = find<DateBox>("maskDa");
+    auto *to = find<DateBox>("maskA");
+    auto *sales = find<QToolButton>("btnStoricoFattureClienti");
+    auto *bought = find<QToolButton>("btnStoricoFattureFornitori");
+
+    sales->click();
+    EXPECT_EQ(fixture.prompter.shown().last().title, QStringLiteral("Messaggio di avviso!!"));
+    EXPECT_EQ(fixture.prompter.lastText(),
+              QStringLiteral("Attenzione E' necessario definire la data di inizio..."));
+
+    find<QTabWidget>("pgcBarra")->setCurrentIndex(5);
+    from->setFocus();
+    QTest::keyClicks(from, QStringLiteral("15122023"));
+    QTest::keyClick(from, Qt::Key_Return);
+    EXPECT_EQ(to->text(), QStringLiteral("31/12/2023")) << "the end is proposed at the end of the year";
+    to->setText(QStringLiteral("15/01/2024"));
+    sales->click();
+    EXPECT_EQ(
+        fixture.prompter.lastText(),
+        QStringLiteral(
+            "Attenzione E' necessario che la data di inizio e la data di fine abbiano lo stesso anno..."));
+    EXPECT_EQ(invoices.times, 0);
+
+    bought->click();
+    ASSERT_EQ(purchases.times, 1) << "purchase invoices may span two years";
+    EXPECT_TRUE(purchases.historyMode);
+    EXPECT_FALSE(fixture.session->historyMode()) << "the history mode ends with the list";
+    EXPECT_EQ(
+        purchases.parameters.value(QStringLiteral("istruzione")).toString(),
+        QStringLiteral(
+            "SELECT * FROM fattura WHERE DataRegistrazione >= ? AND DataRegistrazione <= ? AND Carico = "
+            "true AND FattNota = false ORDER BY ProgressivoCarico, DataRegistrazione"));
+    EXPECT_EQ(purchases.parameters.value(QStringLiteral("parametri")).toList(),
+              QVariantList({QStringLiteral("2023-12-15 00:00:00"), QStringLiteral("2024-01-15 23:59:59")}));
+
+    to->setText(QStringLiteral("31/12/2023"));
+    sales->click();
+    ASSERT_EQ(invoices.times, 1);
+    EXPECT_TRUE(invoices.parameters.value(QStringLiteral("storico")).toBool());
+}
+
+TEST_F(MainWindowTest, ChoosingAnotherArchiveSwitchesToIt)
+{
+    start();
+    auto other = test::newArchive();
+    ASSERT_TRUE(
+        other->execute(QStringLiteral("UPDATE ditta SET RagSoc = ?"), {QStringLiteral("Autotrasporti Neri")})
+            .ok());
+    const storage::ArchiveLocation location = other->location();
+    other.reset();
+    if (location.engine() == storage::Engine::SQLite) {
+        fixture.prompter.answerDialogs({location.filePath()});
+        find<QAction>("actArchivioFile")->trigger();
+        const auto dialog = std::find_if(
+            fixture.prompter.shown().cbegin(), fixture.prompter.shown().cend(),
+            [](const auto &shown) { return shown.kind == shell::ScriptedPrompter::Kind::OpenFile; });
+        ASSERT_NE(dialog, fixture.prompter.shown().cend());
+        EXPECT_EQ(dialog->text, QStringLiteral("Database (archivio.db)"));
+    } else {
+        fixture.prompter.answerDialogs({location.text()});
+        find<QAction>("actArchivioPostgres")->trigger();
+    }
+    EXPECT_EQ(find<QLabel>("Label1")->text(), QStringLiteral("Rotalina  -  Autotrasporti Neri"));
+    EXPECT_EQ(find<QPlainTextEdit>("Memo1")->toPlainText(), location.displayText());
+    EXPECT_EQ(core::readTextFile(fixture.path(QStringLiteral("percorso.txt"))).value(),
+              location.text() + u'\n');
+
+    // A cancelled choice changes nothing.
+    fixture.prompter.clear();
+    find<QAction>("actArchivioFile")->trigger();
+    EXPECT_EQ(fixture.session->archive()->location().text(), location.text());
+}
+
+TEST_F(MainWindowTest, AWrongPasswordEndsTheProgram)
+{
+    auto archive = test::newArchive();
+    ASSERT_TRUE(archive
+                    ->execute(QStringLiteral("UPDATE opzioni SET PasswordAmministratore = ?"),
+                              {QStringLiteral("l´ufficio")})
+                    .ok());
+    fixture.useArchive(std::move(archive));
+    window = std::make_unique<MainWindow>(*fixture.session, windows);
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    QSignalSpy quit(window.get(), &MainWindow::quitRequested);
+
+    const auto typeInPasswordWindow = [](const QString &typed) {
+        QTimer::singleShot(0, [typed] {
+            QWidget *dialog = QApplication::activeModalWidget();
+            ASSERT_NE(dialog, nullptr);
+            EXPECT_EQ(dialog->objectName(), QStringLiteral("TfrmPass"));
+            EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Password"));
+            auto *edit = dialog->findChild<QLineEdit *>(QStringLiteral("Edit1"));
+            ASSERT_NE(edit, nullptr);
+            EXPECT_EQ(edit->echoMode(), QLineEdit::Password);
+            QTest::keyClicks(edit, typed);
+            QTest::keyClick(edit, Qt::Key_Return);
+        });
+    };
+    typeInPasswordWindow(QStringLiteral("l'ufficiO"));
+    EXPECT_EQ(window->runStartup(), Outcome::WrongPassword);
+    EXPECT_EQ(quit.count(), 1);
+    EXPECT_TRUE(fixture.prompter.texts().filter(QStringLiteral("Password")).isEmpty());
+
+    typeInPasswordWindow(QStringLiteral("l'ufficio")); // the apostrophe types the stored acute accent
+    EXPECT_EQ(window->runStartup(), Outcome::Ready);
+    EXPECT_EQ(quit.count(), 1);
+}
+
+TEST_F(MainWindowTest, HelpVideosAndTheOldDataCleanUp)
+{
+    start();
+    EXPECT_TRUE(
+        fixture.prompter.wasShown(QStringLiteral("File di Help non Trovato\n") +
+                                  QDir::toNativeSeparators(fixture.path(QStringLiteral("help/index.html")))));
+    find<QToolButton>("btnVideoGriglie")->click();
+    ASSERT_FALSE(fixture.desktop.opened.isEmpty());
+    EXPECT_EQ(fixture.desktop.opened.last(),
+              QUrl(QStringLiteral("https://www.rotalina.it/video/Griglie.mp4")));
+    ASSERT_TRUE(
+        core::writeTextFile(fixture.path(QStringLiteral("Griglie.mp4")), QStringLiteral("video")).ok());
+    find<QToolButton>("btnVideoGriglie")->click();
+    EXPECT_EQ(fixture.desktop.opened.last(),
+              QUrl::fromLocalFile(fixture.path(QStringLiteral("Griglie.mp4"))));
+
+    ASSERT_TRUE(QDir(fixture.folder.path()).mkpath(QStringLiteral("help")));
+    ASSERT_TRUE(
+        core::writeTextFile(fixture.path(QStringLiteral("help/100.html")), QStringLiteral("<p>aiuto</p>"))
+            .ok());
+    find<QPushButton>("btnHelp")->click();
+    EXPECT_EQ(fixture.desktop.opened.last(),
+              QUrl::fromLocalFile(fixture.path(QStringLiteral("help/100.html"))));
+
+    // The hidden clean-up asks first; No leaves the data alone.
+    ASSERT_TRUE(fixture.archive()
+                    .insert(QStringLiteral("finanzia"), {{QStringLiteral("Data"), QDate(2020, 1, 1)}})
+                    .ok());
+    find<QPushButton>("Button1")->click();
+    EXPECT_EQ(fixture.prompter.shown().last().kind, shell::ScriptedPrompter::Kind::Question);
+    EXPECT_EQ(fixture.archive().scalar(QStringLiteral("SELECT COUNT(*) FROM finanzia")).value().toInt(), 1);
+    fixture.prompter.answerQuestions({true});
+    find<QPushButton>("Button1")->click();
+    EXPECT_EQ(fixture.archive().scalar(QStringLiteral("SELECT COUNT(*) FROM finanzia")).value().toInt(), 0);
+}
+
+TEST_F(MainWindowTest, AStartUpFailureLeavesTheNetworkChoiceAvailable)
+{
+    if (test::engineUnderTest() != storage::Engine::SQLite)
+        GTEST_SKIP() << "a missing file is a SQLite matter";
+    ASSERT_TRUE(core::writeTextFile(fixture.path(QStringLiteral("percorso.txt")),
+                                    fixture.path(QStringLiteral("manca/archivio.db")))
+                    .ok());
+    window = std::make_unique<MainWindow>(*fixture.session, windows);
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    EXPECT_EQ(window->runStartup(), Outcome::Failed);
+    EXPECT_TRUE(find<QPushButton>("btnLavoraRete")->isEnabled());
+    EXPECT_FALSE(find<QToolButton>("btnVideoGriglie")->isHidden());
+    auto good = test::newArchive();
+    const QString path = good->location().filePath();
+    good.reset();
+    fixture.prompter.answerDialogs({path});
+    find<QAction>("actArchivioFile")->trigger();
+    EXPECT_TRUE(window->startupDone());
+}

@@ -1,0 +1,175 @@
+#include "core/textfile.h"
+#include "shell/startupsequence.h"
+#include "storage/sqlvalue.h"
+#include "storage/workstationrows.h"
+#include "support/shellfixture.h"
+
+#include <QFileInfo>
+#include <gtest/gtest.h>
+
+using namespace rotalina;
+using namespace rotalina::shell;
+using Outcome = StartupSequence::Outcome;
+
+namespace {
+
+void setOptions(storage::Archive &archive, const QVariantMap &values)
+{
+    const auto key = archive.scalar(QStringLiteral("SELECT ID FROM opzioni"));
+    ASSERT_TRUE(key.ok());
+    ASSERT_TRUE(archive.update(QStringLiteral("opzioni"), key->toLongLong(), values).ok());
+}
+
+} // namespace
+
+TEST(Startup, ANewInstallationCreatesItsArchive)
+{
+    test::ShellFixture fixture;
+    fixture.useNewArchive();
+    test::RecordingStartupUi ui;
+    ASSERT_EQ(StartupSequence(*fixture.session, ui).run(), Outcome::Ready)
+        << fixture.prompter.lastText().toStdString();
+    EXPECT_TRUE(fixture.prompter.shown().isEmpty());
+    if (test::engineUnderTest() == storage::Engine::SQLite) {
+        EXPECT_TRUE(QFileInfo::exists(fixture.path(QStringLiteral("archivio.db"))));
+        EXPECT_EQ(core::readTextFile(fixture.path(QStringLiteral("percorso.txt"))).value(),
+                  fixture.path(QStringLiteral("archivio.db")) + u'\n');
+        EXPECT_EQ(ui.archivePath, fixture.path(QStringLiteral("archivio.db")));
+    }
+    EXPECT_EQ(ui.companyName, QString());
+    EXPECT_EQ(ui.passwordAsked, 0) << "no administrator password, no password window";
+    EXPECT_EQ(ui.startTab, 0);
+    EXPECT_TRUE(ui.reminders.isEmpty());
+    storage::WorkstationRows rows(fixture.archive(), QStringLiteral("UFFICIO"));
+    EXPECT_EQ(*rows.count(QStringLiteral("TempAvvisi")), 1) << "the workstation's notice row";
+}
+
+TEST(Startup, AnArchiveNamedButMissingIsReportedNotCreated)
+{
+    if (test::engineUnderTest() != storage::Engine::SQLite)
+        GTEST_SKIP() << "a missing file is a SQLite matter";
+    test::ShellFixture fixture;
+    const QString elsewhere = fixture.path(QStringLiteral("rete/archivio.db"));
+    ASSERT_TRUE(core::writeTextFile(fixture.path(QStringLiteral("percorso.txt")), elsewhere + u'\n').ok());
+    test::RecordingStartupUi ui;
+    EXPECT_EQ(StartupSequence(*fixture.session, ui).run(), Outcome::Failed);
+    EXPECT_EQ(fixture.prompter.shown().last().title, QStringLiteral("Messaggio di errore"));
+    EXPECT_TRUE(fixture.prompter.lastText().startsWith(QStringLiteral("Archivio non trovato")));
+    EXPECT_EQ(fixture.session->archive(), nullptr);
+    EXPECT_FALSE(QFileInfo::exists(elsewhere));
+    EXPECT_EQ(ui.archivePath, elsewhere) << "the path is shown so the user sees what is wrong";
+}
+
+TEST(Startup, CompanyStartTabAndPassword)
+{
+    auto archive = test::newArchive();
+    ASSERT_TRUE(archive
+                    ->execute(QStringLiteral("UPDATE ditta SET RagSoc = ?"),
+                              {QStringLiteral("Trasporti Rossi S.r.l.")})
+                    .ok());
+    setOptions(*archive, {{QStringLiteral("TabIniziale"), 2},
+                          {QStringLiteral("PasswordAmministratore"), QStringLiteral("d´Amico")}});
+    test::ShellFixture fixture;
+    fixture.useArchive(std::move(archive));
+
+    test::RecordingStartupUi wrong;
+    wrong.typedPassword = QStringLiteral("d'Amico");
+    EXPECT_EQ(StartupSequence(*fixture.session, wrong).run(), Outcome::WrongPassword);
+    EXPECT_EQ(wrong.passwordAsked, 1);
+    EXPECT_TRUE(fixture.prompter.shown().isEmpty()) << "a wrong password ends the program without a message";
+    EXPECT_EQ(wrong.startTab, -1);
+
+    test::RecordingStartupUi right;
+    right.typedPassword = QStringLiteral("d´Amico");
+    EXPECT_EQ(StartupSequence(*fixture.session, right).run(), Outcome::Ready);
+    EXPECT_EQ(right.companyName, QStringLiteral("Trasporti Rossi S.r.l."));
+    EXPECT_EQ(right.startTab, 2);
+}
+
+TEST(Startup, TheReminderAppearsOnlyWhenSomethingIsDue)
+{
+    auto archive = test::newArchive();
+    setOptions(*archive, {{QStringLiteral("PromemoriaScadenze"), true}});
+    // A due date paid, one due tomorrow: nothing to remind yet.
+    ASSERT_TRUE(
+        archive
+            ->insert(QStringLiteral("FatturaScadenze"), {{QStringLiteral("DataScadenza"), QDate(2024, 5, 1)},
+                                                         {QStringLiteral("DataPagamento"), QDate(2024, 5, 2)},
+                                                         {QStringLiteral("Importo"), 100.0}})
+            .ok());
+    ASSERT_TRUE(
+        archive
+            ->insert(QStringLiteral("FatturaScadenze"), {{QStringLiteral("DataScadenza"), QDate(2024, 6, 11)},
+                                                         {QStringLiteral("Importo"), 50.0}})
+            .ok());
+    test::ShellFixture fixture;
+    fixture.session->setToday(QDate(2024, 6, 10));
+    const storage::ArchiveLocation location = archive->location();
+    fixture.useArchive(std::move(archive));
+
+    test::RecordingStartupUi quiet;
+    ASSERT_EQ(StartupSequence(*fixture.session, quiet).run(), Outcome::Ready);
+    EXPECT_TRUE(quiet.reminders.isEmpty());
+
+    fixture.session->setToday(QDate(2024, 6, 11));
+    test::RecordingStartupUi due;
+    ASSERT_EQ(StartupSequence(*fixture.session, due).run(), Outcome::Ready);
+    ASSERT_EQ(due.reminders.size(), 1);
+    const QList<ReminderList> &lists = due.reminders.first();
+    ASSERT_EQ(lists.size(), 5);
+    ASSERT_EQ(lists.at(0).rows.size(), 1);
+    EXPECT_EQ(lists.at(0).rows.at(0).at(0), QStringLiteral("11/06/2024"));
+    EXPECT_EQ(lists.at(0).rows.at(0).at(lists.at(0).columnOf(QStringLiteral("Importo"))),
+              QStringLiteral("50,00"));
+}
+
+TEST(Startup, TwoWorkstationsKeepTheirScratchRowsApart)
+{
+    auto archive = test::newArchive();
+    storage::WorkstationRows office(*archive, QStringLiteral("UFFICIO"));
+    storage::WorkstationRows store(*archive, QStringLiteral("MAGAZZINO"));
+    for (storage::WorkstationRows *rows : {&office, &store}) {
+        for (const char *table : {"TempStampa", "TempBilancio", "TempAvvisiClienti", "TempoEtichette"})
+            ASSERT_TRUE(rows->insert(QString::fromLatin1(table), {}).ok());
+    }
+    test::ShellFixture fixture(QStringLiteral("UFFICIO"));
+    fixture.useArchive(std::move(archive));
+    test::RecordingStartupUi ui;
+    ASSERT_EQ(StartupSequence(*fixture.session, ui).run(), Outcome::Ready);
+
+    storage::WorkstationRows mine(fixture.archive(), QStringLiteral("UFFICIO"));
+    storage::WorkstationRows theirs(fixture.archive(), QStringLiteral("MAGAZZINO"));
+    for (const char *table : {"TempStampa", "TempBilancio", "TempAvvisiClienti", "TempoEtichette"}) {
+        EXPECT_EQ(*mine.count(QString::fromLatin1(table)), 0) << table;
+        EXPECT_EQ(*theirs.count(QString::fromLatin1(table)), 1) << table << " of the other workstation stays";
+    }
+    EXPECT_EQ(*mine.count(QStringLiteral("TempAvvisi")), 1);
+    EXPECT_EQ(*theirs.count(QStringLiteral("TempAvvisi")), 0);
+}
+
+TEST(Startup, ChoosingAnotherArchiveKeepsTheChoiceOnlyWhenItOpens)
+{
+    test::ShellFixture fixture;
+    fixture.useNewArchive();
+    test::RecordingStartupUi ui;
+    ASSERT_EQ(StartupSequence(*fixture.session, ui).run(), Outcome::Ready);
+    const QString before = core::readTextFile(fixture.path(QStringLiteral("percorso.txt"))).value();
+    storage::Archive *first = fixture.session->archive();
+
+    // A choice that does not open leaves everything as it was.
+    const auto broken = storage::ArchiveLocation::parse(fixture.path(QStringLiteral("altrove/archivio.db")));
+    EXPECT_EQ(StartupSequence(*fixture.session, ui).runOn(*broken), Outcome::Failed);
+    EXPECT_EQ(fixture.session->archive(), first);
+    EXPECT_EQ(core::readTextFile(fixture.path(QStringLiteral("percorso.txt"))).value(), before);
+
+    auto other = test::newArchive();
+    ASSERT_TRUE(
+        other->execute(QStringLiteral("UPDATE ditta SET RagSoc = ?"), {QStringLiteral("Filiale Nord")}).ok());
+    const storage::ArchiveLocation location = other->location();
+    other.reset();
+    ASSERT_EQ(StartupSequence(*fixture.session, ui).runOn(location), Outcome::Ready);
+    EXPECT_EQ(ui.companyName, QStringLiteral("Filiale Nord"));
+    EXPECT_EQ(core::readTextFile(fixture.path(QStringLiteral("percorso.txt"))).value(),
+              location.text() + u'\n');
+    EXPECT_EQ(fixture.session->archive()->location().text(), location.text());
+}
