@@ -239,6 +239,10 @@ const QList<MenuButton> &mainMenuButtons()
                         "Documenti_Fornitori_Importa_fattura_elettronica_xml.mp4"),
             videoButton("Documenti fornitori", "Note credito", "Documenti_Fornitori_NoteCredito.mp4"),
         };
+        for (MenuButton &button : b) {
+            if (button.objectName == u"btnImportaFatturaElettronica")
+                button.hint = QStringLiteral("importa documento da un file XML");
+        }
         return b;
     }();
     return buttons;

@@ -20,6 +20,7 @@ struct MenuButton
     QString group;      // caption of the group on the page, or empty
     QString objectName; // the button's name
     QString caption;
+    QString hint; // the tooltip, when it says more than the caption
     Kind kind = Kind::Window;
     QString target; // window or command name; video file; companion program
     // History selections: the statement with %1 for the period condition, and the date field.

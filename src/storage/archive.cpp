@@ -123,12 +123,7 @@ core::Status Archive::connect(int busyTimeoutMs)
     }
 
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), m_connectionName);
-    db.setHostName(m_location.host());
-    db.setPort(m_location.port());
-    db.setUserName(m_location.user());
-    db.setPassword(m_location.password());
-    db.setDatabaseName(m_location.databaseName());
-    db.setConnectOptions(m_location.connectOptions());
+    configurePostgresConnection(db, m_location);
     if (!db.open()) {
         QString reason = db.lastError().databaseText().trimmed();
         if (reason.isEmpty())
@@ -526,6 +521,16 @@ QStringList Archive::existingFields(const QString &table) const
     for (int i = 0; i < record.count(); ++i)
         names.append(record.fieldName(i).toLower());
     return names;
+}
+
+void configurePostgresConnection(QSqlDatabase &database, const ArchiveLocation &location)
+{
+    database.setHostName(location.host());
+    database.setPort(location.port());
+    database.setUserName(location.user());
+    database.setPassword(location.password());
+    database.setDatabaseName(location.databaseName());
+    database.setConnectOptions(location.connectOptions());
 }
 
 Transaction::Transaction(Archive &archive) : m_archive(archive)

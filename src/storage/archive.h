@@ -98,6 +98,9 @@ private:
     bool m_rollbackOnly = false;
 };
 
+// Points a PostgreSQL connection at the server, database and account of the address.
+void configurePostgresConnection(QSqlDatabase &database, const ArchiveLocation &location);
+
 // Keeps the changes of one user action together: commits them whole when commit() is called, and
 // rolls them back if the guard goes out of scope first (an error, an early return, an exception).
 class Transaction

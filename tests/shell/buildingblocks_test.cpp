@@ -2,6 +2,7 @@
 #include "shell/ui/datagrid.h"
 #include "shell/ui/datebox.h"
 #include "shell/ui/entrynavigation.h"
+#include "shell/ui/filterbar.h"
 #include "shell/ui/lookupbox.h"
 #include "shell/ui/toolbuttons.h"
 
@@ -75,6 +76,9 @@ TEST(EntryNavigation, EnterAndArrowsMoveBetweenFields)
     QTest::keyClick(form.memo, Qt::Key_Return);
     EXPECT_TRUE(form.memo->hasFocus()) << "Enter in a long text starts a new line";
     EXPECT_EQ(form.memo->toPlainText(), QStringLiteral("\n"));
+    EntryNavigation::navigateLikeALine(form.memo);
+    QTest::keyClick(form.memo, Qt::Key_Up);
+    EXPECT_TRUE(form.third->hasFocus()) << "a text area that is only read moves on like a line";
 }
 
 TEST(EntryNavigation, MarkedFieldsTypeTheAcuteAccentForTheApostrophe)
@@ -87,6 +91,28 @@ TEST(EntryNavigation, MarkedFieldsTypeTheAcuteAccentForTheApostrophe)
     form.first->setFocus();
     QTest::keyClicks(form.first, QStringLiteral("l'ufficio"));
     EXPECT_EQ(form.first->text(), QStringLiteral("l'ufficio")) << "other fields keep the apostrophe";
+}
+
+TEST(FilterBar, WhatIsTypedBecomesTheListConditions)
+{
+    rotalina::storage::SqlDialect dialect(rotalina::storage::Engine::SQLite);
+    FilterBar bar;
+    QLineEdit *name = bar.addText(QStringLiteral("Cliente"), QStringLiteral("Cliente"));
+    DateBox *from = bar.addDateFrom(QStringLiteral("Data"), QStringLiteral("Dal"));
+    bar.addDateTo(QStringLiteral("Data"), QStringLiteral("Al"));
+    EXPECT_EQ(name->objectName(), QStringLiteral("edtFiltroCliente"));
+    EXPECT_TRUE(bar.filter(dialect).isEmpty());
+    QSignalSpy changed(&bar, &FilterBar::changed);
+    name->setText(QStringLiteral("rossi"));
+    from->setText(QStringLiteral("01/0"));
+    EXPECT_EQ(changed.count(), 1) << "an incomplete date does not filter yet";
+    from->setText(QStringLiteral("01/02/2024"));
+    EXPECT_EQ(changed.count(), 2);
+    const rotalina::storage::ListFilter filter = bar.filter(dialect);
+    EXPECT_EQ(filter.parameters(),
+              QVariantList({QStringLiteral("%rossi%"), QStringLiteral("2024-02-01 00:00:00")}));
+    bar.clearAll();
+    EXPECT_TRUE(bar.filter(dialect).isEmpty());
 }
 
 TEST(AmountBox, ItalianFormatAndTheDecimalKey)

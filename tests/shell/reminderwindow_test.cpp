@@ -13,17 +13,6 @@ using namespace rotalina;
 using namespace rotalina::shell;
 using namespace rotalina::shell::ui;
 
-namespace {
-
-qint64 add(storage::Archive &archive, const char *table, const QVariantMap &values)
-{
-    const auto key = archive.insert(QString::fromLatin1(table), values);
-    EXPECT_TRUE(key.ok()) << key.error().toStdString();
-    return key.ok() ? *key : 0;
-}
-
-} // namespace
-
 TEST(Reminder, ListsWhatIsDueWithItsColumns)
 {
     test::ShellFixture fixture;
@@ -31,33 +20,35 @@ TEST(Reminder, ListsWhatIsDueWithItsColumns)
     storage::Archive &archive = fixture.archive();
     const QDate today(2024, 6, 10);
     const qint64 customer =
-        add(archive, "Clienti", {{QStringLiteral("NominativoVisualizzato"), QStringLiteral("Rossi")}});
-    const qint64 due = add(archive, "FatturaScadenze",
-                           {{QStringLiteral("DataScadenza"), QDate(2024, 6, 1)},
-                            {QStringLiteral("Cliente_id"), customer},
-                            {QStringLiteral("Tipo"), QStringLiteral("F")},
-                            {QStringLiteral("Importo"), 1220.5},
-                            {QStringLiteral("Operazione"), QStringLiteral("Fattura 12")}});
-    add(archive, "FatturaScadenze",
-        {{QStringLiteral("DataScadenza"), QDate(2024, 7, 1)}, {QStringLiteral("Importo"), 5.0}});
-    const qint64 vehicle = add(archive, "Vetture", {{QStringLiteral("Targa"), QStringLiteral("AB123CD")}});
-    add(archive, "VettureScadenze",
-        {{QStringLiteral("Vettura_ID"), vehicle},
-         {QStringLiteral("DataScadenza"), QDate(2024, 6, 30)},
-         {QStringLiteral("DataAvviso"), QDate(2024, 6, 10)},
-         {QStringLiteral("Descrizione"), QStringLiteral("Revisione")}});
-    add(archive, "VettureScadenze",
-        {{QStringLiteral("Vettura_ID"), vehicle},
-         {QStringLiteral("DataAvviso"), QDate(2024, 6, 1)},
-         {QStringLiteral("Validato"), true}});
-    add(archive, "Calendario",
-        {{QStringLiteral("Data"), QDate(2024, 6, 12)},
-         {QStringLiteral("DataAvviso"), QDate(2024, 6, 9)},
-         {QStringLiteral("Personale"), QStringLiteral("Mario")}});
-    add(archive, "Calendario",
-        {{QStringLiteral("Data"), QDate(2024, 6, 12)},
-         {QStringLiteral("DataAvviso"), QDate(2024, 6, 9)},
-         {QStringLiteral("Conclusa"), true}});
+        test::addRow(archive, QStringLiteral("Clienti"),
+                     {{QStringLiteral("NominativoVisualizzato"), QStringLiteral("Rossi")}});
+    const qint64 due = test::addRow(archive, QStringLiteral("FatturaScadenze"),
+                                    {{QStringLiteral("DataScadenza"), QDate(2024, 6, 1)},
+                                     {QStringLiteral("Cliente_id"), customer},
+                                     {QStringLiteral("Tipo"), QStringLiteral("F")},
+                                     {QStringLiteral("Importo"), 1220.5},
+                                     {QStringLiteral("Operazione"), QStringLiteral("Fattura 12")}});
+    test::addRow(archive, QStringLiteral("FatturaScadenze"),
+                 {{QStringLiteral("DataScadenza"), QDate(2024, 7, 1)}, {QStringLiteral("Importo"), 5.0}});
+    const qint64 vehicle = test::addRow(archive, QStringLiteral("Vetture"),
+                                        {{QStringLiteral("Targa"), QStringLiteral("AB123CD")}});
+    test::addRow(archive, QStringLiteral("VettureScadenze"),
+                 {{QStringLiteral("Vettura_ID"), vehicle},
+                  {QStringLiteral("DataScadenza"), QDate(2024, 6, 30)},
+                  {QStringLiteral("DataAvviso"), QDate(2024, 6, 10)},
+                  {QStringLiteral("Descrizione"), QStringLiteral("Revisione")}});
+    test::addRow(archive, QStringLiteral("VettureScadenze"),
+                 {{QStringLiteral("Vettura_ID"), vehicle},
+                  {QStringLiteral("DataAvviso"), QDate(2024, 6, 1)},
+                  {QStringLiteral("Validato"), true}});
+    test::addRow(archive, QStringLiteral("Calendario"),
+                 {{QStringLiteral("Data"), QDate(2024, 6, 12)},
+                  {QStringLiteral("DataAvviso"), QDate(2024, 6, 9)},
+                  {QStringLiteral("Personale"), QStringLiteral("Mario")}});
+    test::addRow(archive, QStringLiteral("Calendario"),
+                 {{QStringLiteral("Data"), QDate(2024, 6, 12)},
+                  {QStringLiteral("DataAvviso"), QDate(2024, 6, 9)},
+                  {QStringLiteral("Conclusa"), true}});
 
     const auto lists = loadDueDateReminder(archive, today);
     ASSERT_TRUE(lists.ok()) << lists.error().toStdString();

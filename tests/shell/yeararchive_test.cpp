@@ -15,9 +15,7 @@ protected:
 
     qint64 add(const char *table, const QVariantMap &values)
     {
-        const auto key = archive->insert(QString::fromLatin1(table), values);
-        EXPECT_TRUE(key.ok()) << key.error().toStdString();
-        return key.ok() ? *key : 0;
+        return test::addRow(*archive, QString::fromLatin1(table), values);
     }
 
     bool inHistory(const char *table, qint64 key)

@@ -15,13 +15,6 @@ using namespace rotalina::storage;
 
 namespace {
 
-int count(Archive &archive, const QString &sql, const QVariantList &params = {})
-{
-    const core::Result<QVariant> n = archive.scalar(sql, params);
-    EXPECT_TRUE(n.ok()) << n.error().toStdString();
-    return n.ok() ? n->toInt() : -1;
-}
-
 QSet<QString> column(Archive &archive, const QString &sql)
 {
     QSet<QString> values;
@@ -77,34 +70,35 @@ TEST(NewArchive, HasItsIndexes)
         archive->engine() == Engine::SQLite
             ? QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE type = 'index' AND name LIKE 'ix_%'")
             : QStringLiteral("SELECT COUNT(*) FROM pg_indexes WHERE indexname LIKE 'ix_%'");
-    EXPECT_EQ(count(*archive, sql), expected);
+    EXPECT_EQ(test::count(*archive, sql), expected);
     EXPECT_GT(expected, 250);
 }
 
 TEST(NewArchive, HoldsTheSingleRowsAndTheCodeTables)
 {
     auto archive = test::newArchive();
-    EXPECT_EQ(count(*archive, QStringLiteral("SELECT COUNT(*) FROM opzioni")), 1);
-    EXPECT_EQ(count(*archive, QStringLiteral("SELECT COUNT(*) FROM ditta")), 1);
-    EXPECT_GE(count(*archive, QStringLiteral("SELECT COUNT(*) FROM Comuni")), 7800);
-    EXPECT_EQ(count(*archive, QStringLiteral("SELECT COUNT(*) FROM Regioni")), 20);
-    EXPECT_EQ(count(*archive, QStringLiteral("SELECT COUNT(*) FROM Province")), 107);
-    EXPECT_GE(count(*archive, QStringLiteral("SELECT COUNT(*) FROM Nazioni")), 240);
-    EXPECT_EQ(count(*archive, QStringLiteral("SELECT COUNT(*) FROM Mesi")), 12);
-    EXPECT_EQ(count(*archive, QStringLiteral("SELECT COUNT(*) FROM ContabilitaTrimestri")), 4);
+    EXPECT_EQ(test::count(*archive, QStringLiteral("SELECT COUNT(*) FROM opzioni")), 1);
+    EXPECT_EQ(test::count(*archive, QStringLiteral("SELECT COUNT(*) FROM ditta")), 1);
+    EXPECT_GE(test::count(*archive, QStringLiteral("SELECT COUNT(*) FROM Comuni")), 7800);
+    EXPECT_EQ(test::count(*archive, QStringLiteral("SELECT COUNT(*) FROM Regioni")), 20);
+    EXPECT_EQ(test::count(*archive, QStringLiteral("SELECT COUNT(*) FROM Province")), 107);
+    EXPECT_GE(test::count(*archive, QStringLiteral("SELECT COUNT(*) FROM Nazioni")), 240);
+    EXPECT_EQ(test::count(*archive, QStringLiteral("SELECT COUNT(*) FROM Mesi")), 12);
+    EXPECT_EQ(test::count(*archive, QStringLiteral("SELECT COUNT(*) FROM ContabilitaTrimestri")), 4);
 
     // Every municipality hangs together: its province, region and nation exist.
+    EXPECT_EQ(test::count(*archive, QStringLiteral(
+                                        "SELECT COUNT(*) FROM Comuni c LEFT JOIN Province p ON p.PROVINCIA = "
+                                        "c.Provincia WHERE p.PROVINCIA IS NULL")),
+              0);
+    EXPECT_EQ(test::count(*archive,
+                          QStringLiteral("SELECT COUNT(*) FROM Comuni c LEFT JOIN Regioni r ON r.IDRegione = "
+                                         "c.Regione_ID WHERE r.IDRegione IS NULL")),
+              0);
     EXPECT_EQ(
-        count(*archive, QStringLiteral("SELECT COUNT(*) FROM Comuni c LEFT JOIN Province p ON p.PROVINCIA = "
-                                       "c.Provincia WHERE p.PROVINCIA IS NULL")),
-        0);
-    EXPECT_EQ(
-        count(*archive, QStringLiteral("SELECT COUNT(*) FROM Comuni c LEFT JOIN Regioni r ON r.IDRegione = "
-                                       "c.Regione_ID WHERE r.IDRegione IS NULL")),
-        0);
-    EXPECT_EQ(count(*archive, QStringLiteral("SELECT COUNT(*) FROM Comuni c JOIN Nazioni n ON n.IDNazione = "
+        test::count(*archive, QStringLiteral("SELECT COUNT(*) FROM Comuni c JOIN Nazioni n ON n.IDNazione = "
                                              "c.Nazione_ID WHERE n.SIGLA = 'IT'")),
-              count(*archive, QStringLiteral("SELECT COUNT(*) FROM Comuni")));
+        test::count(*archive, QStringLiteral("SELECT COUNT(*) FROM Comuni")));
     EXPECT_EQ(column(*archive, QStringLiteral("SELECT CODICE_F || ' ' || Provincia || ' ' || CAP FROM Comuni "
                                               "WHERE Comune = 'Roma'")),
               QSet<QString>({QStringLiteral("H501 RM 00118")}));
@@ -125,9 +119,11 @@ TEST(NewArchive, HoldsTheSingleRowsAndTheCodeTables)
                QStringLiteral("SELECT Estensione FROM TipoEsportazioniCrystalReport WHERE Attivo = true")),
         QSet<QString>({QStringLiteral("pdf"), QStringLiteral("html"), QStringLiteral("odt"),
                        QStringLiteral("csv"), QStringLiteral("txt")}));
-    EXPECT_EQ(count(*archive, QStringLiteral("SELECT COUNT(*) FROM PA_Errori")), 0) << "imported by the firm";
-    EXPECT_EQ(count(*archive, QStringLiteral("SELECT COUNT(*) FROM PA_Amministrazioni_FatturaElettronica")),
-              0);
+    EXPECT_EQ(test::count(*archive, QStringLiteral("SELECT COUNT(*) FROM PA_Errori")), 0)
+        << "imported by the firm";
+    EXPECT_EQ(
+        test::count(*archive, QStringLiteral("SELECT COUNT(*) FROM PA_Amministrazioni_FatturaElettronica")),
+        0);
 }
 
 TEST(NewArchive, ElectronicInvoiceCodesMatchTheOfficialSchema)
@@ -148,9 +144,10 @@ TEST(NewArchive, ElectronicInvoiceCodesMatchTheOfficialSchema)
         ASSERT_FALSE(official.isEmpty()) << it.value().toStdString();
         EXPECT_EQ(column(*archive, QStringLiteral("SELECT Codice FROM ") + it.key()), official)
             << it.key().toStdString();
-        EXPECT_EQ(count(*archive, QStringLiteral(
-                                      "SELECT COUNT(*) FROM %1 WHERE Descrizione IS NULL OR Descrizione = ''")
-                                      .arg(it.key())),
+        EXPECT_EQ(test::count(
+                      *archive,
+                      QStringLiteral("SELECT COUNT(*) FROM %1 WHERE Descrizione IS NULL OR Descrizione = ''")
+                          .arg(it.key())),
                   0);
     }
 }
@@ -196,10 +193,10 @@ TEST(NewArchive, OpeningAgainChangesNothing)
             .ok());
     archive.reset();
     auto again = test::openAgain(location);
-    EXPECT_EQ(count(*again, QStringLiteral("SELECT COUNT(*) FROM ditta")), 1);
+    EXPECT_EQ(test::count(*again, QStringLiteral("SELECT COUNT(*) FROM ditta")), 1);
     EXPECT_EQ(column(*again, QStringLiteral("SELECT RagSoc FROM ditta")),
               QSet<QString>({QStringLiteral("Trasporti Rossi")}));
-    EXPECT_GE(count(*again, QStringLiteral("SELECT COUNT(*) FROM Comuni")), 7800)
+    EXPECT_GE(test::count(*again, QStringLiteral("SELECT COUNT(*) FROM Comuni")), 7800)
         << "code tables are not loaded twice";
-    EXPECT_LT(count(*again, QStringLiteral("SELECT COUNT(*) FROM Comuni")), 8000);
+    EXPECT_LT(test::count(*again, QStringLiteral("SELECT COUNT(*) FROM Comuni")), 8000);
 }

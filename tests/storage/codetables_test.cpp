@@ -10,13 +10,6 @@ using namespace rotalina::storage;
 
 namespace {
 
-int count(Archive &archive, const QString &sql, const QVariantList &params = {})
-{
-    const core::Result<QVariant> n = archive.scalar(sql, params);
-    EXPECT_TRUE(n.ok()) << n.error().toStdString();
-    return n.ok() ? n->toInt() : -1;
-}
-
 core::Result<ImportSummary> importText(Archive &archive, const QString &table, const QString &text)
 {
     QTemporaryDir dir;
@@ -40,14 +33,15 @@ TEST(CodeTableImport, AListWithoutKeysReplacesTheTable)
                                    QStringLiteral("Codice,Titolo\n00100,Certificato scaduto\n"));
     ASSERT_TRUE(second.ok());
     EXPECT_EQ(second->removed, 2);
-    EXPECT_EQ(count(*archive, QStringLiteral("SELECT COUNT(*) FROM PA_Errori")), 1);
-    EXPECT_EQ(count(*archive, QStringLiteral("SELECT COUNT(*) FROM PA_Errori WHERE Codice = '00100'")), 1);
+    EXPECT_EQ(test::count(*archive, QStringLiteral("SELECT COUNT(*) FROM PA_Errori")), 1);
+    EXPECT_EQ(test::count(*archive, QStringLiteral("SELECT COUNT(*) FROM PA_Errori WHERE Codice = '00100'")),
+              1);
 }
 
 TEST(CodeTableImport, AListWithKeysUpdatesAndAddsRows)
 {
     auto archive = test::newArchive();
-    const int before = count(*archive, QStringLiteral("SELECT COUNT(*) FROM Comuni"));
+    const int before = test::count(*archive, QStringLiteral("SELECT COUNT(*) FROM Comuni"));
     const auto summary = importText(*archive, QStringLiteral("Comuni"),
                                     QStringLiteral("ID,Comune,Provincia,CAP,Regione_ID\n"
                                                    "1001,Agliè Canavese,TO,10011,1\n"
@@ -55,11 +49,11 @@ TEST(CodeTableImport, AListWithKeysUpdatesAndAddsRows)
     ASSERT_TRUE(summary.ok()) << summary.error().toStdString();
     EXPECT_EQ(summary->updated, 1);
     EXPECT_EQ(summary->inserted, 1);
-    EXPECT_EQ(count(*archive, QStringLiteral("SELECT COUNT(*) FROM Comuni")), before + 1);
-    EXPECT_EQ(count(*archive,
-                    QStringLiteral("SELECT COUNT(*) FROM Comuni WHERE ID = 1001 AND Comune = ? AND "
-                                   "CODICE_F = 'A074'"),
-                    {QStringLiteral("Agliè Canavese")}),
+    EXPECT_EQ(test::count(*archive, QStringLiteral("SELECT COUNT(*) FROM Comuni")), before + 1);
+    EXPECT_EQ(test::count(*archive,
+                          QStringLiteral("SELECT COUNT(*) FROM Comuni WHERE ID = 1001 AND Comune = ? AND "
+                                         "CODICE_F = 'A074'"),
+                          {QStringLiteral("Agliè Canavese")}),
               1)
         << "fields the file does not name are kept";
     // A town the office adds afterwards continues after the imported keys.
@@ -80,7 +74,8 @@ TEST(CodeTableImport, ABadValueStopsTheImportBeforeAnythingIsWritten)
         result.error(),
         QStringLiteral(
             "Tabella Comuni, riga 3 del file: il valore «Piemonte» non è valido per il campo Regione_ID."));
-    EXPECT_EQ(count(*archive, QStringLiteral("SELECT COUNT(*) FROM Comuni WHERE Comune = 'Cambiato'")), 0);
+    EXPECT_EQ(test::count(*archive, QStringLiteral("SELECT COUNT(*) FROM Comuni WHERE Comune = 'Cambiato'")),
+              0);
 }
 
 TEST(CodeTableImport, OnlyCodeTablesAndKnownColumns)

@@ -9,13 +9,6 @@ using namespace rotalina::storage;
 
 namespace {
 
-int count(Archive &archive, const QString &sql, const QVariantList &params = {})
-{
-    const core::Result<QVariant> n = archive.scalar(sql, params);
-    EXPECT_TRUE(n.ok()) << n.error().toStdString();
-    return n.ok() ? n->toInt() : -1;
-}
-
 qint64 addEntry(Archive &archive, const QDateTime &when, bool history = false)
 {
     const auto key =
@@ -63,13 +56,14 @@ TEST(Statements, RowsKeepTheirValuesOfEveryKind)
                              {{QStringLiteral("LetteraIntento_DataInizio"), QVariant()},
                               {QStringLiteral("PubblicaAmministrazione"), false}})
                     .ok());
-    EXPECT_EQ(count(*archive,
+    EXPECT_EQ(
+        test::count(*archive,
                     QStringLiteral("SELECT COUNT(*) FROM Clienti WHERE LetteraIntento_DataInizio IS NULL AND "
                                    "PubblicaAmministrazione = false AND Id = ?"),
                     {*key}),
-              1);
+        1);
     ASSERT_TRUE(archive->remove(QStringLiteral("Clienti"), *key).ok());
-    EXPECT_EQ(count(*archive, QStringLiteral("SELECT COUNT(*) FROM Clienti")), 1);
+    EXPECT_EQ(test::count(*archive, QStringLiteral("SELECT COUNT(*) FROM Clienti")), 1);
 }
 
 TEST(Statements, UnknownNamesAreRefusedWithAMessage)
@@ -92,19 +86,21 @@ TEST(Statements, DatesCompareAsDatesOnBothEngines)
     addEntry(*archive, QDateTime(QDate(2024, 6, 30), QTime(23, 0)));
     addEntry(*archive, QDateTime(QDate(2024, 7, 1), QTime(0, 0)), true);
     const QVariant yearStart = sqlvalue::date(QDate(2024, 1, 1));
-    EXPECT_EQ(count(*archive, QStringLiteral("SELECT COUNT(*) FROM finanzia WHERE Data < ?"), {yearStart}),
-              1);
-    EXPECT_EQ(count(*archive, QStringLiteral("SELECT COUNT(*) FROM finanzia WHERE Data >= ? AND Data <= ?"),
-                    {yearStart, sqlvalue::endOfDay(QDate(2024, 6, 30))}),
+    EXPECT_EQ(
+        test::count(*archive, QStringLiteral("SELECT COUNT(*) FROM finanzia WHERE Data < ?"), {yearStart}),
+        1);
+    EXPECT_EQ(test::count(*archive,
+                          QStringLiteral("SELECT COUNT(*) FROM finanzia WHERE Data >= ? AND Data <= ?"),
+                          {yearStart, sqlvalue::endOfDay(QDate(2024, 6, 30))}),
               2)
         << "the upper bound takes in the whole last day";
-    EXPECT_EQ(count(*archive, QStringLiteral("SELECT COUNT(*) FROM finanzia WHERE Storico = true")), 1);
-    EXPECT_EQ(
-        count(*archive,
-              QStringLiteral("SELECT COUNT(*) FROM finanzia WHERE Storico = false AND %1 = 2024 AND %2 = 6")
-                  .arg(archive->dialect().yearOf(QStringLiteral("Data")),
-                       archive->dialect().monthOf(QStringLiteral("Data")))),
-        1);
+    EXPECT_EQ(test::count(*archive, QStringLiteral("SELECT COUNT(*) FROM finanzia WHERE Storico = true")), 1);
+    EXPECT_EQ(test::count(*archive,
+                          QStringLiteral(
+                              "SELECT COUNT(*) FROM finanzia WHERE Storico = false AND %1 = 2024 AND %2 = 6")
+                              .arg(archive->dialect().yearOf(QStringLiteral("Data")),
+                                   archive->dialect().monthOf(QStringLiteral("Data")))),
+              1);
     const auto latest = archive->scalar(QStringLiteral("SELECT MAX(Data) FROM finanzia"));
     ASSERT_TRUE(latest.ok());
     EXPECT_EQ(sqlvalue::toDateTime(*latest), QDateTime(QDate(2024, 7, 1), QTime(0, 0)));
@@ -122,7 +118,7 @@ TEST(Statements, SearchesIgnoreCaseAndAccents)
     const QString where = QStringLiteral("SELECT COUNT(*) FROM Clienti WHERE ") +
                           archive->dialect().foldedLike(QStringLiteral("NominativoVisualizzato"));
     const auto found = [&](const QString &typed) {
-        return count(*archive, where, {SqlDialect::containsPattern(typed)});
+        return test::count(*archive, where, {SqlDialect::containsPattern(typed)});
     };
     EXPECT_EQ(found(QStringLiteral("citta")), 1);
     EXPECT_EQ(found(QStringLiteral("CITTÀ")), 1);
@@ -131,8 +127,8 @@ TEST(Statements, SearchesIgnoreCaseAndAccents)
     EXPECT_EQ(found(QStringLiteral("50%")), 1) << "what the user types is taken literally";
     EXPECT_EQ(found(QStringLiteral("sconto")), 2);
     EXPECT_EQ(found(QStringLiteral("x'); DROP TABLE Clienti; --")), 0);
-    EXPECT_EQ(count(*archive, QStringLiteral("SELECT COUNT(*) FROM Clienti")), 5);
-    EXPECT_EQ(count(*archive, where, {SqlDialect::startsWithPattern(QStringLiteral("citta"))}), 1);
+    EXPECT_EQ(test::count(*archive, QStringLiteral("SELECT COUNT(*) FROM Clienti")), 5);
+    EXPECT_EQ(test::count(*archive, where, {SqlDialect::startsWithPattern(QStringLiteral("citta"))}), 1);
 }
 
 TEST(Statements, ATransactionCommitsWholeOrNotAtAll)
@@ -146,13 +142,13 @@ TEST(Statements, ATransactionCommitsWholeOrNotAtAll)
         EXPECT_FALSE(archive->execute(QStringLiteral("UPDATE finanzia SET Nessuno = 1")).ok());
         // Leaving without commit: the two rows go.
     }
-    EXPECT_EQ(count(*archive, QStringLiteral("SELECT COUNT(*) FROM finanzia")), 0);
+    EXPECT_EQ(test::count(*archive, QStringLiteral("SELECT COUNT(*) FROM finanzia")), 0);
     {
         Transaction transaction(*archive);
         addEntry(*archive, QDateTime::currentDateTime());
         ASSERT_TRUE(transaction.commit().ok());
     }
-    EXPECT_EQ(count(*archive, QStringLiteral("SELECT COUNT(*) FROM finanzia")), 1);
+    EXPECT_EQ(test::count(*archive, QStringLiteral("SELECT COUNT(*) FROM finanzia")), 1);
 }
 
 TEST(Statements, AFailedInnerPartUndoesTheWholeAction)
@@ -167,7 +163,7 @@ TEST(Statements, AFailedInnerPartUndoesTheWholeAction)
     }
     const core::Status committed = outer.commit();
     EXPECT_FALSE(committed.ok());
-    EXPECT_EQ(count(*archive, QStringLiteral("SELECT COUNT(*) FROM finanzia")), 0);
+    EXPECT_EQ(test::count(*archive, QStringLiteral("SELECT COUNT(*) FROM finanzia")), 0);
     EXPECT_FALSE(archive->inTransaction());
 }
 
@@ -178,7 +174,7 @@ TEST(Statements, ManyRowsGoInFewStatements)
     for (int i = 0; i < 2500; ++i)
         rows.append({QStringLiteral("Colore %1").arg(i)});
     ASSERT_TRUE(archive->insertRows(QStringLiteral("Colori"), {QStringLiteral("Descrizione")}, rows).ok());
-    EXPECT_EQ(count(*archive, QStringLiteral("SELECT COUNT(*) FROM Colori")), 2500);
+    EXPECT_EQ(test::count(*archive, QStringLiteral("SELECT COUNT(*) FROM Colori")), 2500);
 }
 
 TEST(Statements, ALockedSqliteArchiveIsReportedNotSwallowed)

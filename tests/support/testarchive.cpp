@@ -132,11 +132,7 @@ void onServer(const std::function<void(QSqlDatabase &)> &work)
     {
         const storage::ArchiveLocation server = *storage::ArchiveLocation::parse(serverAddress());
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), connection);
-        db.setHostName(server.host());
-        db.setPort(server.port());
-        db.setUserName(server.user());
-        db.setPassword(server.password());
-        db.setDatabaseName(server.databaseName());
+        storage::configurePostgresConnection(db, server);
         if (!db.open())
             throw std::runtime_error(qPrintable(db.lastError().text()));
         work(db);
@@ -233,6 +229,20 @@ std::unique_ptr<storage::Archive> newArchive()
 std::unique_ptr<storage::Archive> openAgain(const storage::ArchiveLocation &location)
 {
     return mustOpen(location, false);
+}
+
+int count(storage::Archive &archive, const QString &sql, const QVariantList &params)
+{
+    const core::Result<QVariant> n = archive.scalar(sql, params);
+    EXPECT_TRUE(n.ok()) << n.error().toStdString();
+    return n.ok() ? n->toInt() : -1;
+}
+
+qint64 addRow(storage::Archive &archive, const QString &table, const QVariantMap &values)
+{
+    const core::Result<qint64> key = archive.insert(table, values);
+    EXPECT_TRUE(key.ok()) << key.error().toStdString();
+    return key.ok() ? *key : 0;
 }
 
 void removeTestArchives()

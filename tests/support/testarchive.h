@@ -22,6 +22,13 @@ std::unique_ptr<storage::Archive> newArchive();
 // Another connection to the same archive, as a second workstation would open it.
 std::unique_ptr<storage::Archive> openAgain(const storage::ArchiveLocation &location);
 
+// The number the statement counts (the first column of its first row); the test fails when the
+// statement does.
+int count(storage::Archive &archive, const QString &sql, const QVariantList &params = {});
+
+// Adds a row to a table and gives its key; the test fails when the row cannot be written.
+qint64 addRow(storage::Archive &archive, const QString &table, const QVariantMap &values);
+
 // Runs a statement on the server's maintenance database (PostgreSQL only).
 void runOnServer(const QString &sql);
 

@@ -17,6 +17,7 @@ namespace {
 
 const char *acuteProperty = "rotalinaAcuteForApostrophe";
 const char *keepEnterProperty = "rotalinaKeepEnterKey";
+const char *lineProperty = "rotalinaNavigateLikeALine";
 
 bool isEntryField(const QWidget *widget)
 {
@@ -77,6 +78,11 @@ void EntryNavigation::keepEnterKey(QWidget *editor)
     editor->setProperty(keepEnterProperty, true);
 }
 
+void EntryNavigation::navigateLikeALine(QWidget *editor)
+{
+    editor->setProperty(lineProperty, true);
+}
+
 QColor EntryNavigation::focusColour()
 {
     return QColor(0, 255, 255);
@@ -108,11 +114,13 @@ bool EntryNavigation::eventFilter(QObject *watched, QEvent *event)
                 return true;
             }
         }
-        const bool multiLine = qobject_cast<QPlainTextEdit *>(widget) || qobject_cast<QTextEdit *>(widget);
+        const bool likeALine = field->property(lineProperty).toBool();
+        const bool multiLine =
+            !likeALine && (qobject_cast<QPlainTextEdit *>(widget) || qobject_cast<QTextEdit *>(widget));
         if (multiLine || popupOpen(field) || field->property(keepEnterProperty).toBool() ||
             key->modifiers() & (Qt::ControlModifier | Qt::AltModifier))
             break;
-        const bool singleLine = qobject_cast<QLineEdit *>(widget) && field == widget;
+        const bool singleLine = (qobject_cast<QLineEdit *>(widget) && field == widget) || likeALine;
         if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter ||
             (singleLine && key->key() == Qt::Key_Down)) {
             moveFocus(widget, true);

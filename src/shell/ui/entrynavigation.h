@@ -21,6 +21,10 @@ public:
     // Marks a text field whose apostrophes are typed as "´".
     static void typeAcuteForApostrophe(QWidget *editor);
 
+    // A multi-line field that is only read (the archive path): Enter and the arrows move on as in
+    // a single-line field.
+    static void navigateLikeALine(QWidget *editor);
+
     // Leaves Enter and the arrows to the field itself (a field whose Enter closes its window).
     static void keepEnterKey(QWidget *editor);
 

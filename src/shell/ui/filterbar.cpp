@@ -34,12 +34,13 @@ QLineEdit *FilterBar::addText(const QString &field, const QString &label, const 
     return edit;
 }
 
-DateBox *FilterBar::addDateFrom(const QString &field, const QString &label, const QString &objectName)
+DateBox *FilterBar::addDate(int kind, const QString &field, const QString &label, const QString &objectName)
 {
     auto *box = new DateBox(this);
-    box->setObjectName(objectName.isEmpty() ? QStringLiteral("maskDa") + field : objectName);
+    box->setObjectName(objectName);
     addLabelled(label, box);
-    m_entries.append({Entry::From, field, box});
+    m_entries.append({static_cast<Entry::Kind>(kind), field, box});
+    // An incomplete date filters nothing yet.
     connect(box, &QLineEdit::textChanged, this, [this, box] {
         if (box->isBlank() || box->date())
             emit changed();
@@ -47,17 +48,16 @@ DateBox *FilterBar::addDateFrom(const QString &field, const QString &label, cons
     return box;
 }
 
+DateBox *FilterBar::addDateFrom(const QString &field, const QString &label, const QString &objectName)
+{
+    return addDate(Entry::From, field, label,
+                   objectName.isEmpty() ? QStringLiteral("maskDa") + field : objectName);
+}
+
 DateBox *FilterBar::addDateTo(const QString &field, const QString &label, const QString &objectName)
 {
-    auto *box = new DateBox(this);
-    box->setObjectName(objectName.isEmpty() ? QStringLiteral("maskA") + field : objectName);
-    addLabelled(label, box);
-    m_entries.append({Entry::To, field, box});
-    connect(box, &QLineEdit::textChanged, this, [this, box] {
-        if (box->isBlank() || box->date())
-            emit changed();
-    });
-    return box;
+    return addDate(Entry::To, field, label,
+                   objectName.isEmpty() ? QStringLiteral("maskA") + field : objectName);
 }
 
 storage::ListFilter FilterBar::filter(const storage::SqlDialect &dialect) const

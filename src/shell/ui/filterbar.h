@@ -41,6 +41,7 @@ private:
         QWidget *editor;
     };
     void addLabelled(const QString &label, QWidget *editor);
+    DateBox *addDate(int kind, const QString &field, const QString &label, const QString &objectName);
 
     QHBoxLayout *m_layout;
     QList<Entry> m_entries;

@@ -7,6 +7,7 @@
 #include "shell/prompter.h"
 #include "shell/session.h"
 #include "shell/ui/datebox.h"
+#include "shell/ui/entrynavigation.h"
 #include "shell/ui/moduleicon.h"
 #include "shell/ui/passworddialog.h"
 #include "shell/ui/reminderwindow.h"
@@ -97,8 +98,6 @@ QToolButton *MainWindow::buildButton(const MenuButton &button, QWidget *parent)
     tool->setIconSize(QSize(44, 44));
     tool->setFixedSize(156, 92);
     tool->setAutoRaise(true);
-    if (button.objectName == u"btnImportaFatturaElettronica")
-        tool->setToolTip(QStringLiteral("importa documento da un file XML"));
     const MenuButton copy = button;
     connect(tool, &QToolButton::clicked, this, [this, copy] { press(copy); });
     m_buttons.insert(button.objectName, tool);
@@ -183,6 +182,7 @@ QWidget *MainWindow::buildBottom()
     m_path->setReadOnly(true);
     m_path->setMaximumHeight(m_path->fontMetrics().height() * 2 + 14);
     m_path->setFocusPolicy(Qt::StrongFocus);
+    EntryNavigation::navigateLikeALine(m_path);
     layout->addWidget(m_path, 1);
 
     m_loadCompany = new QPushButton(QStringLiteral("Carica ditta"), bottom);
@@ -246,6 +246,9 @@ void MainWindow::refreshButtons()
         const bool available = always || (m_windows.has(button.target) &&
                                           (m_session.archive() || button.target == u"TfrmRealizzazione"));
         tool->setEnabled(available);
+        const QString tip = button.hint.isEmpty() ? button.caption : button.hint;
+        tool->setToolTip(available ? tip
+                                   : tip + QStringLiteral(" - non ancora disponibile in questa versione"));
     }
 }
 
