@@ -7,6 +7,7 @@
 #include "shell/prompter.h"
 #include "shell/session.h"
 #include "shell/ui/entrynavigation.h"
+#include "shell/ui/gridlayoutmenu.h"
 #include "shell/ui/helpdispatcher.h"
 #include "shell/ui/mainwindow.h"
 #include "shell/ui/messageboxprompter.h"
@@ -121,6 +122,7 @@ int main(int argc, char **argv)
     shell::Session session(prompter, desktop, folder, core::workstationName());
     shell::ui::EntryNavigation::install();
     shell::ui::HelpDispatcher::install(session);
+    shell::ui::grid_layouts::install(session);
     shell::ui::WindowRegistry windows;
     shell::ui::registerShellWindows(windows);
 

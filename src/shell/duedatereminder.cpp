@@ -1,10 +1,9 @@
 #include "shell/duedatereminder.h"
 
 #include "core/datetext.h"
+#include "core/numbertext.h"
 #include "storage/archive.h"
 #include "storage/sqlvalue.h"
-
-#include <QLocale>
 
 namespace rotalina::shell {
 
@@ -17,7 +16,7 @@ QString cellText(const QVariant &value)
     if (storage::sqlvalue::isDate(value))
         return core::datetext::formatShortDate(storage::sqlvalue::toDate(value));
     if (value.typeId() == QMetaType::Double)
-        return QLocale(QLocale::Italian, QLocale::Italy).toString(value.toDouble(), 'f', 2);
+        return core::formatItalianNumber(value.toDouble());
     return value.toString();
 }
 

@@ -35,6 +35,7 @@ public:
     void setColumns(const QList<Column> &columns);
     // Fields shown as long texts (cut for the grid).
     void setMemoFields(const QStringList &fields) { m_memoFields = fields; }
+    const QList<Column> &columns() const { return m_columns; }
 
     core::Status reload();
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "shell/desktop.h"
+#include "shell/gridlayouts.h"
 #include "shell/scriptedprompter.h"
 #include "shell/session.h"
 #include "shell/startupsequence.h"
@@ -10,6 +11,14 @@
 #include <QTemporaryDir>
 #include <QUrl>
 #include <memory>
+
+namespace rotalina::shell {
+// Readable grid columns in test messages.
+inline void PrintTo(const GridColumn &column, std::ostream *out)
+{
+    *out << column.field.toStdString() << " \"" << column.title.toStdString() << "\" " << column.width;
+}
+} // namespace rotalina::shell
 
 namespace rotalina::test {
 

@@ -1,17 +1,11 @@
 #include "shell/ui/amountbox.h"
 
+#include "core/numbertext.h"
+
 #include <QKeyEvent>
-#include <QLocale>
 #include <QRegularExpressionValidator>
 
 namespace rotalina::shell::ui {
-
-namespace {
-QLocale italian()
-{
-    return QLocale(QLocale::Italian, QLocale::Italy);
-}
-} // namespace
 
 AmountBox::AmountBox(QWidget *parent, int decimals) : QLineEdit(parent), m_decimals(decimals)
 {
@@ -22,19 +16,12 @@ AmountBox::AmountBox(QWidget *parent, int decimals) : QLineEdit(parent), m_decim
 
 QString AmountBox::formatted(double value, int decimals)
 {
-    return italian().toString(value, 'f', decimals);
+    return core::formatItalianNumber(value, decimals);
 }
 
 double AmountBox::parse(const QString &text, bool *ok)
 {
-    QString plain = text.trimmed();
-    if (plain.contains(u','))
-        plain.remove(u'.').replace(u',', u'.'); // "1.234,56"
-    bool parsed = false;
-    const double value = plain.toDouble(&parsed);
-    if (ok)
-        *ok = parsed;
-    return parsed ? value : 0.0;
+    return core::parseItalianNumber(text, ok);
 }
 
 double AmountBox::value() const

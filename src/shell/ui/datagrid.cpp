@@ -6,6 +6,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QStyledItemDelegate>
 
 namespace rotalina::shell::ui {
 
@@ -21,6 +22,33 @@ QList<DataGrid *> &liveGrids()
     static QList<DataGrid *> list;
     return list;
 }
+
+QList<DataGrid::DesignObserver> &designObservers()
+{
+    static QList<DataGrid::DesignObserver> list;
+    return list;
+}
+
+// Paints the cells of one column with a colour of their own.
+class ColumnColourDelegate : public QStyledItemDelegate
+{
+public:
+    ColumnColourDelegate(const QColor &colour, QObject *parent)
+        : QStyledItemDelegate(parent), m_colour(colour)
+    {}
+
+protected:
+    void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override
+    {
+        QStyledItemDelegate::initStyleOption(option, index);
+        option->backgroundBrush = m_colour;
+    }
+
+private:
+    QColor m_colour;
+};
+
+const QString stockField = QStringLiteral("Giacenza");
 } // namespace
 
 DataGrid::DataGrid(const QString &gridName, QWidget *parent) : QTableView(parent), m_gridName(gridName)
@@ -34,7 +62,6 @@ DataGrid::DataGrid(const QString &gridName, QWidget *parent) : QTableView(parent
     verticalHeader()->hide();
     horizontalHeader()->setSectionsClickable(true);
     horizontalHeader()->setHighlightSections(false);
-    horizontalHeader()->setStretchLastSection(true);
     connect(horizontalHeader(), &QHeaderView::sectionClicked, this, &DataGrid::orderBy);
     connect(this, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex &index) {
         if (index.isValid())
@@ -71,6 +98,96 @@ void DataGrid::addMenuExtension(MenuExtension extension)
     extensions().append(std::move(extension));
 }
 
+void DataGrid::addDesignObserver(DesignObserver observer)
+{
+    designObservers().append(std::move(observer));
+}
+
+void DataGrid::setRecords(storage::RecordListModel *records)
+{
+    m_records = records;
+    setModel(records);
+}
+
+void DataGrid::setDesign(const QList<GridColumn> &columns)
+{
+    m_design = columns;
+    showColumns(columns);
+    for (const DesignObserver &observer : std::as_const(designObservers()))
+        observer(*this);
+}
+
+QList<GridColumn> DataGrid::shownColumns() const
+{
+    QList<GridColumn> shown;
+    if (!m_records)
+        return shown;
+    const QHeaderView *header = horizontalHeader();
+    for (int visual = 0; visual < header->count(); ++visual) {
+        const int logical = header->logicalIndex(visual);
+        if (header->isSectionHidden(logical))
+            continue;
+        shown.append({m_records->columnField(logical),
+                      m_records->headerData(logical, Qt::Horizontal).toString(), columnWidth(logical)});
+    }
+    return shown;
+}
+
+void DataGrid::showColumns(const QList<GridColumn> &columns)
+{
+    if (!m_records)
+        return;
+    QList<storage::RecordListModel::Column> fields;
+    for (const GridColumn &column : columns)
+        fields.append({column.field, column.title});
+    m_records->setColumns(fields);
+    QHeaderView *header = horizontalHeader();
+    for (int logical = 0; logical < header->count(); ++logical) {
+        header->moveSection(header->visualIndex(logical), logical);
+        header->showSection(logical);
+        if (logical < columns.size() && columns.at(logical).width > 0)
+            setColumnWidth(logical, columns.at(logical).width);
+    }
+    setStockHighlight(m_stockHighlight);
+}
+
+int DataGrid::columnOfField(const QString &field) const
+{
+    if (!m_records)
+        return -1;
+    for (int column = 0; column < m_records->columnCount(); ++column) {
+        if (m_records->columnField(column).compare(field, Qt::CaseInsensitive) == 0)
+            return column;
+    }
+    return -1;
+}
+
+void DataGrid::hideColumn(const QString &field)
+{
+    if (const int column = columnOfField(field); column >= 0)
+        horizontalHeader()->hideSection(column);
+}
+
+void DataGrid::showColumn(const QString &field)
+{
+    if (const int column = columnOfField(field); column >= 0)
+        horizontalHeader()->showSection(column);
+}
+
+void DataGrid::setStockHighlight(bool on)
+{
+    m_stockHighlight = on;
+    if (!m_records)
+        return;
+    for (int column = 0; column < m_records->columnCount(); ++column)
+        setItemDelegateForColumn(column, nullptr);
+    if (const int stock = columnOfField(stockField); on && stock >= 0) {
+        if (!m_stockDelegate)
+            m_stockDelegate = new ColumnColourDelegate(QColor(240, 189, 15), this);
+        setItemDelegateForColumn(stock, m_stockDelegate);
+    }
+}
+
 QList<DataGrid *> DataGrid::grids()
 {
     return liveGrids();
@@ -78,6 +195,7 @@ QList<DataGrid *> DataGrid::grids()
 
 void DataGrid::contextMenuEvent(QContextMenuEvent *event)
 {
+    m_menuColumn = columnAt(viewport()->mapFromGlobal(event->globalPos()).x());
     QMenu menu(this);
     for (const MenuExtension &extension : std::as_const(extensions()))
         extension(*this, menu);

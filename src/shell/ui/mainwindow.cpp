@@ -8,6 +8,7 @@
 #include "shell/session.h"
 #include "shell/ui/datebox.h"
 #include "shell/ui/entrynavigation.h"
+#include "shell/ui/gridlayoutmenu.h"
 #include "shell/ui/moduleicon.h"
 #include "shell/ui/passworddialog.h"
 #include "shell/ui/reminderwindow.h"
@@ -262,6 +263,8 @@ StartupSequence::Outcome MainWindow::runStartup()
     StartupSequence sequence(m_session, *this);
     const StartupSequence::Outcome outcome = sequence.run();
     m_startupDone = outcome == StartupSequence::Outcome::Ready;
+    if (m_startupDone)
+        grid_layouts::applyToAll(m_session);
     refreshButtons();
     if (outcome == StartupSequence::Outcome::WrongPassword)
         emit quitRequested();
