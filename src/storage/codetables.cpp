@@ -151,10 +151,21 @@ core::Status seedNewArchive(Archive &archive)
         if (core::Status continued = archive.continueKeysAfterHighest(table->name); !continued)
             return continued;
     }
-    for (const QString &single : {QStringLiteral("opzioni"), QStringLiteral("ditta")}) {
-        const core::Result<qint64> row = archive.insert(single, {});
-        if (!row)
-            return core::Status::failure(row.error());
+    // The single rows of options and company data, with the settings a new installation starts from.
+    for (const CodeTableFile &single :
+         {CodeTableFile{QStringLiteral("opzioni"), QStringLiteral("opzioni.csv")},
+          CodeTableFile{QStringLiteral("ditta"), QStringLiteral("ditta.csv")}}) {
+        const core::Result<core::CsvTable> csv = readShipped(single.file);
+        if (!csv)
+            return core::Status::failure(QStringLiteral("%1: %2").arg(single.file, csv.error()));
+        const core::Result<CheckedRows> checked = checkRows(*archive.schema().table(single.table), *csv);
+        if (!checked)
+            return core::Status::failure(checked.error());
+        if (checked->rows.size() != 1)
+            return core::Status::failure(QStringLiteral("%1: serve esattamente una riga.").arg(single.file));
+        if (core::Status inserted = archive.insertRows(single.table, checked->fields, checked->rows);
+            !inserted)
+            return inserted;
     }
     return {};
 }

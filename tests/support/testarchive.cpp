@@ -91,8 +91,9 @@ QString templateFingerprint()
         for (const storage::IndexDef &index : storage::schema_migration::indexesOf(table))
             hash.addData(index.fields.join(u',').toUtf8());
     }
-    for (const storage::CodeTableFile &file : storage::shippedCodeTables()) {
-        QFile data(QStringLiteral(":/data/") + file.file);
+    const QDir shipped(QStringLiteral(":/data"));
+    for (const QString &file : shipped.entryList(QDir::Files, QDir::Name)) {
+        QFile data(shipped.filePath(file));
         if (data.open(QIODevice::ReadOnly))
             hash.addData(data.readAll());
     }

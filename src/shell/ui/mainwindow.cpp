@@ -189,8 +189,15 @@ QWidget *MainWindow::buildBottom()
     m_loadCompany = new QPushButton(QStringLiteral("Carica ditta"), bottom);
     m_loadCompany->setObjectName(QStringLiteral("Button2"));
     m_loadCompany->setVisible(false);
-    connect(m_loadCompany, &QPushButton::clicked, this,
-            [this] { m_windows.open(QStringLiteral("TfrmDitta"), m_session, this); });
+    connect(m_loadCompany, &QPushButton::clicked, this, [this] {
+        if (m_windows.open(QStringLiteral("TfrmDitta"), m_session, this) && m_session.archive()) {
+            // The header follows a change of the company's name.
+            const core::Result<QVariant> name =
+                m_session.archive()->scalar(QStringLiteral("SELECT RagSoc FROM ditta"));
+            if (name)
+                showCompanyName(name->toString());
+        }
+    });
     layout->addWidget(m_loadCompany);
 
     auto *rebind = new QPushButton(QStringLiteral("Connessione"), bottom);

@@ -10,6 +10,7 @@
 
 #include <QAbstractSpinBox>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -53,6 +54,8 @@ void RecordForm::watch(QWidget *editor)
         connect(check, &QCheckBox::toggled, this, edited);
     else if (auto *lookup = qobject_cast<LookupBox *>(editor))
         connect(lookup, &LookupBox::chosen, this, edited);
+    else if (auto *combo = qobject_cast<QComboBox *>(editor))
+        connect(combo, &QComboBox::activated, this, edited);
     else if (auto *spin = qobject_cast<QSpinBox *>(editor))
         connect(spin, &QSpinBox::valueChanged, this, edited);
     else if (auto *doubleSpin = qobject_cast<QDoubleSpinBox *>(editor))
@@ -78,6 +81,8 @@ void RecordForm::setValue(const QString &field, const QVariant &value)
         check->setChecked(value.toBool());
     else if (auto *lookup = qobject_cast<LookupBox *>(editor))
         lookup->setKey(value);
+    else if (auto *combo = qobject_cast<QComboBox *>(editor))
+        combo->setCurrentIndex(combo->itemData(0).isValid() ? combo->findData(value) : value.toInt());
     else if (auto *spin = qobject_cast<QSpinBox *>(editor))
         spin->setValue(value.toInt());
     else if (auto *doubleSpin = qobject_cast<QDoubleSpinBox *>(editor))
@@ -103,6 +108,8 @@ QVariantMap RecordForm::values() const
             value = check->isChecked();
         else if (auto *lookup = qobject_cast<LookupBox *>(editor))
             value = lookup->key();
+        else if (auto *combo = qobject_cast<QComboBox *>(editor))
+            value = combo->itemData(0).isValid() ? combo->currentData() : QVariant(combo->currentIndex());
         else if (auto *spin = qobject_cast<QSpinBox *>(editor))
             value = spin->value();
         else if (auto *doubleSpin = qobject_cast<QDoubleSpinBox *>(editor))

@@ -1,0 +1,84 @@
+#pragma once
+
+#include "shell/options.h"
+
+#include <QDialog>
+
+class QTabWidget;
+
+namespace rotalina::shell {
+class Session;
+}
+
+namespace rotalina::shell::ui {
+
+class LookupBox;
+class RecordForm;
+class WindowRegistry;
+
+// TfrmDitta: the firm's own data, page by page, with the checks of VAT number and fiscal code on
+// leaving them, and the choice of the town filling postcode and province.
+class CompanyWindow : public QDialog
+{
+    Q_OBJECT
+
+public:
+    CompanyWindow(Session &session, const WindowRegistry &windows, QWidget *parent = nullptr);
+
+    RecordForm &company() const { return *m_company; }
+    QTabWidget *pages() const { return m_pages; }
+
+    // "salva"; "Indietro" saves pending changes and closes.
+    bool save();
+    bool back();
+    // Chooses a town for the seat (what the town list does): fills "Comune", "Cap", "Provincia".
+    void chooseTown(const QVariant &townKey, const QString &townField, const QString &postcodeField,
+                    const QString &provinceField);
+    // "Cancella" of the seat: empties town, postcode and province.
+    void clearTown();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    QWidget *mainFields();
+    QWidget *seatPage();
+    QWidget *contactsPage();
+    QWidget *registerPage();
+    QWidget *permanentEstablishmentPage();
+    QWidget *companyRegisterPage();
+    LookupBox *townList(const QString &townField, const QString &postcodeField, const QString &provinceField,
+                        const QString &objectName);
+    void checkVatNumber(const QString &field);
+    void checkFiscalCode(const QString &field);
+
+    Session &m_session;
+    const WindowRegistry &m_windows;
+    RecordForm *m_company;
+    QTabWidget *m_pages;
+    bool m_closing = false;
+};
+
+// TfrmModificaRappresentanteFiscale and TfrmModificaTerzoIntermediario: the company's fiscal
+// representative or intermediary issuer for the electronic invoice.
+class ThirdPartyWindow : public QDialog
+{
+    Q_OBJECT
+
+public:
+    ThirdPartyWindow(Session &session, const ThirdParty &party, QWidget *parent = nullptr);
+
+    RecordForm &company() const { return *m_company; }
+    // "Salva": the checks, then the row is written.
+    bool save();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    Session &m_session;
+    RecordForm *m_company;
+    bool m_closing = false;
+};
+
+} // namespace rotalina::shell::ui

@@ -1,0 +1,117 @@
+#include "shell/ui/formpage.h"
+
+#include "shell/ui/amountbox.h"
+#include "shell/ui/datebox.h"
+#include "shell/ui/lookupbox.h"
+#include "shell/ui/recordform.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFormLayout>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QSpinBox>
+
+namespace rotalina::shell::ui {
+
+FormPage::FormPage(RecordForm &form, QWidget *parent)
+    : QWidget(parent), m_form(form), m_layout(new QFormLayout(this))
+{
+    m_layout->setLabelAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    m_layout->setFieldGrowthPolicy(QFormLayout::ExpandingFieldsGrow);
+    m_layout->setRowWrapPolicy(QFormLayout::DontWrapRows);
+}
+
+template <typename Editor>
+Editor *FormPage::add(const QString &field, const QString &caption, Editor *editor, const QString &prefix)
+{
+    editor->setObjectName(prefix + field);
+    if (caption.isEmpty())
+        m_layout->addRow(editor);
+    else
+        m_layout->addRow(caption, editor);
+    m_form.bind(field, editor);
+    return editor;
+}
+
+QLineEdit *FormPage::text(const QString &field, const QString &caption, int maxLength)
+{
+    auto *edit = add(field, caption, new QLineEdit(this), QStringLiteral("edt"));
+    if (maxLength > 0)
+        edit->setMaxLength(maxLength);
+    return edit;
+}
+
+QLineEdit *FormPage::password(const QString &field, const QString &caption)
+{
+    QLineEdit *edit = text(field, caption);
+    edit->setEchoMode(QLineEdit::Password);
+    return edit;
+}
+
+AmountBox *FormPage::amount(const QString &field, const QString &caption, int decimals)
+{
+    auto *box = add(field, caption, new AmountBox(this, decimals), QStringLiteral("edt"));
+    box->setMaximumWidth(160);
+    return box;
+}
+
+DateBox *FormPage::date(const QString &field, const QString &caption)
+{
+    return add(field, caption, new DateBox(this), QStringLiteral("mask"));
+}
+
+QCheckBox *FormPage::check(const QString &field, const QString &caption)
+{
+    auto *box = new QCheckBox(caption, this);
+    box->setObjectName(QStringLiteral("chk") + field);
+    m_layout->addRow(QString(), box);
+    m_form.bind(field, box);
+    return box;
+}
+
+QPlainTextEdit *FormPage::memo(const QString &field, const QString &caption)
+{
+    auto *edit = add(field, caption, new QPlainTextEdit(this), QStringLiteral("mem"));
+    edit->setTabChangesFocus(true);
+    edit->setMinimumHeight(80);
+    return edit;
+}
+
+LookupBox *FormPage::lookup(const QString &field, const QString &caption, const QStringList &filledFields)
+{
+    auto *box = new LookupBox(this);
+    box->setObjectName(QStringLiteral("Look") + field);
+    box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    box->setMinimumContentsLength(28);
+    m_layout->addRow(caption, box);
+    m_form.bindLookup(field, box, filledFields);
+    return box;
+}
+
+QComboBox *FormPage::choice(const QString &field, const QString &caption, const QStringList &items)
+{
+    auto *box = add(field, caption, new QComboBox(this), QStringLiteral("cmb"));
+    box->addItems(items);
+    return box;
+}
+
+QSpinBox *FormPage::number(const QString &field, const QString &caption, int minimum, int maximum)
+{
+    auto *box = add(field, caption, new QSpinBox(this), QStringLiteral("edt"));
+    box->setRange(minimum, maximum);
+    box->setMaximumWidth(90);
+    return box;
+}
+
+void FormPage::row(const QString &caption, QWidget *widget)
+{
+    m_layout->addRow(caption, widget);
+}
+
+void FormPage::row(const QString &caption, QLayout *layout)
+{
+    m_layout->addRow(caption, layout);
+}
+
+} // namespace rotalina::shell::ui

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QStringList>
+#include <QWidget>
+
+class QCheckBox;
+class QComboBox;
+class QFormLayout;
+class QLineEdit;
+class QPlainTextEdit;
+class QSpinBox;
+
+namespace rotalina::shell::ui {
+
+class AmountBox;
+class DateBox;
+class LookupBox;
+class RecordForm;
+
+// A page of captioned fields bound to the fields of a record form: each editor is named after its
+// field ("edt" + field, "chk" + field, "cmb" + field) unless the window gives it its own name.
+class FormPage : public QWidget
+{
+    Q_OBJECT
+
+public:
+    FormPage(RecordForm &form, QWidget *parent = nullptr);
+
+    QLineEdit *text(const QString &field, const QString &caption, int maxLength = 0);
+    QLineEdit *password(const QString &field, const QString &caption);
+    AmountBox *amount(const QString &field, const QString &caption, int decimals = 2);
+    DateBox *date(const QString &field, const QString &caption);
+    QCheckBox *check(const QString &field, const QString &caption);
+    QPlainTextEdit *memo(const QString &field, const QString &caption);
+    LookupBox *lookup(const QString &field, const QString &caption, const QStringList &filledFields = {});
+    // A list of fixed choices stored by position, or by the data of each item when it has one.
+    QComboBox *choice(const QString &field, const QString &caption, const QStringList &items);
+    QSpinBox *number(const QString &field, const QString &caption, int minimum, int maximum);
+
+    // A row of the page without a field of its own (buttons, a row of several editors).
+    void row(const QString &caption, QWidget *widget);
+    void row(const QString &caption, QLayout *layout);
+    QFormLayout *layout() const { return m_layout; }
+
+private:
+    template <typename Editor>
+    Editor *add(const QString &field, const QString &caption, Editor *editor, const QString &prefix);
+
+    RecordForm &m_form;
+    QFormLayout *m_layout;
+};
+
+} // namespace rotalina::shell::ui
