@@ -31,17 +31,6 @@ const QString nations = QStringLiteral("SELECT SIGLA, DENOMINAZ FROM Nazioni ORD
 const QString provinces =
     QStringLiteral("SELECT PROVINCIA, PROVINCIA || ' - ' || CAPOLUOGO FROM Province ORDER BY PROVINCIA");
 
-qint64 companyKey(storage::Archive &archive)
-{
-    return archive.scalar(QStringLiteral("SELECT ID FROM ditta ORDER BY ID")).value().toLongLong();
-}
-
-void load(Session &session, LookupBox *box, const QString &sql)
-{
-    if (core::Status loaded = box->load(*session.archive(), sql); !loaded)
-        session.prompter().message(titles::error(), loaded.error());
-}
-
 QHBoxLayout *buttonRow(QDialog *window, std::initializer_list<QPushButton *> buttons)
 {
     auto *row = new QHBoxLayout;
@@ -97,7 +86,7 @@ CompanyWindow::CompanyWindow(Session &session, const WindowRegistry &windows, QW
     connect(backButton, &QPushButton::clicked, this, &CompanyWindow::back);
     layout->addLayout(buttonRow(this, {representative, intermediary, saveButton, backButton}));
 
-    m_company->load(companyKey(*session.archive()), false);
+    m_company->loadOnlyRow();
     m_pages->setCurrentIndex(0);
     resize(900, 700);
 }
@@ -118,9 +107,9 @@ QWidget *CompanyWindow::mainFields()
     left->text(QStringLiteral("Titolo"), QStringLiteral("Titolo"));
     left->text(QStringLiteral("Cognome"), QStringLiteral("Cognome"));
     left->text(QStringLiteral("Nome"), QStringLiteral("Nome"));
-    load(m_session, left->lookup(QStringLiteral("RegimeFiscale"), QStringLiteral("Regime fiscale")),
-         QStringLiteral(
-             "SELECT Codice, Codice || ' - ' || Descrizione FROM PA_RegimeFiscale ORDER BY Codice"));
+    left->lookup(QStringLiteral("RegimeFiscale"), QStringLiteral("Regime fiscale"),
+                 QStringLiteral(
+                     "SELECT Codice, Codice || ' - ' || Descrizione FROM PA_RegimeFiscale ORDER BY Codice"));
     left->text(QStringLiteral("CodiceSdi"), QStringLiteral("Codice Sdi"), 7);
     left->text(QStringLiteral("CodEori"), QStringLiteral("CodEori"));
     left->text(QStringLiteral("RiferimentoAmministrazione"), QStringLiteral("Rif. Amministraz."));
@@ -153,9 +142,10 @@ LookupBox *CompanyWindow::townList(const QString &townField, const QString &post
     auto *towns = new LookupBox;
     towns->setObjectName(objectName);
     towns->setToolTip(QStringLiteral("Scegli il comune: compila Cap e Provincia"));
-    load(m_session, towns,
-         QStringLiteral(
-             "SELECT ID, Comune || ' (' || Provincia || ')' FROM Comuni ORDER BY Comune, Provincia"));
+    FormPage::fill(
+        towns, m_session,
+        QStringLiteral(
+            "SELECT ID, Comune || ' (' || Provincia || ')' FROM Comuni ORDER BY Comune, Provincia"));
     connect(towns, &LookupBox::chosen, this,
             [=, this](const QVariant &key) { chooseTown(key, townField, postcodeField, provinceField); });
     return towns;
@@ -164,7 +154,7 @@ LookupBox *CompanyWindow::townList(const QString &townField, const QString &post
 QWidget *CompanyWindow::seatPage()
 {
     auto *page = new FormPage(*m_company);
-    load(m_session, page->lookup(QStringLiteral("IdPaese"), QStringLiteral("Nazione")), nations);
+    page->lookup(QStringLiteral("IdPaese"), QStringLiteral("Nazione"), nations);
     page->text(QStringLiteral("Via"), QStringLiteral("Indirizzo"));
     page->text(QStringLiteral("Numero"), QStringLiteral("Numero"));
     auto *town = new QHBoxLayout;
@@ -200,8 +190,7 @@ QWidget *CompanyWindow::contactsPage()
 QWidget *CompanyWindow::registerPage()
 {
     auto *page = new FormPage(*m_company);
-    load(m_session, page->lookup(QStringLiteral("ProvinciaAlbo"), QStringLiteral("Provincia Albo")),
-         provinces);
+    page->lookup(QStringLiteral("ProvinciaAlbo"), QStringLiteral("Provincia Albo"), provinces);
     page->text(QStringLiteral("AlboProfessionale"), QStringLiteral("Albo Professionale"));
     page->text(QStringLiteral("NumeroIscrizioneAlbo"), QStringLiteral("Numero Iscrizione"));
     page->text(QStringLiteral("DataIscrizioneAlbo"), QStringLiteral("Data Iscrizione"));
@@ -226,11 +215,8 @@ QWidget *CompanyWindow::permanentEstablishmentPage()
         1);
     page->row(QStringLiteral("Comune"), town);
     page->text(QStringLiteral("StabileOrganizzazione_CAP"), QStringLiteral("Cap"), 5);
-    load(m_session,
-         page->lookup(QStringLiteral("StabileOrganizzazione_Provincia"), QStringLiteral("Provincia")),
-         provinces);
-    load(m_session, page->lookup(QStringLiteral("StabileOrganizzazione_Nazione"), QStringLiteral("Nazione")),
-         nations);
+    page->lookup(QStringLiteral("StabileOrganizzazione_Provincia"), QStringLiteral("Provincia"), provinces);
+    page->lookup(QStringLiteral("StabileOrganizzazione_Nazione"), QStringLiteral("Nazione"), nations);
     return page;
 }
 
@@ -238,17 +224,15 @@ QWidget *CompanyWindow::companyRegisterPage()
 {
     auto *page = new FormPage(*m_company);
     page->check(QStringLiteral("Iscrizione_REA"), QStringLiteral("Includi"));
-    load(m_session, page->lookup(QStringLiteral("Iscrizione_REA_Ufficio"), QStringLiteral("Ufficio")),
-         provinces);
+    page->lookup(QStringLiteral("Iscrizione_REA_Ufficio"), QStringLiteral("Ufficio"), provinces);
     page->text(QStringLiteral("Iscrizione_REA_NumeroREA"), QStringLiteral("Numero REA"));
     page->amount(QStringLiteral("Iscrizione_REA_CapitaleSociale"), QStringLiteral("Capitale Sociale"));
-    load(m_session, page->lookup(QStringLiteral("Iscrizione_REA_SocioUnico"), QStringLiteral("Socio Unico")),
-         QStringLiteral("SELECT Codice, Descrizione FROM PA_IscrizRea_SocioUnico ORDER BY Descrizione"));
-    load(m_session,
-         page->lookup(QStringLiteral("Iscrizione_REA_StatoLiquidazione"),
-                      QStringLiteral("Stato Liquidazione")),
-         QStringLiteral(
-             "SELECT Codice, Descrizione FROM PA_IscrizRea_StatoLiquidazione ORDER BY Descrizione"));
+    page->lookup(
+        QStringLiteral("Iscrizione_REA_SocioUnico"), QStringLiteral("Socio Unico"),
+        QStringLiteral("SELECT Codice, Descrizione FROM PA_IscrizRea_SocioUnico ORDER BY Descrizione"));
+    page->lookup(QStringLiteral("Iscrizione_REA_StatoLiquidazione"), QStringLiteral("Stato Liquidazione"),
+                 QStringLiteral(
+                     "SELECT Codice, Descrizione FROM PA_IscrizRea_StatoLiquidazione ORDER BY Descrizione"));
     return page;
 }
 
@@ -318,7 +302,7 @@ ThirdPartyWindow::ThirdPartyWindow(Session &session, const ThirdParty &party, QW
     auto *layout = new QVBoxLayout(this);
     auto *page = new FormPage(*m_company, this);
     page->check(party.flag, QStringLiteral("Includi"));
-    load(session, page->lookup(party.field(QStringLiteral("IdPaese")), QStringLiteral("Nazione")), nations);
+    page->lookup(party.field(QStringLiteral("IdPaese")), QStringLiteral("Nazione"), nations);
     page->text(party.field(QStringLiteral("IdCodice")), QStringLiteral("P.Iva"), 28);
     page->text(party.field(QStringLiteral("CodiceFiscale")), QStringLiteral("Codice Fiscale"), 16);
     page->text(party.field(QStringLiteral("Denominazione")), QStringLiteral("Rag. Sociale"));
@@ -340,7 +324,7 @@ ThirdPartyWindow::ThirdPartyWindow(Session &session, const ThirdParty &party, QW
         }
     });
     layout->addLayout(buttonRow(this, {saveButton, backButton}));
-    m_company->load(companyKey(*session.archive()), false);
+    m_company->loadOnlyRow();
     resize(520, 380);
 }
 

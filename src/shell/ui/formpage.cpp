@@ -1,5 +1,7 @@
 #include "shell/ui/formpage.h"
 
+#include "shell/prompter.h"
+#include "shell/session.h"
 #include "shell/ui/amountbox.h"
 #include "shell/ui/datebox.h"
 #include "shell/ui/lookupbox.h"
@@ -78,7 +80,8 @@ QPlainTextEdit *FormPage::memo(const QString &field, const QString &caption)
     return edit;
 }
 
-LookupBox *FormPage::lookup(const QString &field, const QString &caption, const QStringList &filledFields)
+LookupBox *FormPage::lookup(const QString &field, const QString &caption, const QString &sql,
+                            const QStringList &filledFields)
 {
     auto *box = new LookupBox(this);
     box->setObjectName(QStringLiteral("Look") + field);
@@ -86,7 +89,14 @@ LookupBox *FormPage::lookup(const QString &field, const QString &caption, const 
     box->setMinimumContentsLength(28);
     m_layout->addRow(caption, box);
     m_form.bindLookup(field, box, filledFields);
+    fill(box, m_form.session(), sql);
     return box;
+}
+
+void FormPage::fill(LookupBox *box, Session &session, const QString &sql)
+{
+    if (core::Status loaded = box->load(*session.archive(), sql); !loaded)
+        session.prompter().message(titles::error(), loaded.error());
 }
 
 QComboBox *FormPage::choice(const QString &field, const QString &caption, const QStringList &items)

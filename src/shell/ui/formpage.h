@@ -10,6 +10,10 @@ class QLineEdit;
 class QPlainTextEdit;
 class QSpinBox;
 
+namespace rotalina::shell {
+class Session;
+}
+
 namespace rotalina::shell::ui {
 
 class AmountBox;
@@ -32,7 +36,11 @@ public:
     DateBox *date(const QString &field, const QString &caption);
     QCheckBox *check(const QString &field, const QString &caption);
     QPlainTextEdit *memo(const QString &field, const QString &caption);
-    LookupBox *lookup(const QString &field, const QString &caption, const QStringList &filledFields = {});
+    // A choice from another table: sql gives the key and the text of each choice.
+    LookupBox *lookup(const QString &field, const QString &caption, const QString &sql,
+                      const QStringList &filledFields = {});
+    // Fills a list of choices, telling the user when the archive cannot give them.
+    static void fill(LookupBox *box, Session &session, const QString &sql);
     // A list of fixed choices stored by position, or by the data of each item when it has one.
     QComboBox *choice(const QString &field, const QString &caption, const QStringList &items);
     QSpinBox *number(const QString &field, const QString &caption, int minimum, int maximum);

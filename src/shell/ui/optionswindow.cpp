@@ -38,11 +38,6 @@ namespace {
 
 constexpr int optionsHelp = 1700;
 
-qint64 singleRowKey(storage::Archive &archive, const QString &table)
-{
-    return archive.scalar(QStringLiteral("SELECT ID FROM %1 ORDER BY ID").arg(table)).value().toLongLong();
-}
-
 QWidget *scrolled(QWidget *page)
 {
     auto *scroll = new QScrollArea;
@@ -51,12 +46,6 @@ QWidget *scrolled(QWidget *page)
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     return scroll;
-}
-
-void load(Session &session, LookupBox *box, const QString &sql)
-{
-    if (core::Status loaded = box->load(*session.archive(), sql); !loaded)
-        session.prompter().message(titles::error(), loaded.error());
 }
 
 const QString accounts = QStringLiteral("SELECT ID, Descrizione FROM ContabilitaConti ORDER BY Descrizione");
@@ -91,8 +80,8 @@ OptionsWindow::OptionsWindow(Session &session, QWidget *parent)
     layout->addLayout(buttons);
 
     storage::Archive &archive = *session.archive();
-    m_options->load(singleRowKey(archive, QStringLiteral("opzioni")), false);
-    m_company->load(singleRowKey(archive, QStringLiteral("ditta")), false);
+    m_options->loadOnlyRow();
+    m_company->loadOnlyRow();
     m_storedEncryption =
         archive.scalar(QStringLiteral("SELECT SmtpCriptaggioTipo FROM opzioni")).value().toInt();
     m_encryption->setCurrentIndex(m_encryption->findData(smtpEncryptionChoiceFor(m_storedEncryption)));
@@ -128,14 +117,10 @@ QWidget *OptionsWindow::generalPage()
                  QStringLiteral("Azione Importazione VCard su duplicati"), vcardImportActions());
     const QString paymentModes =
         QStringLiteral("SELECT id, Descrizione FROM ModPagamento ORDER BY Descrizione");
-    load(m_session,
-         page->lookup(QStringLiteral("ModPagamento_Id"),
-                      QStringLiteral("Modalità di pagamento standard per i documenti clienti")),
-         paymentModes);
-    load(m_session,
-         page->lookup(QStringLiteral("Carico_ModPagamento_Id"),
-                      QStringLiteral("Modalità di pagamento standard per i documenti fornitori")),
-         paymentModes);
+    page->lookup(QStringLiteral("ModPagamento_Id"),
+                 QStringLiteral("Modalità di pagamento standard per i documenti clienti"), paymentModes);
+    page->lookup(QStringLiteral("Carico_ModPagamento_Id"),
+                 QStringLiteral("Modalità di pagamento standard per i documenti fornitori"), paymentModes);
     page->check(QStringLiteral("ControllaLettereIntentoDocumenti"),
                 QStringLiteral("Controlla l'iva per le lettere di intento nei vari documenti"));
     for (const bool start : {true, false}) {
@@ -243,12 +228,11 @@ QWidget *OptionsWindow::accountingPage()
     auto *title = new QLabel(QStringLiteral("<b>Conti predefiniti</b>"));
     page->layout()->addRow(title);
     for (const auto &account : defaults)
-        load(m_session, page->lookup(QString::fromLatin1(account.field), QString::fromUtf8(account.caption)),
-             accounts);
+        page->lookup(QString::fromLatin1(account.field), QString::fromUtf8(account.caption), accounts);
 
     LookupBox *vat = page->lookup(QStringLiteral("Iva_Id"), QStringLiteral("Aliquota Iva standard"),
+                                  QStringLiteral("SELECT ID, Descrizione FROM Iva ORDER BY Descrizione"),
                                   {QStringLiteral("AliquotaIva")});
-    load(m_session, vat, QStringLiteral("SELECT ID, Descrizione FROM Iva ORDER BY Descrizione"));
     AmountBox *rate = page->amount(QStringLiteral("AliquotaIva"), QStringLiteral("Percentuale"));
     rate->setReadOnly(true);
     connect(vat, &LookupBox::chosen, this, [this](const QVariant &key) {
@@ -263,8 +247,8 @@ QWidget *OptionsWindow::accountingPage()
     page->check(QStringLiteral("DuplicaFatturazioneInPrimaNota"),
                 QStringLiteral("Duplica pagamenti della fatturazione in prima nota"));
     page->check(QStringLiteral("ChiusuraIvaMensile"), QStringLiteral("Chiusura iva mensile"));
-    load(m_session, page->lookup(QStringLiteral("Bank_ID"), QStringLiteral("Banca predefinita")),
-         QStringLiteral("SELECT Id, Banca FROM Bank WHERE annullato = false ORDER BY Banca"));
+    page->lookup(QStringLiteral("Bank_ID"), QStringLiteral("Banca predefinita"),
+                 QStringLiteral("SELECT Id, Banca FROM Bank WHERE annullato = false ORDER BY Banca"));
     auto *multiple = new QCheckBox(QStringLiteral("Usa più serie di fatturazione"));
     multiple->setObjectName(QStringLiteral("chkFatturazioneMultipla"));
     m_company->bind(QStringLiteral("FatturazioneMultipla"), multiple);
@@ -373,10 +357,9 @@ QWidget *OptionsWindow::otherPage()
     auto *page = new FormPage(*m_options);
     LookupBox *format =
         page->lookup(QStringLiteral("TipoEsportazione"), QStringLiteral("Formato di esportazione"),
+                     QStringLiteral("SELECT Numero, Descrizione FROM TipoEsportazioniCrystalReport "
+                                    "WHERE Attivo = true ORDER BY Descrizione"),
                      {QStringLiteral("EstensioneEsportazione")});
-    load(m_session, format,
-         QStringLiteral("SELECT Numero, Descrizione FROM TipoEsportazioniCrystalReport WHERE Attivo = true "
-                        "ORDER BY Descrizione"));
     page->text(QStringLiteral("EstensioneEsportazione"), QStringLiteral("Estensione"))->setReadOnly(true);
     connect(format, &LookupBox::chosen, this, [this](const QVariant &key) {
         const core::Result<QVariant> extension = m_session.archive()->scalar(

@@ -143,6 +143,18 @@ bool RecordForm::load(qint64 key, bool isNew)
     return true;
 }
 
+bool RecordForm::loadOnlyRow()
+{
+    const storage::TableDef *table = m_session.archive()->schema().table(m_table);
+    const core::Result<QVariant> key = m_session.archive()->scalar(
+        QStringLiteral("SELECT %1 FROM %2 ORDER BY %1").arg(table->keyName(), table->name));
+    if (!key) {
+        m_session.prompter().message(titles::error(), key.error());
+        return false;
+    }
+    return load(key->toLongLong(), false);
+}
+
 bool RecordForm::validate()
 {
     const std::optional<RecordChecks::Failure> failure = m_checks.firstFailure(values());

@@ -39,6 +39,9 @@ public:
 
     // Reads the row into the editors.
     bool load(qint64 key, bool isNew);
+    // Reads the table's only row (options, company data).
+    bool loadOnlyRow();
+    Session &session() const { return m_session; }
     qint64 key() const { return m_key; }
     bool isNew() const { return m_isNew; }
 
