@@ -30,6 +30,7 @@ class NoDesktop : public shell::Desktop
 public:
     bool openUrl(const QUrl &) override { return true; }
     bool startProgram(const QString &, const QStringList &) override { return true; }
+    shell::ProgramRun runProgram(const QString &, const QStringList &) override { return {}; }
 };
 
 // The plan of every year-archive statement; false when one of them reads a whole table.

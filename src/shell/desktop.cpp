@@ -2,8 +2,27 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QProcess>
 
 namespace rotalina::shell {
+
+ProgramRun runAndWait(const QString &program, const QStringList &arguments)
+{
+    ProgramRun run;
+    QProcess process;
+    process.start(program, arguments);
+    if (!process.waitForStarted()) {
+        run.errorOutput = process.errorString();
+        return run;
+    }
+    run.started = true;
+    process.waitForFinished(-1);
+    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    run.errorOutput = QString::fromUtf8(process.readAllStandardError()).trimmed();
+    if (process.exitStatus() != QProcess::NormalExit && run.errorOutput.isEmpty())
+        run.errorOutput = process.errorString();
+    return run;
+}
 
 QString helpIndexPath(const QString &programFolder)
 {

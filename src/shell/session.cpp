@@ -1,5 +1,8 @@
 #include "shell/session.h"
 
+#include <QCoreApplication>
+#include <QDir>
+
 namespace rotalina::shell {
 
 Session::Session(Prompter &prompter, Desktop &desktop, QString programFolder, QString workstation,
@@ -9,6 +12,16 @@ Session::Session(Prompter &prompter, Desktop &desktop, QString programFolder, QS
 {}
 
 Session::~Session() = default;
+
+QString Session::installFolder() const
+{
+    QString folder =
+        QDir(m_installFolder.isEmpty() ? QCoreApplication::applicationDirPath() : m_installFolder)
+            .absolutePath();
+    if (!folder.endsWith(u'/'))
+        folder += u'/';
+    return folder;
+}
 
 void Session::setArchive(std::unique_ptr<storage::Archive> archive)
 {

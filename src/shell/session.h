@@ -27,6 +27,10 @@ public:
     Desktop &desktop() const { return m_desktop; }
     const QString &programFolder() const { return m_programFolder; }
     const QString &workstation() const { return m_workstation; }
+    // The folder of the installed programs: the print program and its report layouts. It is the
+    // executable's folder, which the program folder may not be when ROTALINA_HOME moves it.
+    QString installFolder() const;
+    void setInstallFolder(const QString &folder) { m_installFolder = folder; }
 
     // The open archive; null before start-up found one or after it failed.
     storage::Archive *archive() const { return m_archive.get(); }
@@ -48,6 +52,7 @@ private:
     Desktop &m_desktop;
     QString m_programFolder;
     QString m_workstation;
+    QString m_installFolder;
     std::unique_ptr<storage::Archive> m_archive;
     QDate m_today;
     bool m_historyMode = false;

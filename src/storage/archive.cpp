@@ -132,6 +132,12 @@ core::Status Archive::connect(int busyTimeoutMs)
         return core::Status::failure(QStringLiteral("Impossibile collegarsi all'archivio PostgreSQL %1: %2")
                                          .arg(m_location.displayText(), reason));
     }
+    // Statements that travel as text (report requests) write their literals with quotes doubled
+    // only; a backslash must stay a backslash whatever the server's default says.
+    QSqlQuery literals(db);
+    if (!literals.exec(QStringLiteral("SET standard_conforming_strings = on")))
+        return core::Status::failure(QStringLiteral("Impossibile preparare l'archivio PostgreSQL %1: %2")
+                                         .arg(m_location.displayText(), literals.lastError().databaseText()));
     return {};
 }
 

@@ -59,6 +59,14 @@ QString SqlDialect::startsWithPattern(const QString &typed)
     return escapedForLike(typed) + u'%';
 }
 
+QString SqlDialect::textLiteral(const QString &text)
+{
+    QString escaped = text;
+    escaped.remove(QChar(0));
+    escaped.replace(u'\'', QStringLiteral("''"));
+    return u'\'' + escaped + u'\'';
+}
+
 QString SqlDialect::yearOf(const QString &column) const
 {
     return m_engine == Engine::SQLite ? QStringLiteral("CAST(substr(%1, 1, 4) AS INTEGER)").arg(column)

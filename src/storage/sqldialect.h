@@ -28,6 +28,11 @@ public:
     static QString containsPattern(const QString &typed);
     static QString startsWithPattern(const QString &typed);
 
+    // A text written as an SQL string literal, for the few statements that travel as text (report
+    // requests): between single quotes, each quote doubled, and NUL characters (which would cut the
+    // statement) left out.
+    static QString textLiteral(const QString &text);
+
     // Year and month of a date column, as integers.
     QString yearOf(const QString &column) const;
     QString monthOf(const QString &column) const;

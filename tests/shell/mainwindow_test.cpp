@@ -319,3 +319,37 @@ TEST_F(MainWindowTest, AStartUpFailureLeavesTheNetworkChoiceAvailable)
     find<QAction>("actArchivioFile")->trigger();
     EXPECT_TRUE(window->startupDone());
 }
+
+TEST_F(MainWindowTest, PrintButtonsRequestTheirListReports)
+{
+    fixture.session->setInstallFolder(QStringLiteral("/opt/rotalina"));
+    start();
+    fixture.prompter.clear();
+    const struct
+    {
+        const char *button;
+        const char *layout;
+    } prints[] = {{"btnStampeClienti", "Clienti.rpt"},
+                  {"btnStampeFornitori", "Fornitori.rpt"},
+                  {"btnStampeTariffe", "Tariffe.rpt"},
+                  {"btnStampeIndirizzi", "Indirizzi.rpt"},
+                  {"btnStampePadroncini", "Padroncini.rpt"},
+                  {"BitBtn2", "PesoVolumeRegionale.rpt"},
+                  {"btnStampeFattureClienti", "FattureLista.rpt"}};
+    for (const auto &p : prints) {
+        fixture.desktop.started.clear();
+        auto *button = find<QToolButton>(p.button);
+        ASSERT_TRUE(button->isEnabled()) << p.button;
+        button->click();
+        const core::Result<QVariant> layout = fixture.archive().scalar(
+            QStringLiteral("SELECT NomeReport FROM TempStampa WHERE NomeComputer = ?"),
+            {fixture.session->workstation()});
+        ASSERT_TRUE(layout) << layout.error().toStdString();
+        EXPECT_EQ(layout->toString(), QStringLiteral("/opt/rotalina/") + QLatin1String(p.layout));
+        EXPECT_EQ(fixture.desktop.started, QStringList{QStringLiteral("/opt/rotalina/rotalina-stampa ")})
+            << p.button;
+    }
+    EXPECT_TRUE(fixture.prompter.shown().isEmpty());
+    // A print selection window still to come keeps its button disabled.
+    EXPECT_FALSE(find<QToolButton>("btnStampeScadenziario")->isEnabled());
+}

@@ -36,8 +36,19 @@ public:
         started.append(program + u' ' + arguments.join(u' '));
         return true;
     }
+    // Runs the program for real when asked to (the print program of the report tests).
+    shell::ProgramRun runProgram(const QString &program, const QStringList &arguments) override
+    {
+        waitedFor.append(program + u' ' + arguments.join(u' '));
+        if (runForReal)
+            return shell::runAndWait(program, arguments);
+        return runResult;
+    }
     QList<QUrl> opened;
     QStringList started;
+    QStringList waitedFor;
+    bool runForReal = false;
+    shell::ProgramRun runResult{true, 0, {}}; // what a program that is not really run gives
 };
 
 // What the start-up showed, for tests that run it without the main window.

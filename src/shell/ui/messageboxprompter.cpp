@@ -71,4 +71,12 @@ bool SystemDesktop::startProgram(const QString &program, const QStringList &argu
     return QProcess::startDetached(program, arguments);
 }
 
+ProgramRun SystemDesktop::runProgram(const QString &program, const QStringList &arguments)
+{
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    const ProgramRun run = runAndWait(program, arguments);
+    QGuiApplication::restoreOverrideCursor();
+    return run;
+}
+
 } // namespace rotalina::shell::ui

@@ -28,6 +28,8 @@ class SystemDesktop : public Desktop
 public:
     bool openUrl(const QUrl &url) override;
     bool startProgram(const QString &program, const QStringList &arguments) override;
+    // Waits with the busy cursor: the caller needs what the program writes.
+    ProgramRun runProgram(const QString &program, const QStringList &arguments) override;
 };
 
 } // namespace rotalina::shell::ui

@@ -1,6 +1,7 @@
 #include "shell/ui/shellwindows.h"
 
 #include "shell/options.h"
+#include "shell/reportservice.h"
 #include "shell/ui/companywindow.h"
 #include "shell/ui/creditswindow.h"
 #include "shell/ui/optionswindow.h"
@@ -20,6 +21,32 @@ void registerShellWindows(WindowRegistry &registry)
                  [&registry](Session &session, const QVariantMap &, QWidget *parent) {
                      return new CompanyWindow(session, registry, parent);
                  });
+    // The list reports of the "Stampe" page: each button prints its report at once.
+    static const QList<QPair<const char *, int>> listReports = {{"btnStampeClienti", 1},
+                                                                {"btnStampeTariffe", 2},
+                                                                {"btnStampeFornitori", 3},
+                                                                {"btnStampePadroncini", 6},
+                                                                {"btnStampeNoteCreditoFornitori", 14},
+                                                                {"btnStampeCisterne", 22},
+                                                                {"BitBtn4", 23},
+                                                                {"btnStampeFattureClienti", 30},
+                                                                {"btnStampeFattureFornitori", 31},
+                                                                {"btnStampeNoteCreditoClienti", 33},
+                                                                {"btnStampePreventiviClienti", 35},
+                                                                {"btnStampeUtiliPadroncino", 39},
+                                                                {"btnStampaDDT", 56},
+                                                                {"btnStampeBancali", 61},
+                                                                {"btnStampeIndirizzi", 63},
+                                                                {"btnStampaResocontoPadroncino", 64},
+                                                                {"BitBtn2", 70},
+                                                                {"btnStampeProvvigioniFatture", 72},
+                                                                {"btnStampeProvvigioniNoteCredito", 73}};
+    for (const auto &[button, code] : listReports) {
+        registry.addCommand(QStringLiteral("report:") + QLatin1String(button),
+                            [code](Session &session, const QVariantMap &, QWidget *) {
+                                ReportService(session).print(code, {});
+                            });
+    }
     for (const ThirdParty &party : {fiscalRepresentative(), intermediaryIssuer()}) {
         registry.add(party.window, 2410, [party](Session &session, const QVariantMap &, QWidget *parent) {
             return new ThirdPartyWindow(session, party, parent);
