@@ -1,6 +1,7 @@
 #include "storage/recordlistmodel.h"
 
 #include "core/datetext.h"
+#include "core/numbertext.h"
 #include "core/separatedtext.h"
 #include "storage/archive.h"
 #include "storage/sqlvalue.h"
@@ -106,10 +107,17 @@ QVariant RecordListModel::data(const QModelIndex &index, int role) const
     const QVariant raw = m_rows.at(index.row()).value(field);
     if (role == Qt::EditRole)
         return raw;
+    const auto number = m_numberFields.constFind(field.toLower());
+    if (role == Qt::TextAlignmentRole && number != m_numberFields.cend())
+        return QVariant(Qt::AlignRight | Qt::AlignVCenter);
     if (role != Qt::DisplayRole)
         return {};
+    if (m_booleanFields.contains(field, Qt::CaseInsensitive))
+        return raw.toBool() ? QStringLiteral("Sì") : QStringLiteral("No");
     if (raw.isNull())
         return QString();
+    if (number != m_numberFields.cend())
+        return core::formatItalianNumber(raw.toDouble(), *number);
     if (sqlvalue::isDate(raw))
         return core::datetext::formatShortDate(sqlvalue::toDate(raw));
     if (m_memoFields.contains(field, Qt::CaseInsensitive))

@@ -3,6 +3,7 @@
 #include "core/result.h"
 
 #include <QAbstractTableModel>
+#include <QHash>
 #include <QList>
 #include <QSqlRecord>
 #include <QString>
@@ -35,6 +36,13 @@ public:
     void setColumns(const QList<Column> &columns);
     // Fields shown as long texts (cut for the grid).
     void setMemoFields(const QStringList &fields) { m_memoFields = fields; }
+    // Fields shown as "Sì" or "No".
+    void setBooleanFields(const QStringList &fields) { m_booleanFields = fields; }
+    // Fields shown as Italian numbers with this many decimals, on the right.
+    void setNumberField(const QString &field, int decimals)
+    {
+        m_numberFields.insert(field.toLower(), decimals);
+    }
     const QList<Column> &columns() const { return m_columns; }
 
     core::Status reload();
@@ -63,6 +71,8 @@ private:
     QVariantList m_params;
     QList<Column> m_columns;
     QStringList m_memoFields;
+    QStringList m_booleanFields;
+    QHash<QString, int> m_numberFields; // by lower-case field
     QList<QSqlRecord> m_rows;
     QSqlRecord m_shape;
     int m_sortColumn = -1;

@@ -41,6 +41,9 @@ QLineEdit *FormPage::text(const QString &field, const QString &caption, int maxL
     auto *edit = add(field, caption, new QLineEdit(this), QStringLiteral("edt"));
     if (maxLength > 0)
         edit->setMaxLength(maxLength);
+    // Short codes (province, postcode, house number) get a box of their size.
+    if (maxLength > 0 && maxLength <= 12)
+        edit->setMaximumWidth(edit->fontMetrics().horizontalAdvance(QLatin1Char('W')) * (maxLength + 2));
     return edit;
 }
 

@@ -2,7 +2,9 @@
 
 #include "storage/archive.h"
 
+#include <QCompleter>
 #include <QKeyEvent>
+#include <QLineEdit>
 
 namespace rotalina::shell::ui {
 
@@ -55,9 +57,55 @@ void LookupBox::clearChoice()
     setCurrentIndex(-1);
 }
 
+void LookupBox::setSearchable(bool searchable)
+{
+    setEditable(searchable);
+    if (!searchable)
+        return;
+    setInsertPolicy(QComboBox::NoInsert);
+    completer()->setCompletionMode(QCompleter::PopupCompletion);
+    completer()->setFilterMode(Qt::MatchContains);
+    completer()->setCaseSensitivity(Qt::CaseInsensitive);
+    connect(lineEdit(), &QLineEdit::editingFinished, this, &LookupBox::settleTyped);
+}
+
+void LookupBox::settleTyped()
+{
+    const QString typed = currentText().trimmed();
+    if (typed.isEmpty()) {
+        if (currentIndex() >= 0) {
+            clearChoice();
+            emit cleared();
+        }
+        return;
+    }
+    if (currentIndex() >= 0 && itemText(currentIndex()) == currentText())
+        return;
+    // The choice whose text is the one typed, or the only one holding it.
+    int found = findText(typed, Qt::MatchFixedString);
+    if (found < 0) {
+        for (int i = 0; i < count(); ++i) {
+            if (itemText(i).contains(typed, Qt::CaseInsensitive)) {
+                if (found >= 0) {
+                    found = -1;
+                    break;
+                }
+                found = i;
+            }
+        }
+    }
+    if (found >= 0) {
+        setCurrentIndex(found);
+        emit chosen(itemData(found));
+    } else {
+        // Nothing matches: the box shows again what is chosen.
+        setEditText(currentIndex() >= 0 ? itemText(currentIndex()) : QString());
+    }
+}
+
 void LookupBox::keyPressEvent(QKeyEvent *event)
 {
-    if (event->key() == Qt::Key_Delete || event->key() == Qt::Key_Backspace) {
+    if (!isEditable() && (event->key() == Qt::Key_Delete || event->key() == Qt::Key_Backspace)) {
         clearChoice();
         emit cleared();
         return;

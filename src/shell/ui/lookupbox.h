@@ -30,6 +30,10 @@ public:
     void setKey(const QVariant &key);
     void clearChoice();
 
+    // Long lists (thousands of municipalities) are searched by typing any part of a choice's text;
+    // leaving the box settles on the choice typed, and an emptied box empties the choice.
+    void setSearchable(bool searchable);
+
 signals:
     // The user emptied the choice with Delete or Backspace.
     void cleared();
@@ -38,6 +42,9 @@ signals:
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    void settleTyped();
 };
 
 } // namespace rotalina::shell::ui

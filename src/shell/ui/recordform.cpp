@@ -168,7 +168,9 @@ bool RecordForm::validate()
 
 bool RecordForm::write()
 {
-    if (core::Status written = m_session.archive()->update(m_table, m_key, values()); !written) {
+    const core::Status written =
+        m_writer ? m_writer(m_key, values()) : m_session.archive()->update(m_table, m_key, values());
+    if (!written) {
         m_session.prompter().message(titles::error(), written.error());
         return false;
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/result.h"
 #include "shell/recordchecks.h"
 
 #include <QHash>
@@ -7,6 +8,7 @@
 #include <QPointer>
 #include <QString>
 #include <QVariantMap>
+#include <functional>
 
 class QWidget;
 
@@ -36,6 +38,10 @@ public:
     QWidget *editor(const QString &field) const { return m_editors.value(field.toLower()); }
 
     RecordChecks &checks() { return m_checks; }
+    // How the row is written, when the window's save does more than writing the fields (statements
+    // that must run in the same transaction).
+    using Writer = std::function<core::Status(qint64 key, const QVariantMap &values)>;
+    void setWriter(Writer writer) { m_writer = std::move(writer); }
 
     // Reads the row into the editors.
     bool load(qint64 key, bool isNew);
@@ -78,6 +84,7 @@ private:
     QHash<QString, QWidget *> m_editors; // by lower-case field
     QHash<QString, QString> m_fieldNames;
     RecordChecks m_checks;
+    Writer m_writer;
     qint64 m_key = 0;
     bool m_isNew = false;
     bool m_dirty = false;

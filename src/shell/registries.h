@@ -1,0 +1,131 @@
+#pragma once
+
+#include "core/result.h"
+#include "shell/gridlayouts.h"
+#include "shell/recordchecks.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QVariantMap>
+#include <functional>
+#include <optional>
+
+namespace rotalina::storage {
+class Archive;
+}
+
+namespace rotalina::shell {
+
+// A field of a registry's card.
+struct RegistryField
+{
+    enum class Kind {
+        Text,
+        Memo,
+        Amount, // a decimal number in the amount box
+        Date,
+        Check,
+        Lookup, // a choice from another table; lookupSql gives key and text
+        Colour  // a colour of the standard list, stored as a 24-bit integer
+    };
+    QString field;
+    QString caption;
+    Kind kind = Kind::Text;
+    int maxLength = 0; // texts
+    int decimals = 2;  // amounts
+    QString lookupSql;
+    // Values copied into other fields of the card when a choice is made: a statement with one
+    // bound value (the chosen key) whose columns are named after the fields they fill. Emptying the
+    // choice empties them.
+    QString copySql;
+    QStringList copiedFields;
+};
+
+// Rows that belong to a registry row and are shown in its card (the streets of a municipality,
+// the fillings of a tank): their own registry, and the field that holds the owner's key.
+struct RegistryRows
+{
+    QString registry; // the list window name of the rows' registry
+    QString ownerField;
+    QString caption;
+};
+
+// One registry of the program: its list window and card, its table and how rows are checked,
+// saved and deleted.
+struct RegistryDescriptor
+{
+    QString listWindow; // the list window's name ("TfrmGrigliaBanche")
+    QString cardWindow; // the card's name; empty when the list edits its rows itself
+    QString listCaption;
+    QString cardCaption;
+    QString table;
+    // The list: its statement (without WHERE and ORDER BY), order, columns and filter fields.
+    QString listSql;
+    QString order;
+    QList<GridColumn> columns;
+    QList<QPair<QString, QString>> filters; // field of the statement, caption
+    QList<RegistryField> fields;
+    RecordChecks checks;
+    QString deleteQuestion;
+    // Statements with one bound value, the row's key, run in the same transaction as the save, or
+    // before the delete.
+    QStringList afterSave;
+    QStringList beforeDelete;
+    QVariantMap newValues; // values of a new row before the stored defaults
+    int helpContext = 5300;
+    QList<RegistryRows> rows;
+    // The row of another registry it belongs to (a street of a municipality): set on new rows.
+    QString ownerField;
+    // A delete of its own, instead of the statements and the row's removal (a tank filling gives
+    // its litres back to the tank).
+    std::function<core::Status(storage::Archive &archive, qint64 key)> remove;
+    // A save of its own, instead of writing the fields and running the statements after a save.
+    std::function<core::Status(storage::Archive &archive, qint64 key, const QVariantMap &values)> save;
+
+    QString gridName() const { return listWindow + QStringLiteral("_Griglia"); }
+};
+
+// Every registry of the lookup tables, and the one of the given list window (or card window).
+const QList<RegistryDescriptor> &lookupRegistries();
+const RegistryDescriptor *registryNamed(const QString &window);
+
+// The registries the "Tipologie" window lists: caption and list window.
+QList<QPair<QString, QString>> typeRegistries();
+
+// The statement of a registry's list with its filter conditions.
+QString registryListStatement(const RegistryDescriptor &registry, const QString &conditions);
+
+// A new row with the registry's values and the stored defaults of its table; owner is the key of
+// the row it belongs to, when the registry has an owner field.
+core::Result<qint64> addRegistryRow(storage::Archive &archive, const RegistryDescriptor &registry,
+                                    const QVariant &owner = {});
+// Writes the row and runs the registry's statements after a save, in one transaction.
+core::Status saveRegistryRow(storage::Archive &archive, const RegistryDescriptor &registry, qint64 key,
+                             QVariantMap values);
+// Runs the statements before a delete and deletes the row with the rows that belong to it, in one
+// transaction.
+core::Status deleteRegistryRow(storage::Archive &archive, const RegistryDescriptor &registry, qint64 key);
+
+// The fields of a registry row adjusted before writing (a VAT rate other than 0 has no nature).
+void normaliseRegistryValues(const RegistryDescriptor &registry, QVariantMap &values);
+
+// Tank fillings: saving one adds its litres to its tank, less what it held before.
+struct TankFilling
+{
+    qint64 tank = 0;
+    QVariant date;
+    QVariant litres;
+    QVariant amount;
+    QVariant invoice; // fattura.ID
+    QString invoiceText;
+};
+RecordChecks tankFillingChecks();
+core::Result<qint64> saveTankFilling(storage::Archive &archive, std::optional<qint64> key,
+                                     const TankFilling &filling);
+// Deleting a filling takes its litres out of the tank.
+core::Status deleteTankFilling(storage::Archive &archive, qint64 key);
+// The purchase invoices a filling may refer to: key and text, newest first.
+QString tankFillingInvoicesSql();
+
+} // namespace rotalina::shell
