@@ -152,6 +152,7 @@ QList<RegistryDescriptor> buildRegistries()
         .required(QStringLiteral("Banca"), QStringLiteral("Attenzione manca la Descrizione della banca"))
         .required(QStringLiteral("Iban"), QStringLiteral("Attenzione manca il Codice Iban"));
     banks.newValues = {{QStringLiteral("annullato"), false}};
+    banks.grid = QStringLiteral("frmGrigliaBanche_Griglia");
     all.append(banks);
 
     RegistryDescriptor towns =
@@ -182,8 +183,9 @@ QList<RegistryDescriptor> buildRegistries()
     towns.checks.required(QStringLiteral("Comune"),
                           QStringLiteral("Attenzione manca la Descrizione del Comune"));
     towns.newValues = {{QStringLiteral("Nazione_ID"), 380}, {QStringLiteral("Capoluogo"), false}};
-    towns.rows = {
-        {QStringLiteral("TfrmTrovaCap"), QStringLiteral("Comune_ID"), QStringLiteral("Indirizzi e Cap")}};
+    towns.rows = {{QStringLiteral("TfrmTrovaCap"), QStringLiteral("Comune_ID"),
+                   QStringLiteral("Indirizzi e Cap"), QStringLiteral("frmComuniDett_DBGrid1")}};
+    towns.grid = QStringLiteral("frmGrigliaComuni_Griglia");
     all.append(towns);
 
     RegistryDescriptor provinces = simple("TfrmGrigliaProvince", "TfrmProvinceDettaglio", "Province",
@@ -199,6 +201,7 @@ QList<RegistryDescriptor> buildRegistries()
     provinces.checks = {};
     provinces.checks.required(QStringLiteral("PROVINCIA"), QStringLiteral("Attenzione la Sigla"))
         .required(QStringLiteral("Descrizione"), QStringLiteral("Attenzione manca la provincia"));
+    provinces.grid = QStringLiteral("frmGrigliaProvince");
     all.append(provinces);
 
     // Regions have no required field; their delete still asks, as every other one does.
@@ -209,6 +212,7 @@ QList<RegistryDescriptor> buildRegistries()
     regions.fields = {text("Descrizione", "Regione"),
                       amount("CoefficienteCalcolo", "Coefficiente di calcolo", 4)};
     regions.checks = {};
+    regions.grid = QStringLiteral("frmGrigliaRegioni");
     all.append(regions);
 
     RegistryDescriptor vat = simple("TfrmGrigliaIva", "TfrmModificaIva", "Iva", "Iva",
@@ -230,6 +234,7 @@ QList<RegistryDescriptor> buildRegistries()
                  return values.value(QStringLiteral("Iva")).toDouble() != 0 ||
                         RecordChecks::hasValue(values.value(QStringLiteral("Pa_Natura_Codice")));
              });
+    vat.grid = QStringLiteral("frmGrigliaIva");
     all.append(vat);
 
     all.append(simple("TfrmGrigliaUnitaMisura", "TfrmUnitaMisura", "Unità di Misura", "UnitaMisura",
@@ -246,6 +251,7 @@ QList<RegistryDescriptor> buildRegistries()
         text("Descrizione", "Descrizione"),
         lookup("Modello", "Marca", "SELECT Descrizione, Descrizione FROM Modelli ORDER BY Descrizione")};
     vehicles.afterSave = {rewriteCopies("Vetture", "VeicoloDesc", "Veicolo_ID", "Veicoli", "Id")};
+    vehicles.grid = QStringLiteral("frmVeicoli");
     all.append(vehicles);
 
     all.append(simple("TfrmReparti", "TfrmRepartiDett", "Reparti", "Reparti",
@@ -305,6 +311,7 @@ QList<RegistryDescriptor> buildRegistries()
                        column("Costo", "Costo", 90)};
     pallets.fields = {text("Descrizione", "Descrizione"), text("Codice", "Codice", 20),
                       amount("Costo", "Costo")};
+    pallets.grid = QStringLiteral("frmGrigliaTipologiaBancali");
     all.append(pallets);
 
     all.append(simple("TfrmGrigliaTipoDocumenti", "TfrmTipoDocumenti", "Tipi di Documento", "TipoDocumenti",
@@ -319,6 +326,7 @@ QList<RegistryDescriptor> buildRegistries()
     fuels.columns = {column("Descrizione", "Descrizione", 240), column("Prezzo", "Prezzo al litro", 110)};
     fuels.fields = {text("Descrizione", "Descrizione"), amount("Prezzo", "Prezzo al litro", 3)};
     fuels.checks.required(QStringLiteral("Prezzo"), QStringLiteral("Attenzione manca il Prezzo"));
+    fuels.grid = QStringLiteral("frmGrigliaCarburanti");
     all.append(fuels);
 
     RegistryDescriptor stations = simple(
@@ -328,6 +336,7 @@ QList<RegistryDescriptor> buildRegistries()
                         column("Comune", "Comune", 150)};
     stations.fields = {text("Descrizione", "Denominazione"), text("Indirizzo", "Indirizzo"),
                        townByName("Comune", "Comune", {}), memo("Note", "Note")};
+    stations.grid = QStringLiteral("frmGrigliaRifornimenti");
     all.append(stations);
 
     RegistryDescriptor tanks = simple("TfrmGrigliaCisterne", "TfrmCisterneDettaglio", "Cisterne", "Cisterne",
@@ -346,7 +355,8 @@ QList<RegistryDescriptor> buildRegistries()
         .required(QStringLiteral("Carburante_ID"), QStringLiteral("Attenzione manca il tipo di carburante"));
     tanks.afterSave = {rewriteCopies("VettureCarburante", "Cisterna", "Cisterna_ID", "Cisterne", "id")};
     tanks.rows = {{QStringLiteral("TfrmModificaCisterneRighe"), QStringLiteral("Cisterna_ID"),
-                   QStringLiteral("Carichi")}};
+                   QStringLiteral("Carichi"), QStringLiteral("frmCisterneDettaglio_DBGrid1")}};
+    tanks.grid = QStringLiteral("frmGrigliaCisterne");
     all.append(tanks);
 
     RegistryDescriptor carriage = simple("TfrmPorto", "", "Porto", "FatturaPorto",
@@ -396,6 +406,7 @@ QList<RegistryDescriptor> buildRegistries()
         .required(QStringLiteral("Comune_ID"), QStringLiteral("Attenzione manca il Comune"));
     addresses.newValues = {{QStringLiteral("Nazione_ID"), 380}};
     addresses.helpContext = 5310;
+    addresses.grid = QStringLiteral("frmIndirizzi");
     all.append(addresses);
 
     RegistryDescriptor postcodes = simple("TfrmTrovaCap", "TfrmIndirizziItaliaDettaglio", "Trova Cap",
@@ -422,12 +433,14 @@ QList<RegistryDescriptor> buildRegistries()
     postcodes.checks.required(QStringLiteral("CAP"), QStringLiteral("Attenzione manca il Cap "));
     postcodes.ownerField = QStringLiteral("Comune_ID");
     postcodes.helpContext = 5310;
+    postcodes.grid = QStringLiteral("frmTrovaCap");
     all.append(postcodes);
 
     RegistryDescriptor notices = simple("TfrmGrigliaAvvisi", "TfrmAvvisi", "Avvisi", "Avvisi",
                                         "Sei sicuro di voler eliminare il tipo di avviso ?");
     notices.fields = {text("Descrizione", "Descrizione"), memo("Testo", "Testo")};
     notices.checks.required(QStringLiteral("Testo"), QStringLiteral("Attenzione manca il testo"));
+    notices.grid = QStringLiteral("frmGrigliaAvvisi");
     all.append(notices);
 
     // The fillings of a tank are edited in their own window; their list is the tank card's.

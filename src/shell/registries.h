@@ -49,6 +49,7 @@ struct RegistryRows
     QString registry; // the list window name of the rows' registry
     QString ownerField;
     QString caption;
+    QString grid; // the name the card's grid of these rows keeps its layout under
 };
 
 // One registry of the program: its list window and card, its table and how rows are checked,
@@ -83,7 +84,10 @@ struct RegistryDescriptor
     // A save of its own, instead of writing the fields and running the statements after a save.
     std::function<core::Status(storage::Archive &archive, qint64 key, const QVariantMap &values)> save;
 
-    QString gridName() const { return listWindow + QStringLiteral("_Griglia"); }
+    // The name the list's grid keeps its layout under: its own when it has one, else the window's
+    // name without its first letter ("frmGrigliaColori").
+    QString grid;
+    QString gridName() const { return grid.isEmpty() ? listWindow.mid(1) : grid; }
 };
 
 // Every registry of the lookup tables, and the one of the given list window (or card window).

@@ -151,7 +151,7 @@ void RegistryCard::buildRows(const RegistryRows &rows)
     auto *boxLayout = new QVBoxLayout(box);
     m_rows = std::make_unique<storage::RecordListModel>(*m_session.archive(),
                                                         keyFieldOf(m_session, *m_rowsRegistry));
-    m_rowsGrid = new DataGrid(m_rowsRegistry->gridName(), box);
+    m_rowsGrid = new DataGrid(rows.grid.isEmpty() ? m_rowsRegistry->gridName() : rows.grid, box);
     m_rowsGrid->setObjectName(QStringLiteral("DBGridRighe"));
     describeColumns(*m_rows, *m_rowsRegistry);
     m_rowsGrid->setRecords(m_rows.get());
