@@ -1,5 +1,6 @@
 #include "shell/registries.h"
 
+#include "shell/parties.h"
 #include "shell/storeddefaults.h"
 #include "storage/archive.h"
 #include "storage/schema.h"
@@ -482,6 +483,50 @@ QList<RegistryDescriptor> buildRegistries()
     };
     all.append(fillings);
 
+    // Payments of customers and suppliers outside documents: edited from the party's card.
+    for (const auto &[window, caption, payments] :
+         {std::tuple{"TfrmModificaClientiPagamenti", "Modifica Clienti Pagamenti", customerPayments()},
+          std::tuple{"TfrmModificaFornitoriPagamenti", "Modifica Fornitori Pagamenti", supplierPayments()}}) {
+        RegistryDescriptor paid =
+            simple(window, window, caption, "", "Sei sicuro di voler eliminare il record ?");
+        paid.table = payments.table;
+        paid.listSql =
+            QStringLiteral("SELECT %1.*, ModPagamento.Descrizione AS ModalitaPagamento, Bank.Banca, "
+                           "TipologiaPrimaNota.Descrizione AS Tipologia FROM %1 "
+                           "LEFT JOIN ModPagamento ON %1.ModPagamento_Id = ModPagamento.id "
+                           "LEFT JOIN Bank ON %1.Banca_ID = Bank.Id "
+                           "LEFT JOIN TipologiaPrimaNota ON %1.Tipologia_ID = TipologiaPrimaNota.Id")
+                .arg(payments.table);
+        paid.order = payments.table + QStringLiteral(".Data DESC");
+        paid.columns = {
+            column("Data", "Data", 90),        column("Operazione", "Operazione", 220),
+            column("Importo", "Importo", 100), column("ModalitaPagamento", "Modalità Pagamento", 160),
+            column("Banca", "Banca", 150),     column("Tipologia", "Tipologia", 90),
+            column("Note", "Note", 160)};
+        paid.filters = {};
+        paid.fields = {date("Data", "Data"),
+                       text("Operazione", "Operazione"),
+                       amount("Importo", "Importo"),
+                       text("Note", "Note"),
+                       lookup("ModPagamento_Id", "Modalità Pagamento",
+                              "SELECT id, Descrizione FROM ModPagamento ORDER BY Descrizione"),
+                       lookup("Banca_ID", "Banca", "SELECT Id, Banca FROM Bank ORDER BY Banca"),
+                       lookup("Tipologia_ID", "Tipologia",
+                              "SELECT Id, Descrizione FROM TipologiaPrimaNota ORDER BY Descrizione")};
+        paid.checks = paymentChecks();
+        paid.ownerField = payments.partyField;
+        paid.newValues = {{QStringLiteral("Importo"), 0.0}};
+        paid.todayField = QStringLiteral("Data");
+        paid.helpContext = 5100;
+        paid.save = [payments](storage::Archive &archive, qint64 key, const QVariantMap &values) {
+            return savePayment(archive, payments, key, values);
+        };
+        paid.remove = [payments](storage::Archive &archive, qint64 key) {
+            return deletePayment(archive, payments, key);
+        };
+        all.append(paid);
+    }
+
     return all;
 }
 
@@ -545,6 +590,8 @@ core::Result<qint64> addRegistryRow(storage::Archive &archive, const RegistryDes
                                     const QVariant &owner)
 {
     QVariantMap values = registry.newValues;
+    if (!registry.todayField.isEmpty())
+        values.insert(registry.todayField, QDate::currentDate());
     if (!registry.ownerField.isEmpty() && owner.isValid())
         values.insert(registry.ownerField, owner);
     return insertWithDefaults(archive, registry.table, registry.table, values);

@@ -74,6 +74,7 @@ struct RegistryDescriptor
     QStringList afterSave;
     QStringList beforeDelete;
     QVariantMap newValues; // values of a new row before the stored defaults
+    QString todayField;    // a date field a new row starts with today's date in
     int helpContext = 5300;
     QList<RegistryRows> rows;
     // The row of another registry it belongs to (a street of a municipality): set on new rows.

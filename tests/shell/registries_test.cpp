@@ -69,7 +69,7 @@ TEST(Registries, EveryRegistryListsFiltersAddsWithDefaultsSavesAndDeletes)
         }
 
         // Text with quotes, accents and an emoji is stored as typed.
-        if (firstText != r.fields.cend()) {
+        if (firstText != r.fields.cend() && !r.save) {
             const QString typed = QStringLiteral("L'Aquila \"centro\" – città 🚚 '); DROP TABLE Clienti; --");
             const core::Status saved = shell::saveRegistryRow(*archive, r, *key, {{firstText->field, typed}});
             ASSERT_TRUE(saved) << saved.error().toStdString();
