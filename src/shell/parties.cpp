@@ -2,6 +2,7 @@
 
 #include "core/taxcodes.h"
 #include "core/textfile.h"
+#include "shell/colours.h"
 #include "shell/storeddefaults.h"
 #include "storage/archive.h"
 
@@ -170,13 +171,13 @@ QString supplierDuplicateMessage()
 }
 
 QStringList vatNumberWarnings(storage::Archive &archive, const QString &table, qint64 key,
-                              const QString &vatNumber, const QString &duplicateMessage)
+                              const QString &vatNumber, const QString &duplicateMessage, bool italian)
 {
     const QString value = vatNumber.trimmed();
     if (value.isEmpty())
         return {};
-    if (!core::isValidPartitaIva(value))
-        return {QStringLiteral("Attenzione la partita Iva appena inserita non è valida!!!")};
+    if (italian && !core::isValidPartitaIva(value))
+        return {core::invalidPartitaIvaMessage()};
     return duplicates(archive, table, QStringLiteral("Iva"), key, value, QStringLiteral("la partita Iva"),
                       duplicateMessage);
 }
@@ -405,19 +406,15 @@ core::Result<QString> emailAddresses(storage::Archive &archive, const QString &t
     return addresses.join(QStringLiteral("; "));
 }
 
-core::Result<core::ContactRecord> customerContact(storage::Archive &archive, qint64 key)
+namespace {
+
+// A party's card: the company or person, the category behind the program's mark, work phones,
+// e-mail, web and address; the note carries the delivery destination, the label the party's note.
+core::Result<core::ContactRecord> partyContact(storage::Archive &archive, const QString &sql, qint64 key,
+                                               const QString &mark)
 {
     using E = core::ContactRecord;
-    core::Result<QSqlQuery> row = archive.select(
-        QStringLiteral(
-            "SELECT Clienti.Cliente, Clienti.Cognome, Clienti.Nome, ClientiCategoria.Descrizione AS "
-            "Categoria, "
-            "Clienti.Telefono, Clienti.Telefono2, Clienti.Cellulare, Clienti.EMail, Clienti.Citta, "
-            "Clienti.Provincia, "
-            "Clienti.Via, Clienti.Numero, Clienti.Cap, Clienti.Internet, Clienti.Fax, Clienti.Note, "
-            "Clienti.DestinazioneMerce FROM Clienti LEFT JOIN ClientiCategoria ON Clienti.Categoria_ID = "
-            "ClientiCategoria.ID WHERE Clienti.Id = ?"),
-        {key});
+    core::Result<QSqlQuery> row = archive.select(sql, {key});
     if (!row)
         return core::Result<core::ContactRecord>::failure(row.error());
     core::ContactRecord contact;
@@ -426,12 +423,10 @@ core::Result<core::ContactRecord> customerContact(storage::Archive &archive, qin
     const auto text = [&](const char *field) {
         return row->value(QString::fromLatin1(field)).toString().trimmed();
     };
-    contact[E::FormattedName] = text("Cliente");
+    contact[E::FormattedName] = text("Nome_Ditta");
     contact[E::FamilyName] = text("Cognome");
     contact[E::GivenName] = text("Nome");
-    // The program's own mark, then the customer's category.
-    contact[E::Categories] = text("Categoria").isEmpty() ? QStringLiteral("RotalinaC")
-                                                         : QStringLiteral("RotalinaC,") + text("Categoria");
+    contact[E::Categories] = text("Categoria").isEmpty() ? mark : mark + u',' + text("Categoria");
     contact[E::WorkPhone1] = text("Telefono");
     contact[E::WorkPhone2] = text("Telefono2");
     contact[E::WorkMobile1] = text("Cellulare");
@@ -443,10 +438,43 @@ core::Result<core::ContactRecord> customerContact(storage::Archive &archive, qin
     contact[E::WorkTown] = text("Citta");
     contact[E::WorkRegion] = text("Provincia");
     contact[E::WorkPostalCode] = text("Cap");
-    // The card's note carries the delivery destination; the customer's own note travels as label.
     contact[E::Note] = text("DestinazioneMerce");
     contact[E::Label] = text("Note");
     return contact;
+}
+
+} // namespace
+
+core::Result<core::ContactRecord> supplierContact(storage::Archive &archive, qint64 key)
+{
+    return partyContact(
+        archive,
+        QStringLiteral(
+            "SELECT Fornitor.Fornitore AS Nome_Ditta, Fornitor.Cognome, Fornitor.Nome, "
+            "FornitorCategoria.Descrizione "
+            "AS Categoria, Fornitor.Telefono, Fornitor.Telefono2, Fornitor.Cellulare, Fornitor.Email AS "
+            "EMail, "
+            "Fornitor.Comune AS Citta, Fornitor.Provincia, Fornitor.VIA AS Via, Fornitor.Numero, "
+            "Fornitor.Cap, "
+            "Fornitor.Internet, Fornitor.Fax, Fornitor.Note, Fornitor.DestinazioneMerce FROM Fornitor "
+            "LEFT JOIN FornitorCategoria ON Fornitor.Categoria_ID = FornitorCategoria.ID WHERE Fornitor.Id = "
+            "?"),
+        key, QStringLiteral("RotalinaF"));
+}
+
+core::Result<core::ContactRecord> customerContact(storage::Archive &archive, qint64 key)
+{
+    return partyContact(
+        archive,
+        QStringLiteral(
+            "SELECT Clienti.Cliente AS Nome_Ditta, Clienti.Cognome, Clienti.Nome, "
+            "ClientiCategoria.Descrizione AS "
+            "Categoria, Clienti.Telefono, Clienti.Telefono2, Clienti.Cellulare, Clienti.EMail, "
+            "Clienti.Citta, "
+            "Clienti.Provincia, Clienti.Via, Clienti.Numero, Clienti.Cap, Clienti.Internet, Clienti.Fax, "
+            "Clienti.Note, Clienti.DestinazioneMerce FROM Clienti LEFT JOIN ClientiCategoria ON "
+            "Clienti.Categoria_ID = ClientiCategoria.ID WHERE Clienti.Id = ?"),
+        key, QStringLiteral("RotalinaC"));
 }
 
 QString contactFileName(const QString &name)
@@ -607,6 +635,105 @@ core::Result<ContactImport> importCustomerContacts(storage::Archive &archive, co
         }
     }
     return result;
+}
+
+} // namespace rotalina::shell
+
+namespace rotalina::shell {
+
+namespace {
+
+QVariant rowColourOf(const QSqlRecord &row)
+{
+    // The customer's own colour first, then its category's.
+    for (const char *field : {"NumeroColore", "ColoreCategoria"}) {
+        const QVariant stored = row.value(QString::fromLatin1(field));
+        if (isPaintedColour(stored))
+            return colourFromStored(stored.toInt());
+    }
+    return {};
+}
+
+RegistryDescriptor partyRegistry(bool customers)
+{
+    RegistryDescriptor r;
+    r.table = customers ? QStringLiteral("Clienti") : QStringLiteral("Fornitor");
+    r.listWindow = customers ? QStringLiteral("TfrmClienti") : QStringLiteral("TFornitori");
+    r.cardWindow = customers ? QStringLiteral("TfrmClientiDett") : QStringLiteral("TfrmFornitDett");
+    r.listCaption = customers ? QStringLiteral("Clienti") : QStringLiteral("Fornitori");
+    r.cardCaption = r.listCaption;
+    r.grid = customers ? QStringLiteral("frmClienti_Griglia") : QStringLiteral("Fornitori_Griglia");
+    r.helpContext = customers ? 5100 : 5200;
+    r.withdrawnField = QStringLiteral("Annullato");
+    r.multiSelect = true;
+    if (customers) {
+        r.listSql =
+            QStringLiteral("SELECT Clienti.*, ClientiCategoria.Descrizione AS Categoria FROM Clienti "
+                           "LEFT JOIN ClientiCategoria ON Clienti.Categoria_ID = ClientiCategoria.ID");
+        r.order = QStringLiteral("Clienti.NominativoVisualizzato");
+        r.columns = {{QStringLiteral("NominativoVisualizzato"), QStringLiteral("Nominativo"), 260},
+                     {QStringLiteral("Citta"), QStringLiteral("Città"), 140},
+                     {QStringLiteral("Provincia"), QStringLiteral("Prov."), 45},
+                     {QStringLiteral("Telefono"), QStringLiteral("Telefono"), 110},
+                     {QStringLiteral("Cellulare"), QStringLiteral("Cellulare"), 110},
+                     {QStringLiteral("EMail"), QStringLiteral("E-mail"), 180},
+                     {QStringLiteral("Iva"), QStringLiteral("Partita iva"), 100},
+                     {QStringLiteral("Categoria"), QStringLiteral("Categoria"), 120}};
+        r.filters = {{QStringLiteral("Clienti.NominativoVisualizzato"), QStringLiteral("Nominativo")},
+                     {QStringLiteral("Clienti.Citta"), QStringLiteral("Città")},
+                     {QStringLiteral("Clienti.Cellulare"), QStringLiteral("Cellulare")},
+                     {QStringLiteral("Clienti.Provincia"), QStringLiteral("Prov.")},
+                     {QStringLiteral("Clienti.Note"), QStringLiteral("Note")},
+                     {QStringLiteral("Clienti.Codice"), QStringLiteral("Codice")}};
+        r.choiceFilters = {
+            {QStringLiteral("Clienti.Categoria_ID"), QStringLiteral("Categoria"),
+             QStringLiteral("SELECT ID, Descrizione FROM ClientiCategoria ORDER BY Descrizione"),
+             QStringLiteral("cboCategorie")}};
+        r.rowColour = rowColourOf;
+        r.deleteQuestion = QStringLiteral("Sei sicuro di voler eliminare il cliente?");
+        r.add = addCustomer;
+        r.remove = deleteCustomer;
+    } else {
+        r.listSql =
+            QStringLiteral("SELECT Fornitor.*, FornitorCategoria.Descrizione AS Categoria FROM Fornitor "
+                           "LEFT JOIN FornitorCategoria ON Fornitor.Categoria_ID = FornitorCategoria.ID");
+        r.order = QStringLiteral("Fornitor.Fornitore");
+        r.columns = {{QStringLiteral("Fornitore"), QStringLiteral("Fornitore"), 260},
+                     {QStringLiteral("Comune"), QStringLiteral("Comune"), 140},
+                     {QStringLiteral("Provincia"), QStringLiteral("Prov."), 45},
+                     {QStringLiteral("Telefono"), QStringLiteral("Telefono"), 110},
+                     {QStringLiteral("Cellulare"), QStringLiteral("Cellulare"), 110},
+                     {QStringLiteral("Email"), QStringLiteral("E-mail"), 180},
+                     {QStringLiteral("Iva"), QStringLiteral("Partita iva"), 100},
+                     {QStringLiteral("Categoria"), QStringLiteral("Categoria"), 120}};
+        r.filters = {{QStringLiteral("Fornitor.Fornitore"), QStringLiteral("Fornitore")},
+                     {QStringLiteral("Fornitor.Comune"), QStringLiteral("Comune")},
+                     {QStringLiteral("Fornitor.Cellulare"), QStringLiteral("Cellulare")},
+                     {QStringLiteral("Fornitor.Provincia"), QStringLiteral("Prov.")},
+                     {QStringLiteral("Fornitor.Note"), QStringLiteral("Note")}};
+        r.choiceFilters = {
+            {QStringLiteral("Fornitor.Categoria_ID"), QStringLiteral("Categoria"),
+             QStringLiteral("SELECT ID, Descrizione FROM FornitorCategoria ORDER BY Descrizione"),
+             QStringLiteral("cboCategorie")}};
+        r.deleteQuestion = QStringLiteral("Sei sicuro di voler eliminare il Fornitore?");
+        r.add = addSupplier;
+        r.remove = deleteSupplier;
+    }
+    return r;
+}
+
+} // namespace
+
+const RegistryDescriptor &customerRegistry()
+{
+    static const RegistryDescriptor registry = partyRegistry(true);
+    return registry;
+}
+
+const RegistryDescriptor &supplierRegistry()
+{
+    static const RegistryDescriptor registry = partyRegistry(false);
+    return registry;
 }
 
 } // namespace rotalina::shell

@@ -3,6 +3,7 @@
 #include "core/contactcard.h"
 #include "core/result.h"
 #include "shell/recordchecks.h"
+#include "shell/registries.h"
 
 #include <QList>
 #include <QString>
@@ -38,8 +39,9 @@ RecordChecks supplierChecks();
 
 // Warnings when a VAT number or a fiscal code is left: not a valid Italian VAT number, or already
 // in other rows of the same registry. They never stop the save.
+// The Italian check of the number is made for Italian parties only.
 QStringList vatNumberWarnings(storage::Archive &archive, const QString &table, qint64 key,
-                              const QString &vatNumber, const QString &duplicateMessage);
+                              const QString &vatNumber, const QString &duplicateMessage, bool italian = true);
 QStringList fiscalCodeWarnings(storage::Archive &archive, const QString &table, qint64 key,
                                const QString &fiscalCode, const QString &duplicateMessage);
 QString customerDuplicateMessage();
@@ -82,8 +84,13 @@ core::Result<QString> emailAddresses(storage::Archive &archive, const QString &t
 
 // vCard export and import of customers.
 core::Result<core::ContactRecord> customerContact(storage::Archive &archive, qint64 key);
+core::Result<core::ContactRecord> supplierContact(storage::Archive &archive, qint64 key);
 // The file name a customer's card is written to: its displayed name made safe for a file system.
 QString contactFileName(const QString &name);
+
+// The lists of the two registries (their cards are windows of their own).
+const RegistryDescriptor &customerRegistry();
+const RegistryDescriptor &supplierRegistry();
 
 enum class DuplicateAction { Ask = 0, Skip = 1, Update = 2 };
 struct ContactImport

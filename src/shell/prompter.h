@@ -19,6 +19,8 @@ public:
     virtual void information(const QString &text) = 0;
     // A file to open; empty when the user cancelled. The filter reads "Descrizione (*.ext)".
     virtual QString openFile(const QString &title, const QString &folder, const QString &filter) = 0;
+    // Several files to open; empty when the user cancelled.
+    virtual QStringList openFiles(const QString &title, const QString &folder, const QString &filter) = 0;
     // A file to write; empty when the user cancelled.
     virtual QString saveFile(const QString &title, const QString &path, const QString &filter) = 0;
     // A folder; empty when the user cancelled.

@@ -5,6 +5,7 @@
 #include "shell/recordchecks.h"
 
 #include <QList>
+#include <QSqlRecord>
 #include <QString>
 #include <QStringList>
 #include <QVariantMap>
@@ -84,6 +85,23 @@ struct RegistryDescriptor
     std::function<core::Status(storage::Archive &archive, qint64 key)> remove;
     // A save of its own, instead of writing the fields and running the statements after a save.
     std::function<core::Status(storage::Archive &archive, qint64 key, const QVariantMap &values)> save;
+    // A new row of its own kind (a customer), instead of the values and the stored defaults.
+    std::function<core::Result<qint64>(storage::Archive &archive)> add;
+    // A list of choices narrowing the list (a category): field, caption, statement of key and text.
+    struct ChoiceFilter
+    {
+        QString field;
+        QString caption;
+        QString sql;
+        QString objectName;
+    };
+    QList<ChoiceFilter> choiceFilters;
+    // The flag of withdrawn rows, which the list hides unless asked to show them.
+    QString withdrawnField;
+    // Several rows may be chosen at once (to copy their e-mail addresses, to export them).
+    bool multiSelect = false;
+    // The background of a row from its values, or nothing.
+    std::function<QVariant(const QSqlRecord &row)> rowColour;
 
     // The name the list's grid keeps its layout under: its own when it has one, else the window's
     // name without its first letter ("frmGrigliaColori").

@@ -24,6 +24,13 @@ QString ScriptedPrompter::openFile(const QString &title, const QString &, const 
     return nextDialogAnswer();
 }
 
+QStringList ScriptedPrompter::openFiles(const QString &title, const QString &, const QString &filter)
+{
+    m_shown.append({Kind::OpenFile, title, filter});
+    const QString answer = nextDialogAnswer();
+    return answer.isEmpty() ? QStringList() : answer.split(u'|');
+}
+
 QString ScriptedPrompter::saveFile(const QString &title, const QString &path, const QString &)
 {
     m_shown.append({Kind::SaveFile, title, path});

@@ -26,6 +26,8 @@ public:
     bool ask(const QString &title, const QString &text) override;
     void information(const QString &text) override;
     QString openFile(const QString &title, const QString &folder, const QString &filter) override;
+    // The queued answer holds the files separated by "|".
+    QStringList openFiles(const QString &title, const QString &folder, const QString &filter) override;
     QString saveFile(const QString &title, const QString &path, const QString &filter) override;
     QString chooseFolder(const QString &title, const QString &folder) override;
     QString askText(const QString &title, const QString &label, const QString &initial = {}) override;

@@ -107,6 +107,8 @@ QVariant RecordListModel::data(const QModelIndex &index, int role) const
     const QVariant raw = m_rows.at(index.row()).value(field);
     if (role == Qt::EditRole)
         return raw;
+    if (role == Qt::BackgroundRole && m_rowColour)
+        return m_rowColour(m_rows.at(index.row()));
     const auto number = m_numberFields.constFind(field.toLower());
     if (role == Qt::TextAlignmentRole && number != m_numberFields.cend())
         return QVariant(Qt::AlignRight | Qt::AlignVCenter);
@@ -132,6 +134,11 @@ QVariant RecordListModel::headerData(int section, Qt::Orientation orientation, i
     if (m_columns.isEmpty())
         return m_shape.fieldName(section);
     return section >= 0 && section < m_columns.size() ? m_columns.at(section).title : QString();
+}
+
+QSqlRecord RecordListModel::record(int row) const
+{
+    return row >= 0 && row < m_rows.size() ? m_rows.at(row) : QSqlRecord();
 }
 
 std::optional<qint64> RecordListModel::keyAt(int row) const

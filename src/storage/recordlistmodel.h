@@ -8,6 +8,7 @@
 #include <QSqlRecord>
 #include <QString>
 #include <QVariantList>
+#include <functional>
 #include <optional>
 
 namespace rotalina::storage {
@@ -43,6 +44,13 @@ public:
     {
         m_numberFields.insert(field.toLower(), decimals);
     }
+    // The background of each row, from its values: a colour, or nothing.
+    void setRowColour(std::function<QVariant(const QSqlRecord &row)> colour)
+    {
+        m_rowColour = std::move(colour);
+    }
+    // The row as the statement gave it.
+    QSqlRecord record(int row) const;
     const QList<Column> &columns() const { return m_columns; }
 
     core::Status reload();
@@ -73,6 +81,7 @@ private:
     QStringList m_memoFields;
     QStringList m_booleanFields;
     QHash<QString, int> m_numberFields; // by lower-case field
+    std::function<QVariant(const QSqlRecord &row)> m_rowColour;
     QList<QSqlRecord> m_rows;
     QSqlRecord m_shape;
     int m_sortColumn = -1;

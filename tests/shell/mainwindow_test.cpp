@@ -116,7 +116,7 @@ TEST_F(MainWindowTest, EveryPageAndButtonIsThere)
     for (const char *hidden : {"Button2", "cmdConnessione", "Button1"})
         EXPECT_TRUE(find<QPushButton>(hidden)->isHidden()) << hidden;
     // Windows of modules still to come: their buttons are there, disabled.
-    EXPECT_FALSE(find<QToolButton>("btnClienti")->isEnabled());
+    EXPECT_FALSE(find<QToolButton>("btnVetture")->isEnabled());
     EXPECT_FALSE(find<QToolButton>("btnStoricoFattureClienti")->isEnabled());
     EXPECT_TRUE(find<QToolButton>("btnUtilityRealizzazione")->isEnabled());
     EXPECT_TRUE(find<QToolButton>("btnVideoGriglie")->isEnabled());
@@ -127,14 +127,18 @@ TEST_F(MainWindowTest, EveryPageAndButtonIsThere)
 
 TEST_F(MainWindowTest, ARegisteredWindowEnablesItsButton)
 {
-    OpenedWindow customers;
-    windows.add(QStringLiteral("TfrmClienti"), 5100, recordingFactory(customers));
+    OpenedWindow vehicles;
     start();
-    auto *button = find<QToolButton>("btnClienti");
+    EXPECT_FALSE(find<QToolButton>("btnVetture")->isEnabled());
+    windows.add(QStringLiteral("TfrmVetture"), 6100, recordingFactory(vehicles));
+    window->runStartup();
+    window.reset();
+    start();
+    auto *button = find<QToolButton>("btnVetture");
     ASSERT_TRUE(button->isEnabled());
     button->click();
-    EXPECT_EQ(customers.times, 1);
-    EXPECT_EQ(windows.helpContext(QStringLiteral("TfrmClienti")), 5100);
+    EXPECT_EQ(vehicles.times, 1);
+    EXPECT_EQ(windows.helpContext(QStringLiteral("TfrmVetture")), 6100);
 }
 
 TEST_F(MainWindowTest, CtrlDShowsAndHidesTheCompanyButton)

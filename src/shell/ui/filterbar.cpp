@@ -2,6 +2,7 @@
 
 #include "shell/ui/datebox.h"
 
+#include <QComboBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -60,6 +61,21 @@ DateBox *FilterBar::addDateTo(const QString &field, const QString &label, const 
                    objectName.isEmpty() ? QStringLiteral("maskA") + field : objectName);
 }
 
+QComboBox *FilterBar::addChoice(const QString &field, const QString &label,
+                                const QList<QPair<QVariant, QString>> &choices, const QString &objectName)
+{
+    auto *box = new QComboBox(this);
+    box->setObjectName(objectName.isEmpty() ? QStringLiteral("cbo") + field : objectName);
+    box->addItem(QString(), QVariant());
+    for (const auto &[key, text] : choices)
+        box->addItem(text, key);
+    box->setMinimumContentsLength(12);
+    addLabelled(label, box);
+    m_entries.append({Entry::Choice, field, box});
+    connect(box, &QComboBox::currentIndexChanged, this, &FilterBar::changed);
+    return box;
+}
+
 storage::ListFilter FilterBar::filter(const storage::SqlDialect &dialect) const
 {
     storage::ListFilter filter(dialect);
@@ -74,6 +90,10 @@ storage::ListFilter FilterBar::filter(const storage::SqlDialect &dialect) const
         case Entry::To:
             filter.dateTo(entry.field, static_cast<DateBox *>(entry.editor)->date().value_or(QDate()));
             break;
+        case Entry::Choice:
+            if (const QVariant key = static_cast<QComboBox *>(entry.editor)->currentData(); key.isValid())
+                filter.equals(entry.field, key);
+            break;
         }
     }
     return filter;
@@ -81,8 +101,12 @@ storage::ListFilter FilterBar::filter(const storage::SqlDialect &dialect) const
 
 void FilterBar::clearAll()
 {
-    for (const Entry &entry : std::as_const(m_entries))
-        static_cast<QLineEdit *>(entry.editor)->clear();
+    for (const Entry &entry : std::as_const(m_entries)) {
+        if (auto *box = qobject_cast<QComboBox *>(entry.editor))
+            box->setCurrentIndex(0);
+        else
+            static_cast<QLineEdit *>(entry.editor)->clear();
+    }
 }
 
 } // namespace rotalina::shell::ui

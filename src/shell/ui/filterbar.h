@@ -6,6 +6,7 @@
 #include <QWidget>
 
 class QHBoxLayout;
+class QComboBox;
 class QLineEdit;
 
 namespace rotalina::shell::ui {
@@ -25,6 +26,10 @@ public:
     QLineEdit *addText(const QString &field, const QString &label, const QString &objectName = {});
     DateBox *addDateFrom(const QString &field, const QString &label, const QString &objectName = {});
     DateBox *addDateTo(const QString &field, const QString &label, const QString &objectName = {});
+    // A choice from a list (a category): the rows whose field holds the chosen key. The first
+    // entry, empty, chooses nothing.
+    QComboBox *addChoice(const QString &field, const QString &label,
+                         const QList<QPair<QVariant, QString>> &choices, const QString &objectName = {});
 
     // The conditions of what is typed now.
     storage::ListFilter filter(const storage::SqlDialect &dialect) const;
@@ -36,7 +41,7 @@ signals:
 private:
     struct Entry
     {
-        enum Kind { Text, From, To } kind;
+        enum Kind { Text, From, To, Choice } kind;
         QString field;
         QWidget *editor;
     };

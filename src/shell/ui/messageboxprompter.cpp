@@ -44,6 +44,11 @@ QString MessageBoxPrompter::openFile(const QString &title, const QString &folder
     return QFileDialog::getOpenFileName(owner(), title, folder, filter);
 }
 
+QStringList MessageBoxPrompter::openFiles(const QString &title, const QString &folder, const QString &filter)
+{
+    return QFileDialog::getOpenFileNames(owner(), title, folder, filter);
+}
+
 QString MessageBoxPrompter::saveFile(const QString &title, const QString &path, const QString &filter)
 {
     return QFileDialog::getSaveFileName(owner(), title, path, filter);

@@ -15,6 +15,7 @@
 #include "storage/recordlistmodel.h"
 #include "storage/schema.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGridLayout>
@@ -78,142 +79,109 @@ QHBoxLayout *buttonRow(std::initializer_list<QWidget *> buttons)
 
 } // namespace
 
-RegistryCard::RegistryCard(Session &session, const RegistryDescriptor &registry,
-                           const WindowRegistry &windows, QWidget *parent)
-    : QWidget(parent), m_session(session), m_registry(registry), m_windows(windows),
-      m_form(new RecordForm(session, registry.table, this))
+void addRegistryFields(FormPage &page, RecordForm &form, Session &session, const QList<RegistryField> &fields)
 {
-    auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    auto *page = new FormPage(*m_form, this);
-    for (const RegistryField &field : registry.fields) {
+    for (const RegistryField &field : fields) {
         switch (field.kind) {
         case RegistryField::Kind::Text:
-            page->text(field.field, field.caption, field.maxLength);
+            page.text(field.field, field.caption, field.maxLength);
             break;
         case RegistryField::Kind::Memo:
-            page->memo(field.field, field.caption);
+            page.memo(field.field, field.caption);
             break;
         case RegistryField::Kind::Amount:
-            page->amount(field.field, field.caption, field.decimals);
+            page.amount(field.field, field.caption, field.decimals);
             break;
         case RegistryField::Kind::Date:
-            page->date(field.field, field.caption);
+            page.date(field.field, field.caption);
             break;
         case RegistryField::Kind::Check:
-            page->check(field.field, field.caption);
+            page.check(field.field, field.caption);
             break;
         case RegistryField::Kind::Colour: {
-            QComboBox *box = colourChoice(page);
+            QComboBox *box = colourChoice(&page);
             box->setObjectName(QStringLiteral("cmb") + field.field);
-            page->row(field.caption, box);
-            m_form->bind(field.field, box);
+            page.row(field.caption, box);
+            form.bind(field.field, box);
             break;
         }
         case RegistryField::Kind::Lookup: {
-            LookupBox *box = page->lookup(field.field, field.caption, field.lookupSql, field.copiedFields);
+            LookupBox *box = page.lookup(field.field, field.caption, field.lookupSql, field.copiedFields);
             box->setSearchable(box->count() > searchableChoices);
             if (field.copySql.isEmpty())
                 break;
             const QString copySql = field.copySql;
-            connect(box, &LookupBox::chosen, this, [this, copySql](const QVariant &key) {
-                core::Result<QSqlQuery> copied = m_session.archive()->select(copySql, {key});
+            QObject::connect(box, &LookupBox::chosen, &form, [&session, &form, copySql](const QVariant &key) {
+                core::Result<QSqlQuery> copied = session.archive()->select(copySql, {key});
                 if (!copied || !copied->next())
                     return;
                 const QSqlRecord record = copied->record();
                 for (int i = 0; i < record.count(); ++i)
-                    m_form->setValue(record.fieldName(i), record.value(i));
+                    form.setValue(record.fieldName(i), record.value(i));
             });
             break;
         }
         }
     }
-    layout->addWidget(page);
-    m_form->checks() = registry.checks;
-    m_form->setWriter([this](qint64 key, const QVariantMap &values) {
-        return saveRegistryRow(*m_session.archive(), m_registry, key, values);
-    });
-    for (const RegistryRows &rows : registry.rows)
-        buildRows(rows);
-    if (!m_rowsGrid)
-        layout->addStretch(1);
 }
 
-RegistryCard::~RegistryCard() = default;
-
-void RegistryCard::buildRows(const RegistryRows &rows)
+OwnedRowsPanel::OwnedRowsPanel(Session &session, const WindowRegistry &windows,
+                               const RegistryDescriptor &rows, const RegistryRows &link, QWidget *parent)
+    : QGroupBox(link.caption, parent), m_session(session), m_windows(windows), m_registry(rows),
+      m_ownerField(link.ownerField),
+      m_grid(new DataGrid(link.grid.isEmpty() ? rows.gridName() : link.grid, this)),
+      m_rows(std::make_unique<storage::RecordListModel>(*session.archive(), keyFieldOf(session, rows)))
 {
-    m_rowsRegistry = registryNamed(rows.registry);
-    if (!m_rowsRegistry)
-        return;
-    m_rowsOwnerField = rows.ownerField;
-    auto *box = new QGroupBox(rows.caption, this);
-    auto *boxLayout = new QVBoxLayout(box);
-    m_rows = std::make_unique<storage::RecordListModel>(*m_session.archive(),
-                                                        keyFieldOf(m_session, *m_rowsRegistry));
-    m_rowsGrid = new DataGrid(rows.grid.isEmpty() ? m_rowsRegistry->gridName() : rows.grid, box);
-    m_rowsGrid->setObjectName(QStringLiteral("DBGridRighe"));
-    describeColumns(*m_rows, *m_rowsRegistry);
-    m_rowsGrid->setRecords(m_rows.get());
-    boxLayout->addWidget(m_rowsGrid);
-    QPushButton *add = makeToolButton(ToolAction::AggiungiDettaglio, box);
-    QPushButton *edit = makeToolButton(ToolAction::AvantiDettaglio, box);
+    auto *layout = new QVBoxLayout(this);
+    m_grid->setObjectName(QStringLiteral("DBGridRighe"));
+    describeColumns(*m_rows, rows);
+    m_grid->setRecords(m_rows.get());
+    layout->addWidget(m_grid);
+    QPushButton *add = makeToolButton(ToolAction::AggiungiDettaglio, this);
+    QPushButton *edit = makeToolButton(ToolAction::AvantiDettaglio, this);
     edit->setText(QStringLiteral("Modifica"));
-    QPushButton *remove = makeToolButton(ToolAction::EliminaDettaglio, box);
-    connect(add, &QPushButton::clicked, this, &RegistryCard::addRow);
-    connect(edit, &QPushButton::clicked, this, &RegistryCard::editRow);
-    connect(remove, &QPushButton::clicked, this, &RegistryCard::deleteRow);
-    connect(m_rowsGrid, &DataGrid::avanti, this, &RegistryCard::editRow);
-    boxLayout->addLayout(buttonRow({add, edit, remove}));
-    static_cast<QVBoxLayout *>(layout())->addWidget(box, 1);
+    QPushButton *remove = makeToolButton(ToolAction::EliminaDettaglio, this);
+    connect(add, &QPushButton::clicked, this, &OwnedRowsPanel::addRow);
+    connect(edit, &QPushButton::clicked, this, &OwnedRowsPanel::editRow);
+    connect(remove, &QPushButton::clicked, this, &OwnedRowsPanel::deleteRow);
+    connect(m_grid, &DataGrid::avanti, this, &OwnedRowsPanel::editRow);
+    layout->addLayout(buttonRow({add, edit, remove}));
 }
 
-bool RegistryCard::load(qint64 key, bool isNew)
+OwnedRowsPanel::~OwnedRowsPanel() = default;
+
+void OwnedRowsPanel::setOwner(qint64 key)
 {
-    if (!m_form->load(key, isNew))
-        return false;
-    reloadRows();
-    if (m_rowsGrid)
-        m_rowsGrid->setDesign(m_rowsRegistry->columns);
-    return true;
+    m_owner = key;
+    reload();
+    m_grid->setDesign(m_registry.columns);
 }
 
-void RegistryCard::reloadRows()
+void OwnedRowsPanel::reload()
 {
-    if (!m_rows)
-        return;
     m_rows->setStatement(
-        registryListStatement(*m_rowsRegistry,
-                              QStringLiteral("%1.%2 = ?").arg(m_rowsRegistry->table, m_rowsOwnerField)),
-        {m_form->key()});
+        registryListStatement(m_registry, QStringLiteral("%1.%2 = ?").arg(m_registry.table, m_ownerField)),
+        {m_owner});
     if (core::Status read = m_rows->reload(); !read)
         m_session.prompter().message(titles::error(), read.error());
 }
 
-bool RegistryCard::saveBeforeRows()
+void OwnedRowsPanel::openRow(qint64 key, bool isNew)
 {
-    // The rows belong to a saved row: pending changes are checked and saved first.
-    return !m_form->isDirty() || m_form->save();
-}
-
-void RegistryCard::openRow(qint64 key, bool isNew)
-{
-    m_windows.open(m_rowsRegistry->cardWindow, m_session, this,
+    m_windows.open(m_registry.cardWindow, m_session, this,
                    {{QStringLiteral("chiave"), key}, {QStringLiteral("nuovo"), isNew}});
-    reloadRows();
-    // A filling changes the tank's litres: the card shows them again (nothing is pending, the
-    // card was saved before the row opened).
-    if (!m_form->isDirty())
-        m_form->load(m_form->key(), m_form->isNew());
+    reload();
+    if (m_afterChange)
+        m_afterChange();
     if (const int row = m_rows->rowOfKey(key); row >= 0)
-        m_rowsGrid->setCurrentRow(row);
+        m_grid->setCurrentRow(row);
 }
 
-void RegistryCard::addRow()
+void OwnedRowsPanel::addRow()
 {
-    if (!m_rowsRegistry || !saveBeforeRows())
+    if (m_beforeChange && !m_beforeChange())
         return;
-    const core::Result<qint64> key = addRegistryRow(*m_session.archive(), *m_rowsRegistry, m_form->key());
+    const core::Result<qint64> key = addRegistryRow(*m_session.archive(), m_registry, m_owner);
     if (!key) {
         m_session.prompter().message(titles::error(), key.error());
         return;
@@ -221,28 +189,76 @@ void RegistryCard::addRow()
     openRow(*key, true);
 }
 
-void RegistryCard::editRow()
+void OwnedRowsPanel::editRow()
 {
-    if (!m_rowsRegistry || !saveBeforeRows())
+    if (m_beforeChange && !m_beforeChange())
         return;
-    if (const std::optional<qint64> key = m_rows->keyAt(m_rowsGrid->currentRow()))
+    if (const std::optional<qint64> key = m_rows->keyAt(m_grid->currentRow()))
         openRow(*key, false);
 }
 
-void RegistryCard::deleteRow()
+void OwnedRowsPanel::deleteRow()
 {
-    const std::optional<qint64> key = m_rows ? m_rows->keyAt(m_rowsGrid->currentRow()) : std::nullopt;
-    if (!key || !m_session.prompter().ask(titles::warning(), m_rowsRegistry->deleteQuestion))
+    const std::optional<qint64> key = m_rows->keyAt(m_grid->currentRow());
+    if (!key || !m_session.prompter().ask(titles::warning(), m_registry.deleteQuestion))
         return;
-    if (core::Status removed = deleteRegistryRow(*m_session.archive(), *m_rowsRegistry, *key); !removed) {
+    if (core::Status removed = deleteRegistryRow(*m_session.archive(), m_registry, *key); !removed) {
         m_session.prompter().message(titles::error(), removed.error());
         return;
     }
-    const int row = m_rowsGrid->currentRow();
-    reloadRows();
-    if (!m_form->isDirty())
-        m_form->load(m_form->key(), m_form->isNew());
-    m_rowsGrid->setCurrentRow(std::min(std::max(row - 1, 0), m_rows->rowCount() - 1));
+    const int row = m_grid->currentRow();
+    reload();
+    if (m_afterChange)
+        m_afterChange();
+    m_grid->setCurrentRow(std::min(std::max(row - 1, 0), m_rows->rowCount() - 1));
+}
+
+RegistryCard::RegistryCard(Session &session, const RegistryDescriptor &registry,
+                           const WindowRegistry &windows, QWidget *parent)
+    : QWidget(parent), m_session(session), m_registry(registry),
+      m_form(new RecordForm(session, registry.table, this))
+{
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    auto *page = new FormPage(*m_form, this);
+    addRegistryFields(*page, *m_form, session, registry.fields);
+    layout->addWidget(page);
+    m_form->checks() = registry.checks;
+    m_form->setWriter([this](qint64 key, const QVariantMap &values) {
+        return saveRegistryRow(*m_session.archive(), m_registry, key, values);
+    });
+    for (const RegistryRows &link : registry.rows) {
+        const RegistryDescriptor *rows = registryNamed(link.registry);
+        if (!rows)
+            continue;
+        m_rows = new OwnedRowsPanel(session, windows, *rows, link, this);
+        // The rows belong to a saved row: pending changes are checked and saved first; a filling
+        // changes the tank's litres, so the card shows its row again afterwards.
+        m_rows->setBeforeChange([this] { return !m_form->isDirty() || m_form->save(); });
+        m_rows->setAfterChange([this] {
+            if (!m_form->isDirty())
+                m_form->load(m_form->key(), m_form->isNew());
+        });
+        layout->addWidget(m_rows, 1);
+    }
+    if (!m_rows)
+        layout->addStretch(1);
+}
+
+RegistryCard::~RegistryCard() = default;
+
+DataGrid *RegistryCard::rowsGrid() const
+{
+    return m_rows ? m_rows->grid() : nullptr;
+}
+
+bool RegistryCard::load(qint64 key, bool isNew)
+{
+    if (!m_form->load(key, isNew))
+        return false;
+    if (m_rows)
+        m_rows->setOwner(key);
+    return true;
 }
 
 RegistryCardWindow::RegistryCardWindow(Session &session, const RegistryDescriptor &registry,
@@ -314,10 +330,31 @@ RegistryListWindow::RegistryListWindow(Session &session, const RegistryDescripto
     auto *layout = new QVBoxLayout(this);
     for (const auto &[field, caption] : registry.filters)
         m_filters->addText(field, caption);
+    for (const RegistryDescriptor::ChoiceFilter &choice : registry.choiceFilters) {
+        QList<QPair<QVariant, QString>> choices;
+        if (core::Result<QSqlQuery> rows = session.archive()->select(choice.sql)) {
+            while (rows->next())
+                choices.append({rows->value(0), rows->value(1).toString()});
+        }
+        m_filters->addChoice(choice.field, choice.caption, choices, choice.objectName);
+    }
     connect(m_filters, &FilterBar::changed, this, &RegistryListWindow::reload);
-    if (!registry.filters.isEmpty())
+    if (!registry.withdrawnField.isEmpty()) {
+        m_withdrawn = new QCheckBox(QStringLiteral("Mostra anche gli annullati"), this);
+        m_withdrawn->setObjectName(QStringLiteral("chkAnnullati"));
+        connect(m_withdrawn, &QCheckBox::toggled, this, &RegistryListWindow::reload);
+        auto *top = new QHBoxLayout;
+        top->addWidget(m_filters, 1);
+        top->addWidget(m_withdrawn);
+        layout->addLayout(top);
+    } else if (!registry.filters.isEmpty() || !registry.choiceFilters.isEmpty()) {
         layout->addWidget(m_filters);
+    }
     m_grid->setObjectName(QStringLiteral("DBGrid1"));
+    if (registry.multiSelect)
+        m_grid->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    if (registry.rowColour)
+        m_records->setRowColour(registry.rowColour);
     describeColumns(*m_records, registry);
     m_grid->setRecords(m_records.get());
     layout->addWidget(m_grid, 1);
@@ -344,7 +381,8 @@ RegistryListWindow::RegistryListWindow(Session &session, const RegistryDescripto
         open->setText(QStringLiteral("salva"));
         open->setObjectName(QStringLiteral("spdSalva"));
     }
-    layout->addLayout(buttonRow({add, open, remove, reread, help, back}));
+    m_buttons = buttonRow({add, open, remove, reread, help, back});
+    layout->addLayout(m_buttons);
 
     reload();
     m_grid->setDesign(registry.columns);
@@ -361,6 +399,9 @@ void RegistryListWindow::reload()
 {
     const std::optional<qint64> current = m_records->keyAt(m_grid->currentRow());
     storage::ListFilter filter = m_filters->filter(m_session.archive()->dialect());
+    if (m_withdrawn && !m_withdrawn->isChecked())
+        filter.condition(QStringLiteral("%1.%2 = ?").arg(m_registry.table, m_registry.withdrawnField),
+                         {false});
     m_records->setStatement(registryListStatement(m_registry, filter.conditions()), filter.parameters());
     if (core::Status read = m_records->reload(); !read) {
         m_session.prompter().message(titles::error(), read.error());
@@ -375,6 +416,26 @@ void RegistryListWindow::showKey(qint64 key)
     const int row = m_records->rowOfKey(key);
     if (row >= 0)
         m_grid->setCurrentRow(row);
+}
+
+QList<qint64> RegistryListWindow::selectedKeys() const
+{
+    QList<int> rows;
+    for (const QModelIndex &index : m_grid->selectionModel()->selectedRows())
+        rows.append(index.row());
+    std::sort(rows.begin(), rows.end());
+    QList<qint64> keys;
+    for (const int row : rows) {
+        if (const std::optional<qint64> key = m_records->keyAt(row))
+            keys.append(*key);
+    }
+    return keys;
+}
+
+void RegistryListWindow::addButton(QWidget *button)
+{
+    // After the stretch and the window's earlier ones, before the buttons every list has.
+    m_buttons->insertWidget(1 + m_ownButtons++, button);
 }
 
 bool RegistryListWindow::settleInline()

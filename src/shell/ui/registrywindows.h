@@ -3,8 +3,12 @@
 #include "shell/registries.h"
 
 #include <QDialog>
+#include <QGroupBox>
+#include <functional>
 #include <memory>
 
+class QCheckBox;
+class QHBoxLayout;
 class QPushButton;
 
 namespace rotalina::storage {
@@ -19,8 +23,48 @@ namespace rotalina::shell::ui {
 
 class DataGrid;
 class FilterBar;
+class FormPage;
 class RecordForm;
 class WindowRegistry;
+
+// The rows that belong to a card's row (streets of a municipality, fillings of a tank, payments of
+// a customer): their grid with "Aggiungi", "Modifica" and "Elimina".
+class OwnedRowsPanel : public QGroupBox
+{
+    Q_OBJECT
+
+public:
+    OwnedRowsPanel(Session &session, const WindowRegistry &windows, const RegistryDescriptor &rows,
+                   const RegistryRows &link, QWidget *parent = nullptr);
+    ~OwnedRowsPanel() override;
+
+    // The row the rows belong to; the grid shows its rows.
+    void setOwner(qint64 key);
+    // Run before a row is added or opened (the owner is saved first; false stops), and after a
+    // row changed (the owner's totals are shown again).
+    void setBeforeChange(std::function<bool()> check) { m_beforeChange = std::move(check); }
+    void setAfterChange(std::function<void()> refresh) { m_afterChange = std::move(refresh); }
+
+    DataGrid *grid() const { return m_grid; }
+    storage::RecordListModel &records() const { return *m_rows; }
+    void reload();
+    void addRow();
+    void editRow();
+    void deleteRow();
+
+private:
+    void openRow(qint64 key, bool isNew);
+
+    Session &m_session;
+    const WindowRegistry &m_windows;
+    const RegistryDescriptor &m_registry;
+    QString m_ownerField;
+    qint64 m_owner = 0;
+    DataGrid *m_grid;
+    std::unique_ptr<storage::RecordListModel> m_rows;
+    std::function<bool()> m_beforeChange;
+    std::function<void()> m_afterChange;
+};
 
 // The fields of a registry row, as a card shows them, with the rows that belong to it below.
 class RegistryCard : public QWidget
@@ -34,27 +78,20 @@ public:
 
     RecordForm &form() const { return *m_form; }
     bool load(qint64 key, bool isNew);
-    // The grid of the rows that belong to the card's row (streets, fillings), or null.
-    DataGrid *rowsGrid() const { return m_rowsGrid; }
-    void addRow();
-    void editRow();
-    void deleteRow();
+    // The rows that belong to the card's row, or null.
+    OwnedRowsPanel *rows() const { return m_rows; }
+    DataGrid *rowsGrid() const;
 
 private:
-    void buildRows(const RegistryRows &rows);
-    void reloadRows();
-    void openRow(qint64 key, bool isNew);
-    bool saveBeforeRows();
-
     Session &m_session;
     const RegistryDescriptor &m_registry;
-    const WindowRegistry &m_windows;
     RecordForm *m_form;
-    const RegistryDescriptor *m_rowsRegistry = nullptr;
-    QString m_rowsOwnerField;
-    DataGrid *m_rowsGrid = nullptr;
-    std::unique_ptr<storage::RecordListModel> m_rows;
+    OwnedRowsPanel *m_rows = nullptr;
 };
+
+// Builds the editors of registry fields on a page of a record form.
+void addRegistryFields(FormPage &page, RecordForm &form, Session &session,
+                       const QList<RegistryField> &fields);
 
 // The card of a registry row: "salva", "Annulla" for a row just added, "Aiuto" and "Indietro".
 class RegistryCardWindow : public QDialog
@@ -103,6 +140,10 @@ public:
     void remove();
     // Stands on the row that holds the key.
     void showKey(qint64 key);
+    // The keys of the chosen rows, in list order.
+    QList<qint64> selectedKeys() const;
+    // A button of the window's own, placed before the common ones.
+    void addButton(QWidget *button);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -120,6 +161,9 @@ private:
     std::unique_ptr<storage::RecordListModel> m_records;
     RegistryCard *m_inline = nullptr;
     qint64 m_inlineKey = 0;
+    QCheckBox *m_withdrawn = nullptr;
+    QHBoxLayout *m_buttons = nullptr;
+    int m_ownButtons = 0;
 };
 
 // "Tipologie": the small kinds registries, a button each.
