@@ -1,0 +1,69 @@
+#pragma once
+
+#include "core/result.h"
+#include "shell/recordchecks.h"
+#include "storage/listfilter.h"
+
+#include <QDate>
+#include <QList>
+#include <QString>
+#include <optional>
+
+namespace rotalina::storage {
+class Archive;
+}
+
+namespace rotalina::shell {
+
+// The tariffs (prezziar): priced routes and articles, kept as a registry and picked by documents.
+
+// The final price the tariff card shows: the unit value less the discount, plus VAT at the rate taken
+// as a whole number, to the cent.
+double tariffFinalPrice(double unitValue, double discount, double vatRate);
+// The final price the bulk changes write: the exact rate.
+double tariffBulkFinalPrice(double unitValue, double discount, double vatRate);
+// The unit value that gives the final price after discount and VAT.
+double tariffUnitValue(double finalPrice, double discount, double vatRate);
+
+// The search boxes of the tariff list, in the order they narrow it. A box holding only "*" asks
+// nothing.
+struct TariffSearch
+{
+    QString description;
+    QString code;
+    QString from;
+    QString to;
+    QString customer;
+    QString department;
+    QString note;
+};
+// The list's conditions: the base ones of the caller (withdrawn tariffs hidden, one customer's
+// tariffs) and those of the boxes, each a start of the field's text.
+storage::ListFilter tariffFilter(const storage::SqlDialect &dialect, const TariffSearch &search,
+                                 bool hideWithdrawn, std::optional<qint64> customer);
+QString tariffListStatement(const QString &conditions);
+
+// The selection clause of the picker: "where prezziar.id = 7 or prezziar.id =12", in the order the
+// rows were chosen; empty for no key.
+QString tariffSelectionClause(const QList<qint64> &keys);
+
+RecordChecks tariffChecks();
+
+// A new tariff: the standard VAT of the options, not withdrawn, created today, the stored defaults.
+core::Result<qint64> addTariff(storage::Archive &archive, const QDate &today);
+// Writes the card's fields; an empty cost is 0.
+core::Status saveTariff(storage::Archive &archive, qint64 key, QVariantMap values);
+// A copy of a tariff created today, "(COPIA)" after its description when it has room for it.
+core::Result<qint64> copyTariff(storage::Archive &archive, qint64 key, const QDate &today);
+
+// The bulk changes over the tariffs the list shows, each in one transaction: the unit value up or
+// down by a percentage or by a fixed amount, or another VAT rate; the final price follows.
+enum class PriceChange { Increase, Decrease };
+core::Status changeTariffPrices(storage::Archive &archive, const QList<qint64> &keys, PriceChange change,
+                                std::optional<double> percentage, std::optional<double> fixed);
+core::Status changeTariffVat(storage::Archive &archive, const QList<qint64> &keys, qint64 vat);
+
+// The addresses of a town, for the search beside the tariff's departure and arrival.
+core::Result<int> addressesInTown(storage::Archive &archive, qint64 town);
+
+} // namespace rotalina::shell
