@@ -199,6 +199,10 @@ void DataGrid::contextMenuEvent(QContextMenuEvent *event)
     QMenu menu(this);
     for (const MenuExtension &extension : std::as_const(extensions()))
         extension(*this, menu);
+    if (!m_ownActions.isEmpty()) {
+        menu.addSeparator();
+        menu.addActions(m_ownActions);
+    }
     if (!menu.isEmpty())
         menu.exec(event->globalPos());
 }

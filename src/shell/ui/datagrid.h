@@ -7,6 +7,7 @@
 #include <QTableView>
 #include <functional>
 
+class QAction;
 class QMenu;
 
 namespace rotalina::storage {
@@ -45,6 +46,8 @@ public:
     void showColumn(const QString &field);
     // Paints the stock column ("Giacenza") amber.
     void setStockHighlight(bool on);
+    // An entry of this grid's own pop-up menu, after the common ones.
+    void addMenuAction(QAction *action) { m_ownActions.append(action); }
     // The column under the pointer when the pop-up menu opened, or -1.
     int menuColumn() const { return m_menuColumn; }
 
@@ -78,6 +81,7 @@ private:
     bool m_stockHighlight = false;
     QAbstractItemDelegate *m_stockDelegate = nullptr;
     int m_menuColumn = -1;
+    QList<QAction *> m_ownActions;
     int m_sortedColumn = -1;
     Qt::SortOrder m_sortedOrder = Qt::AscendingOrder;
 };

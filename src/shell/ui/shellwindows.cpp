@@ -7,6 +7,7 @@
 #include "shell/ui/optionswindow.h"
 #include "shell/ui/partywindows.h"
 #include "shell/ui/registrywindows.h"
+#include "shell/ui/tariffwindows.h"
 #include "shell/ui/windowregistry.h"
 
 namespace rotalina::shell::ui {
@@ -25,6 +26,7 @@ void registerShellWindows(WindowRegistry &registry)
                  });
     registerRegistryWindows(registry);
     registerPartyWindows(registry);
+    registerTariffWindows(registry);
     // The list reports of the "Stampe" page: each button prints its report at once.
     static const QList<QPair<const char *, int>> listReports = {{"btnStampeClienti", 1},
                                                                 {"btnStampeTariffe", 2},
