@@ -3,6 +3,7 @@
 #include "core/money.h"
 #include "shell/storeddefaults.h"
 #include "storage/archive.h"
+#include "storage/foldfunction.h"
 
 #include <QSqlRecord>
 #include <cmath>
@@ -30,31 +31,75 @@ double tariffUnitValue(double finalPrice, double discount, double vatRate)
     return core::calcolaValoreUnitario(1, finalPrice, vatRate, {discount, 0, 0, 0});
 }
 
-storage::ListFilter tariffFilter(const storage::SqlDialect &dialect, const TariffSearch &search,
-                                 bool hideWithdrawn, std::optional<qint64> customer)
+storage::ListFilter tariffBaseFilter(const storage::SqlDialect &dialect, bool hideWithdrawn,
+                                     std::optional<qint64> customer)
 {
     storage::ListFilter filter(dialect);
     if (hideWithdrawn)
         filter.condition(QStringLiteral("prezziar.Annullato = ?"), {false});
     if (customer)
         filter.condition(QStringLiteral("prezziar.Cliente_ID = ?"), {*customer});
-    const auto box = [&filter](const QString &field, const QString &typed) {
-        if (typed.trimmed() != u"*")
-            filter.startsWith(field, typed);
-    };
-    box(QStringLiteral("prezziar.Descrizione"), search.description);
-    box(QStringLiteral("prezziar.Codice"), search.code);
-    box(QStringLiteral("prezziar.PartenzaCitta"), search.from);
-    box(QStringLiteral("prezziar.FineCitta"), search.to);
-    box(QStringLiteral("prezziar.Cliente"), search.customer);
-    box(QStringLiteral("prezziar.Reparto"), search.department);
-    box(QStringLiteral("prezziar.Note"), search.note);
     return filter;
+}
+
+TariffTexts foldedTariffTexts(const QString &description, const QString &code, const QString &from,
+                              const QString &to, const QString &customer, const QString &department,
+                              const QString &note)
+{
+    return {storage::foldedText(description), storage::foldedText(code),     storage::foldedText(from),
+            storage::foldedText(to),          storage::foldedText(customer), storage::foldedText(department),
+            storage::foldedText(note)};
+}
+
+namespace {
+
+std::array<QString, 7> boxesOf(const TariffSearch &search)
+{
+    return {search.description, search.code,       search.from, search.to,
+            search.customer,    search.department, search.note};
+}
+
+// A box asks something unless it is empty or holds only "*".
+bool asks(const QString &typed)
+{
+    const QString trimmed = typed.trimmed();
+    return !trimmed.isEmpty() && trimmed != u"*";
+}
+
+} // namespace
+
+TariffSearch foldedSearch(const TariffSearch &typed)
+{
+    const auto fold = [](const QString &text) {
+        return asks(text) ? storage::foldedText(text.trimmed()) : QString();
+    };
+    return {fold(typed.description), fold(typed.code),       fold(typed.from), fold(typed.to),
+            fold(typed.customer),    fold(typed.department), fold(typed.note)};
+}
+
+bool tariffSearchIsEmpty(const TariffSearch &folded)
+{
+    const std::array<QString, 7> boxes = boxesOf(folded);
+    return std::all_of(boxes.cbegin(), boxes.cend(), [](const QString &box) { return box.isEmpty(); });
+}
+
+bool tariffMatches(const TariffSearch &folded, const TariffTexts &texts)
+{
+    const std::array<QString, 7> boxes = boxesOf(folded);
+    for (std::size_t i = 0; i < boxes.size(); ++i) {
+        if (!boxes.at(i).isEmpty() && !texts.at(i).startsWith(boxes.at(i)))
+            return false;
+    }
+    return true;
 }
 
 QString tariffListStatement(const QString &conditions)
 {
-    return QStringLiteral("SELECT prezziar.* FROM prezziar") +
+    return QStringLiteral("SELECT prezziar.Id, prezziar.Codice, prezziar.Descrizione, "
+                          "prezziar.PartenzaCitta, prezziar.FineCitta, "
+                          "prezziar.Prezzo, prezziar.PrezzoCompleto, prezziar.Cliente, prezziar.Chilometri, "
+                          "prezziar.Reparto, "
+                          "prezziar.Note, prezziar.Annullato FROM prezziar") +
            (conditions.isEmpty() ? QString() : QStringLiteral(" WHERE ") + conditions) +
            QStringLiteral(" ORDER BY prezziar.Descrizione");
 }

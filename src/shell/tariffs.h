@@ -7,6 +7,7 @@
 #include <QDate>
 #include <QList>
 #include <QString>
+#include <array>
 #include <optional>
 
 namespace rotalina::storage {
@@ -37,10 +38,21 @@ struct TariffSearch
     QString department;
     QString note;
 };
-// The list's conditions: the base ones of the caller (withdrawn tariffs hidden, one customer's
-// tariffs) and those of the boxes, each a start of the field's text.
-storage::ListFilter tariffFilter(const storage::SqlDialect &dialect, const TariffSearch &search,
-                                 bool hideWithdrawn, std::optional<qint64> customer);
+// The list's conditions in the archive: the base ones of the caller (withdrawn tariffs hidden, one
+// customer's tariffs).
+storage::ListFilter tariffBaseFilter(const storage::SqlDialect &dialect, bool hideWithdrawn,
+                                     std::optional<qint64> customer);
+// The texts of a tariff the boxes search, in the boxes' order, folded for comparing (lower case,
+// no accents): description, code, departure, arrival, customer, department, note.
+using TariffTexts = std::array<QString, 7>;
+TariffTexts foldedTariffTexts(const QString &description, const QString &code, const QString &from,
+                              const QString &to, const QString &customer, const QString &department,
+                              const QString &note);
+// The boxes ready for comparing: trimmed and folded, a lone "*" counted as empty.
+TariffSearch foldedSearch(const TariffSearch &typed);
+// Whether each box of a folded search is the start of its field.
+bool tariffMatches(const TariffSearch &folded, const TariffTexts &texts);
+bool tariffSearchIsEmpty(const TariffSearch &folded);
 QString tariffListStatement(const QString &conditions);
 
 // The selection clause of the picker: "where prezziar.id = 7 or prezziar.id =12", in the order the

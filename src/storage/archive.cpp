@@ -7,10 +7,13 @@
 
 #include <QAtomicInt>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlRecord>
 #include <QThread>
+#include <optional>
+#include <sqlite3.h>
 
 namespace rotalina::storage {
 
@@ -184,6 +187,114 @@ core::Status Archive::prepareSchema(const OpenOptions &options, bool fileIsNew)
     }
     m_version = version;
     return {};
+}
+
+namespace {
+
+// Reads a statement's rows from a SQLite connection directly: the driver's own stepping turns every
+// value of every row into a variant through several layers, which a long list feels. Nothing when
+// the statement cannot be read this way (a busy archive, a value it does not bind); the caller then
+// takes the usual way.
+std::optional<Archive::Rows> readSqliteRows(const QSqlDatabase &database, const QString &sql,
+                                            const QVariantList &params)
+{
+    const QVariant handle = database.driver()->handle();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        return std::nullopt;
+    sqlite3 *connection = *static_cast<sqlite3 *const *>(handle.data());
+    sqlite3_stmt *statement = nullptr;
+    if (sqlite3_prepare16_v2(connection, sql.utf16(), -1, &statement, nullptr) != SQLITE_OK)
+        return std::nullopt;
+    const auto finish = qScopeGuard([statement] { sqlite3_finalize(statement); });
+    for (int i = 0; i < params.size(); ++i) {
+        const QVariant &value = params.at(i);
+        int bound = SQLITE_OK;
+        if (value.isNull()) {
+            bound = sqlite3_bind_null(statement, i + 1);
+        } else {
+            switch (value.typeId()) {
+            case QMetaType::Bool:
+            case QMetaType::Int:
+            case QMetaType::UInt:
+            case QMetaType::LongLong:
+            case QMetaType::ULongLong:
+                bound = sqlite3_bind_int64(statement, i + 1, value.toLongLong());
+                break;
+            case QMetaType::Double:
+                bound = sqlite3_bind_double(statement, i + 1, value.toDouble());
+                break;
+            case QMetaType::QString: {
+                const QString text = value.toString();
+                bound = sqlite3_bind_text16(statement, i + 1, text.utf16(), static_cast<int>(text.size() * 2),
+                                            SQLITE_TRANSIENT);
+                break;
+            }
+            default:
+                return std::nullopt;
+            }
+        }
+        if (bound != SQLITE_OK)
+            return std::nullopt;
+    }
+    Archive::Rows rows;
+    const int columns = sqlite3_column_count(statement);
+    for (int c = 0; c < columns; ++c)
+        rows.fields.append(QString::fromUtf8(sqlite3_column_name(statement, c)));
+    int step = SQLITE_ROW;
+    while ((step = sqlite3_step(statement)) == SQLITE_ROW) {
+        QVariantList row;
+        row.reserve(columns);
+        for (int c = 0; c < columns; ++c) {
+            switch (sqlite3_column_type(statement, c)) {
+            case SQLITE_INTEGER:
+                row.append(QVariant(static_cast<qlonglong>(sqlite3_column_int64(statement, c))));
+                break;
+            case SQLITE_FLOAT:
+                row.append(QVariant(sqlite3_column_double(statement, c)));
+                break;
+            case SQLITE_TEXT:
+                row.append(QVariant(
+                    QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(statement, c)),
+                                      sqlite3_column_bytes(statement, c))));
+                break;
+            case SQLITE_BLOB:
+                row.append(QVariant(QByteArray(static_cast<const char *>(sqlite3_column_blob(statement, c)),
+                                               sqlite3_column_bytes(statement, c))));
+                break;
+            default:
+                row.append(QVariant());
+            }
+        }
+        rows.values.append(std::move(row));
+    }
+    if (step != SQLITE_DONE)
+        return std::nullopt;
+    return rows;
+}
+
+} // namespace
+
+core::Result<Archive::Rows> Archive::readRows(const QString &sql, const QVariantList &params)
+{
+    if (engine() == Engine::SQLite) {
+        if (std::optional<Rows> quick = readSqliteRows(database(), sql, params))
+            return std::move(*quick);
+    }
+    core::Result<QSqlQuery> query = select(sql, params);
+    if (!query)
+        return core::Result<Rows>::failure(query.error());
+    Rows rows;
+    const QSqlRecord shape = query->record();
+    for (int c = 0; c < shape.count(); ++c)
+        rows.fields.append(shape.fieldName(c));
+    while (query->next()) {
+        QVariantList row;
+        row.reserve(shape.count());
+        for (int c = 0; c < shape.count(); ++c)
+            row.append(query->value(c));
+        rows.values.append(std::move(row));
+    }
+    return rows;
 }
 
 core::Result<QSqlQuery> Archive::run(const QString &sql, const QVariantList &params)

@@ -8,6 +8,16 @@ namespace rotalina::storage {
 
 QString foldedText(const QString &text)
 {
+    // Plain ASCII text, the common case, has no accents to take off.
+    bool ascii = true;
+    for (const QChar c : text) {
+        if (c.unicode() >= 0x80) {
+            ascii = false;
+            break;
+        }
+    }
+    if (ascii)
+        return text.toLower();
     const QString decomposed = text.normalized(QString::NormalizationForm_D);
     QString folded;
     folded.reserve(decomposed.size());

@@ -29,15 +29,19 @@ void RecordListModel::setColumns(const QList<Column> &columns)
 
 core::Status RecordListModel::reload()
 {
-    core::Result<QSqlQuery> query = m_archive.select(m_sql, m_params);
-    if (!query)
-        return core::Status::failure(query.error());
-    QList<QSqlRecord> rows;
-    while (query->next())
-        rows.append(query->record());
+    core::Result<Archive::Rows> read = m_archive.readRows(m_sql, m_params);
+    if (!read)
+        return core::Status::failure(read.error());
     beginResetModel();
-    m_shape = query->record();
-    m_rows = std::move(rows);
+    m_shape = QSqlRecord();
+    m_fieldIndex.clear();
+    for (int i = 0; i < read->fields.size(); ++i) {
+        m_shape.append(QSqlField(read->fields.at(i)));
+        const QString name = read->fields.at(i).toLower();
+        if (!m_fieldIndex.contains(name))
+            m_fieldIndex.insert(name, i);
+    }
+    m_allRows = std::move(read->values);
     sortRows();
     endResetModel();
     return {};
@@ -72,12 +76,36 @@ void RecordListModel::sort(int column, Qt::SortOrder order)
 void RecordListModel::sortRows()
 {
     const QString field = columnField(m_sortColumn);
-    if (m_sortColumn < 0 || field.isEmpty())
+    const int index = m_sortColumn >= 0 && !field.isEmpty() ? fieldIndex(field) : -1;
+    if (index >= 0) {
+        std::stable_sort(m_allRows.begin(), m_allRows.end(),
+                         [&](const QVariantList &a, const QVariantList &b) {
+                             return m_sortOrder == Qt::AscendingOrder ? lessThan(a.at(index), b.at(index))
+                                                                      : lessThan(b.at(index), a.at(index));
+                         });
+    }
+    applyRowFilter();
+}
+
+void RecordListModel::applyRowFilter()
+{
+    if (!m_rowFilter) {
+        m_rows = m_allRows;
         return;
-    std::stable_sort(m_rows.begin(), m_rows.end(), [&](const QSqlRecord &a, const QSqlRecord &b) {
-        return m_sortOrder == Qt::AscendingOrder ? lessThan(a.value(field), b.value(field))
-                                                 : lessThan(b.value(field), a.value(field));
-    });
+    }
+    m_rows.clear();
+    for (const QVariantList &row : std::as_const(m_allRows)) {
+        if (m_rowFilter(row))
+            m_rows.append(row);
+    }
+}
+
+void RecordListModel::setRowFilter(std::function<bool(const QVariantList &row)> keep)
+{
+    beginResetModel();
+    m_rowFilter = std::move(keep);
+    applyRowFilter();
+    endResetModel();
 }
 
 int RecordListModel::rowCount(const QModelIndex &parent) const
@@ -104,11 +132,11 @@ QVariant RecordListModel::data(const QModelIndex &index, int role) const
     if (!index.isValid() || index.row() >= m_rows.size())
         return {};
     const QString field = columnField(index.column());
-    const QVariant raw = m_rows.at(index.row()).value(field);
+    const QVariant raw = value(index.row(), field);
     if (role == Qt::EditRole)
         return raw;
     if (role == Qt::BackgroundRole && m_rowColour)
-        return m_rowColour(m_rows.at(index.row()));
+        return m_rowColour(record(index.row()));
     const auto number = m_numberFields.constFind(field.toLower());
     if (role == Qt::TextAlignmentRole && number != m_numberFields.cend())
         return QVariant(Qt::AlignRight | Qt::AlignVCenter);
@@ -138,14 +166,25 @@ QVariant RecordListModel::headerData(int section, Qt::Orientation orientation, i
 
 QSqlRecord RecordListModel::record(int row) const
 {
-    return row >= 0 && row < m_rows.size() ? m_rows.at(row) : QSqlRecord();
+    if (row < 0 || row >= m_rows.size())
+        return {};
+    QSqlRecord record = m_shape;
+    const QVariantList &values = m_rows.at(row);
+    for (int i = 0; i < record.count(); ++i)
+        record.setValue(i, values.at(i));
+    return record;
+}
+
+int RecordListModel::fieldIndex(const QString &field) const
+{
+    return m_fieldIndex.value(field.toLower(), -1);
 }
 
 std::optional<qint64> RecordListModel::keyAt(int row) const
 {
     if (row < 0 || row >= m_rows.size())
         return std::nullopt;
-    const QVariant key = m_rows.at(row).value(m_keyField);
+    const QVariant key = value(row, m_keyField);
     if (key.isNull())
         return std::nullopt;
     return key.toLongLong();
@@ -153,9 +192,12 @@ std::optional<qint64> RecordListModel::keyAt(int row) const
 
 int RecordListModel::rowOfKey(qint64 key) const
 {
+    const int index = fieldIndex(m_keyField);
+    if (index < 0)
+        return -1;
     for (qsizetype row = 0; row < m_rows.size(); ++row) {
-        const QVariant value = m_rows.at(row).value(m_keyField);
-        if (!value.isNull() && value.toLongLong() == key)
+        const QVariant &stored = m_rows.at(row).at(index);
+        if (!stored.isNull() && stored.toLongLong() == key)
             return static_cast<int>(row);
     }
     return -1;
@@ -163,9 +205,10 @@ int RecordListModel::rowOfKey(qint64 key) const
 
 QVariant RecordListModel::value(int row, const QString &field) const
 {
-    if (row < 0 || row >= m_rows.size())
+    const int index = fieldIndex(field);
+    if (row < 0 || row >= m_rows.size() || index < 0)
         return {};
-    return m_rows.at(row).value(field);
+    return m_rows.at(row).at(index);
 }
 
 core::Result<int> saveRecord(Archive &archive, RecordListModel &list, const QString &table,

@@ -51,6 +51,11 @@ public:
     }
     // The row as the statement gave it.
     QSqlRecord record(int row) const;
+    // Narrows the rows read without reading them again (a search typed letter by letter); an
+    // empty filter shows them all. The filter sees the values in the statement's column order.
+    void setRowFilter(std::function<bool(const QVariantList &row)> keep);
+    // The position of a field among the statement's columns, or -1.
+    int fieldIndex(const QString &field) const;
     const QList<Column> &columns() const { return m_columns; }
 
     core::Status reload();
@@ -73,6 +78,8 @@ public:
     QString columnField(int column) const;
 
 private:
+    void applyRowFilter();
+
     Archive &m_archive;
     QString m_keyField;
     QString m_sql;
@@ -82,8 +89,11 @@ private:
     QStringList m_booleanFields;
     QHash<QString, int> m_numberFields; // by lower-case field
     std::function<QVariant(const QSqlRecord &row)> m_rowColour;
-    QList<QSqlRecord> m_rows;
+    QList<QVariantList> m_allRows; // as read and ordered
+    QList<QVariantList> m_rows;    // those the row filter keeps
+    std::function<bool(const QVariantList &row)> m_rowFilter;
     QSqlRecord m_shape;
+    QHash<QString, int> m_fieldIndex; // by lower-case field
     int m_sortColumn = -1;
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
 

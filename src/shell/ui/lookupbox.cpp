@@ -2,14 +2,66 @@
 
 #include "storage/archive.h"
 
+#include <QAbstractListModel>
 #include <QCompleter>
 #include <QKeyEvent>
 #include <QLineEdit>
 
 namespace rotalina::shell::ui {
 
+namespace {
+
+// The choices of a lookup as two lists: thousands of municipalities fill it at once, where adding
+// them one by one to the combo's own model would announce each of them.
+class ChoiceModel : public QAbstractListModel
+{
+public:
+    using QAbstractListModel::QAbstractListModel;
+
+    void setChoices(QStringList texts, QVariantList keys)
+    {
+        beginResetModel();
+        m_texts = std::move(texts);
+        m_keys = std::move(keys);
+        endResetModel();
+    }
+    void append(const QString &text, const QVariant &key)
+    {
+        beginInsertRows({}, static_cast<int>(m_texts.size()), static_cast<int>(m_texts.size()));
+        m_texts.append(text);
+        m_keys.append(key);
+        endInsertRows();
+    }
+    int rowCount(const QModelIndex &parent = {}) const override
+    {
+        return parent.isValid() ? 0 : static_cast<int>(m_texts.size());
+    }
+    QVariant data(const QModelIndex &index, int role) const override
+    {
+        if (!index.isValid() || index.row() >= m_texts.size())
+            return {};
+        if (role == Qt::DisplayRole || role == Qt::EditRole)
+            return m_texts.at(index.row());
+        if (role == Qt::UserRole)
+            return m_keys.at(index.row());
+        return {};
+    }
+
+private:
+    QStringList m_texts;
+    QVariantList m_keys;
+};
+
+ChoiceModel *choicesOf(const QComboBox *box)
+{
+    return static_cast<ChoiceModel *>(box->model());
+}
+
+} // namespace
+
 LookupBox::LookupBox(QWidget *parent) : QComboBox(parent)
 {
+    setModel(new ChoiceModel(this));
     setInsertPolicy(QComboBox::NoInsert);
     connect(this, &QComboBox::activated, this, [this](int index) { emit chosen(itemData(index)); });
 }
@@ -21,16 +73,20 @@ core::Status LookupBox::load(storage::Archive &archive, const QString &sql, cons
         return core::Status::failure(rows.error());
     const QVariant current = key();
     const QSignalBlocker blocker(this);
-    clear();
-    while (rows->next())
-        addItem(rows->value(1).toString(), rows->value(0));
+    QStringList texts;
+    QVariantList keys;
+    while (rows->next()) {
+        keys.append(rows->value(0));
+        texts.append(rows->value(1).toString());
+    }
+    choicesOf(this)->setChoices(std::move(texts), std::move(keys));
     setKey(current);
     return {};
 }
 
 void LookupBox::addChoice(const QVariant &key, const QString &text)
 {
-    addItem(text, key);
+    choicesOf(this)->append(text, key);
 }
 
 QVariant LookupBox::key() const

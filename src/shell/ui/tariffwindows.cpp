@@ -95,7 +95,7 @@ TariffListWindow::TariffListWindow(Session &session, const WindowRegistry &windo
         auto *edit = new QLineEdit(searchGroup);
         edit->setObjectName(captions.at(i).second);
         edit->setClearButtonEnabled(true);
-        connect(edit, &QLineEdit::textChanged, this, &TariffListWindow::reload);
+        connect(edit, &QLineEdit::textChanged, this, &TariffListWindow::search);
         boxes->addWidget(new QLabel(captions.at(i).first, searchGroup), 0, static_cast<int>(i) * 2);
         boxes->addWidget(edit, 0, static_cast<int>(i) * 2 + 1);
         m_search.append({captions.at(i).first, edit});
@@ -170,24 +170,50 @@ QLineEdit *TariffListWindow::searchBox(const QString &name) const
 
 void TariffListWindow::reload()
 {
-    const auto typed = [this](const char *name) {
-        return searchBox(QString::fromLatin1(name))->text();
-    };
-    const TariffSearch search{typed("Descrizione"), typed("Codice"),  typed("Da"),  typed("A"),
-                              typed("Cliente"),     typed("Reparto"), typed("Note")};
     // A registry shows withdrawn tariffs too; a document chooses among the others.
-    const storage::ListFilter filter =
-        tariffFilter(m_session.archive()->dialect(), search, m_mode == Mode::Picker,
-                     m_mode == Mode::Picker ? m_customer : std::nullopt);
+    const storage::ListFilter base = tariffBaseFilter(m_session.archive()->dialect(), m_mode == Mode::Picker,
+                                                      m_mode == Mode::Picker ? m_customer : std::nullopt);
     const std::optional<qint64> current = m_records->keyAt(m_grid->currentRow());
-    m_records->setStatement(tariffListStatement(filter.conditions()), filter.parameters());
+    m_records->setStatement(tariffListStatement(base.conditions()), base.parameters());
+    m_texts.clear();
+    m_records->setRowFilter({});
     if (core::Status read = m_records->reload(); !read) {
         m_session.prompter().message(titles::error(), read.error());
         return;
     }
-    m_selectionOrder.clear();
+    // The searched texts are folded once, as the list is read, so that every letter typed is quick.
+    const auto text = [this](int row, const char *field) {
+        return m_records->value(row, QString::fromLatin1(field)).toString();
+    };
+    for (int row = 0; row < m_records->rowCount(); ++row) {
+        m_texts.insert(m_records->keyAt(row).value_or(0),
+                       foldedTariffTexts(text(row, "Descrizione"), text(row, "Codice"),
+                                         text(row, "PartenzaCitta"), text(row, "FineCitta"),
+                                         text(row, "Cliente"), text(row, "Reparto"), text(row, "Note")));
+    }
+    search();
     if (current && m_records->rowOfKey(*current) >= 0)
         m_grid->setCurrentRow(m_records->rowOfKey(*current));
+}
+
+void TariffListWindow::search()
+{
+    // The tariffs read stay in memory: each letter typed narrows them without a new reading.
+    const auto typed = [this](const char *name) {
+        return searchBox(QString::fromLatin1(name))->text();
+    };
+    const TariffSearch folded = foldedSearch({typed("Descrizione"), typed("Codice"), typed("Da"), typed("A"),
+                                              typed("Cliente"), typed("Reparto"), typed("Note")});
+    m_selectionOrder.clear();
+    if (tariffSearchIsEmpty(folded)) {
+        m_records->setRowFilter({});
+        return;
+    }
+    const int key = m_records->fieldIndex(QStringLiteral("Id"));
+    m_records->setRowFilter([this, folded, key](const QVariantList &row) {
+        const auto texts = m_texts.constFind(row.at(key).toLongLong());
+        return texts != m_texts.cend() && tariffMatches(folded, *texts);
+    });
 }
 
 QList<qint64> TariffListWindow::listedKeys() const

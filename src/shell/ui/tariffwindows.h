@@ -3,6 +3,7 @@
 #include "shell/tariffs.h"
 
 #include <QDialog>
+#include <QHash>
 #include <memory>
 #include <optional>
 
@@ -42,7 +43,9 @@ public:
     DataGrid *grid() const { return m_grid; }
     storage::RecordListModel &records() const { return *m_records; }
     QLineEdit *searchBox(const QString &name) const;
+    // Reads the tariffs again; search() narrows those read to the boxes' texts.
     void reload();
+    void search();
     // The keys the list shows now: what the bulk changes act on.
     QList<qint64> listedKeys() const;
 
@@ -70,6 +73,7 @@ private:
     DataGrid *m_grid;
     std::unique_ptr<storage::RecordListModel> m_records;
     QList<qint64> m_selectionOrder;
+    QHash<qint64, TariffTexts> m_texts; // the searched texts of each tariff read, folded once
     bool m_chosen = false;
     QString m_selectionClause;
 };
