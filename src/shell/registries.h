@@ -41,6 +41,9 @@ struct RegistryField
     // choice empties them.
     QString copySql;
     QStringList copiedFields;
+    // The card a small button beside the choice opens on the chosen row, and the button's name.
+    QString cardWindow;
+    QString cardButton;
 };
 
 // Rows that belong to a registry row and are shown in its card (the streets of a municipality,

@@ -18,6 +18,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
+#include <QToolButton>
 #include <gtest/gtest.h>
 
 using namespace rotalina;
@@ -286,4 +287,14 @@ TEST_F(PartyWindows, PostcodeOfAStreetOfTheTown)
     chooser.grid()->setCurrentRow(0);
     chooser.choose();
     EXPECT_EQ(chooser.chosen(), QStringLiteral("37012"));
+}
+
+TEST_F(PartyWindows, ButtonsBesideChoicesOpenTheirCards)
+{
+    const qint64 key = shell::addCustomer(fixture.archive()).value();
+    PartyCardWindow card(*fixture.session, true, windows, key, false);
+    for (const char *button : {"SpeedButton4", "SpeedButton5"})
+        EXPECT_TRUE(card.findChild<QToolButton *>(QString::fromLatin1(button))->isEnabled()) << button;
+    // The payment terms' card comes with the payment terms.
+    EXPECT_FALSE(card.findChild<QToolButton *>(QStringLiteral("SpeedButton8"))->isEnabled());
 }

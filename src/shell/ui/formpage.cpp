@@ -10,6 +10,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFormLayout>
+#include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QSpinBox>
@@ -84,13 +85,20 @@ QPlainTextEdit *FormPage::memo(const QString &field, const QString &caption)
 }
 
 LookupBox *FormPage::lookup(const QString &field, const QString &caption, const QString &sql,
-                            const QStringList &filledFields)
+                            const QStringList &filledFields, QWidget *beside)
 {
     auto *box = new LookupBox(this);
     box->setObjectName(QStringLiteral("Look") + field);
     box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     box->setMinimumContentsLength(28);
-    m_layout->addRow(caption, box);
+    if (beside) {
+        auto *row = new QHBoxLayout;
+        row->addWidget(box, 1);
+        row->addWidget(beside);
+        m_layout->addRow(caption, row);
+    } else {
+        m_layout->addRow(caption, box);
+    }
     m_form.bindLookup(field, box, filledFields);
     fill(box, m_form.session(), sql);
     return box;

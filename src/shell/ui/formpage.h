@@ -37,8 +37,9 @@ public:
     QCheckBox *check(const QString &field, const QString &caption);
     QPlainTextEdit *memo(const QString &field, const QString &caption);
     // A choice from another table: sql gives the key and the text of each choice.
+    // A widget given as beside (a button) stands on the same row, after the choice.
     LookupBox *lookup(const QString &field, const QString &caption, const QString &sql,
-                      const QStringList &filledFields = {});
+                      const QStringList &filledFields = {}, QWidget *beside = nullptr);
     // Fills a list of choices, telling the user when the archive cannot give them.
     static void fill(LookupBox *box, Session &session, const QString &sql);
     // A list of fixed choices stored by position, or by the data of each item when it has one.

@@ -62,6 +62,13 @@ RegistryField choice(const char *name, const char *caption, const QString &sql, 
     return f;
 }
 
+RegistryField withCard(RegistryField field, const char *card, const char *button)
+{
+    field.cardWindow = QString::fromLatin1(card);
+    field.cardButton = QString::fromLatin1(button);
+    return field;
+}
+
 // A field the card keeps without showing it (filled by a choice, read by the checks and the save).
 void hidden(RecordForm &form, QWidget *parent, const char *name)
 {
@@ -284,17 +291,20 @@ void PartyCardWindow::buildCustomerPages()
          field("Cellulare", "Cellulare"), field("EMail", "E-mail"), field("Internet", "Internet"),
          field("Skype", "Skype"), field("Contatto", "Contatto")});
     addRegistryFields(
-        *right, *m_form, session,
+        *right, *m_form, session, &m_windows,
         {field("Iva", "Partita iva", RegistryField::Kind::Text, 28),
          field("CodFiscale", "Cod. Fiscale", RegistryField::Kind::Text, 16),
          field("CodEORI", "Cod. Eori", RegistryField::Kind::Text, 17),
-         choice("Pagamento_ID", "Modalità di pagamento",
-                QStringLiteral("SELECT id, Descrizione FROM ModPagamento ORDER BY Descrizione")),
+         withCard(choice("Pagamento_ID", "Modalità di pagamento",
+                         QStringLiteral("SELECT id, Descrizione FROM ModPagamento ORDER BY Descrizione")),
+                  "TfrmModPagamDett", "SpeedButton8"),
          field("Sconto", "Sconto %", RegistryField::Kind::Amount),
-         choice("Categoria_ID", "Categoria",
-                QStringLiteral("SELECT ID, Descrizione FROM ClientiCategoria ORDER BY Descrizione"),
-                QStringLiteral("SELECT Colore AS ColoreCategoria FROM ClientiCategoria WHERE ID = ?"),
-                {QStringLiteral("ColoreCategoria")}),
+         withCard(
+             choice("Categoria_ID", "Categoria",
+                    QStringLiteral("SELECT ID, Descrizione FROM ClientiCategoria ORDER BY Descrizione"),
+                    QStringLiteral("SELECT Colore AS ColoreCategoria FROM ClientiCategoria WHERE ID = ?"),
+                    {QStringLiteral("ColoreCategoria")}),
+             "TfrmCategorieClienti", "SpeedButton5"),
          field("Iban", "Iban", RegistryField::Kind::Text, 34), field("DescBanca", "Banca"),
          field("DestinazioneMerce", "Destinaz. Merce", RegistryField::Kind::Memo),
          field("SaldoInizioAnno", "Saldo iniziale", RegistryField::Kind::Amount),
@@ -325,14 +335,16 @@ void PartyCardWindow::buildCustomerPages()
     office->row(QString(), findOffice);
 
     FormPage *seat = group(QStringLiteral("Sede"), 1, 0);
-    addRegistryFields(*seat, *m_form, session,
-                      {field("Via", "Via"), field("Numero", "N°", RegistryField::Kind::Text, 10),
-                       choice("Comune_id", "Comune", townsByKey,
-                              QStringLiteral("SELECT Comune AS Citta, Provincia FROM Comuni WHERE ID = ?"),
-                              {QStringLiteral("Citta"), QStringLiteral("Provincia")}),
-                       field("Cap", "Cap", RegistryField::Kind::Text, 10),
-                       field("Provincia", "Provincia", RegistryField::Kind::Text, 2),
-                       choice("Sede_Nazione", "Nazione", nations)});
+    addRegistryFields(
+        *seat, *m_form, session, &m_windows,
+        {field("Via", "Via"), field("Numero", "N°", RegistryField::Kind::Text, 10),
+         withCard(choice("Comune_id", "Comune", townsByKey,
+                         QStringLiteral("SELECT Comune AS Citta, Provincia FROM Comuni WHERE ID = ?"),
+                         {QStringLiteral("Citta"), QStringLiteral("Provincia")}),
+                  "TfrmComuniDett", "SpeedButton4"),
+         field("Cap", "Cap", RegistryField::Kind::Text, 10),
+         field("Provincia", "Provincia", RegistryField::Kind::Text, 2),
+         choice("Sede_Nazione", "Nazione", nations)});
     hidden(*m_form, seat, "Citta");
     auto *postcodes = new QPushButton(QStringLiteral("Cerca Cap"), seat);
     postcodes->setObjectName(QStringLiteral("SpeedButton11"));
@@ -410,15 +422,18 @@ void PartyCardWindow::buildSupplierPages()
          field("Telefono2", "2° Telefono"), field("Fax", "Fax"), field("Cellulare", "Cellulare"),
          field("Email", "E-mail"), field("Internet", "Internet"), field("Skype", "Skype")});
     addRegistryFields(
-        *right, *m_form, session,
+        *right, *m_form, session, &m_windows,
         {field("Iva", "Partita iva", RegistryField::Kind::Text, 28),
          field("CodFiscale", "Cod. Fiscale", RegistryField::Kind::Text, 16),
          field("CodEORI", "Cod. Eori", RegistryField::Kind::Text, 17), field("Pec", "Pec"),
          field("Codice", "Codice"),
-         choice("Pagamento_ID", "Modalità di pagamento",
-                QStringLiteral("SELECT id, Descrizione FROM ModPagamento ORDER BY Descrizione")),
-         choice("Categoria_ID", "Categoria",
-                QStringLiteral("SELECT ID, Descrizione FROM FornitorCategoria ORDER BY Descrizione")),
+         withCard(choice("Pagamento_ID", "Modalità di pagamento",
+                         QStringLiteral("SELECT id, Descrizione FROM ModPagamento ORDER BY Descrizione")),
+                  "TfrmModPagamDett", "SpeedButton8"),
+         withCard(
+             choice("Categoria_ID", "Categoria",
+                    QStringLiteral("SELECT ID, Descrizione FROM FornitorCategoria ORDER BY Descrizione")),
+             "TfrmCategorieFornitori", "SpeedButton5"),
          field("Iban", "Iban", RegistryField::Kind::Text, 34), field("DescBanca", "Banca"),
          field("PercentualeProvvigioni", "Provvigione agente %", RegistryField::Kind::Amount),
          field("DestinazioneMerce", "Destinaz. Merce", RegistryField::Kind::Memo),

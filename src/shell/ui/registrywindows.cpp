@@ -25,6 +25,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QSqlRecord>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace rotalina::shell::ui {
@@ -79,7 +80,8 @@ QHBoxLayout *buttonRow(std::initializer_list<QWidget *> buttons)
 
 } // namespace
 
-void addRegistryFields(FormPage &page, RecordForm &form, Session &session, const QList<RegistryField> &fields)
+void addRegistryFields(FormPage &page, RecordForm &form, Session &session, const QList<RegistryField> &fields,
+                       const WindowRegistry *windows)
 {
     for (const RegistryField &field : fields) {
         switch (field.kind) {
@@ -106,8 +108,33 @@ void addRegistryFields(FormPage &page, RecordForm &form, Session &session, const
             break;
         }
         case RegistryField::Kind::Lookup: {
-            LookupBox *box = page.lookup(field.field, field.caption, field.lookupSql, field.copiedFields);
+            QToolButton *open = nullptr;
+            if (windows && !field.cardWindow.isEmpty()) {
+                open = new QToolButton(&page);
+                open->setText(QStringLiteral("…"));
+                open->setObjectName(field.cardButton.isEmpty() ? QStringLiteral("spdApri") + field.field
+                                                               : field.cardButton);
+                open->setToolTip(QStringLiteral("Apre la scheda della voce scelta"));
+                open->setEnabled(windows->has(field.cardWindow));
+            }
+            LookupBox *box =
+                page.lookup(field.field, field.caption, field.lookupSql, field.copiedFields, open);
             box->setSearchable(box->count() > searchableChoices);
+            if (open) {
+                // The card may change the chosen row: the choices are read again afterwards.
+                const QString sql = field.lookupSql;
+                const QString card = field.cardWindow;
+                QObject::connect(
+                    open, &QToolButton::clicked, &page, [&session, &page, windows, box, sql, card] {
+                        const QVariant key = box->key();
+                        if (!RecordChecks::hasValue(key))
+                            return;
+                        windows->open(card, session, &page,
+                                      {{QStringLiteral("chiave"), key}, {QStringLiteral("nuovo"), false}});
+                        FormPage::fill(box, session, sql);
+                        box->setKey(key);
+                    });
+            }
             if (field.copySql.isEmpty())
                 break;
             const QString copySql = field.copySql;

@@ -89,9 +89,15 @@ private:
     OwnedRowsPanel *m_rows = nullptr;
 };
 
-// Builds the editors of registry fields on a page of a record form.
-void addRegistryFields(FormPage &page, RecordForm &form, Session &session,
-                       const QList<RegistryField> &fields);
+// Builds the editors of registry fields on a page of a record form. A choice with a card of its own
+// gets the button that opens it when the window registry is given.
+void addRegistryFields(FormPage &page, RecordForm &form, Session &session, const QList<RegistryField> &fields,
+                       const WindowRegistry *windows = nullptr);
+inline void addRegistryFields(FormPage &page, RecordForm &form, Session &session,
+                              const WindowRegistry *windows, const QList<RegistryField> &fields)
+{
+    addRegistryFields(page, form, session, fields, windows);
+}
 
 // The card of a registry row: "salva", "Annulla" for a row just added, "Aiuto" and "Indietro".
 class RegistryCardWindow : public QDialog
