@@ -13,11 +13,7 @@ using Kind = RegistryField::Kind;
 
 RegistryField make(const char *field, const char *caption, Kind kind)
 {
-    RegistryField f;
-    f.field = QString::fromLatin1(field);
-    f.caption = QString::fromUtf8(caption);
-    f.kind = kind;
-    return f;
+    return registryField(field, caption, kind);
 }
 
 RegistryField text(const char *field, const char *caption, int maxLength = 0)
@@ -531,6 +527,26 @@ QList<RegistryDescriptor> buildRegistries()
 }
 
 } // namespace
+
+RegistryField registryField(const char *field, const char *caption, RegistryField::Kind kind, int maxLength)
+{
+    RegistryField f;
+    f.field = QString::fromLatin1(field);
+    f.caption = QString::fromUtf8(caption);
+    f.kind = kind;
+    f.maxLength = maxLength;
+    return f;
+}
+
+RegistryField registryChoice(const char *field, const char *caption, const QString &sql,
+                             const QString &copySql, QStringList copiedFields)
+{
+    RegistryField f = registryField(field, caption, RegistryField::Kind::Lookup);
+    f.lookupSql = sql;
+    f.copySql = copySql;
+    f.copiedFields = std::move(copiedFields);
+    return f;
+}
 
 const QList<RegistryDescriptor> &lookupRegistries()
 {

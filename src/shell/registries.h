@@ -46,6 +46,12 @@ struct RegistryField
     QString cardButton;
 };
 
+// A field of a card, and a choice from another table with the values its choice copies.
+RegistryField registryField(const char *field, const char *caption,
+                            RegistryField::Kind kind = RegistryField::Kind::Text, int maxLength = 0);
+RegistryField registryChoice(const char *field, const char *caption, const QString &sql,
+                             const QString &copySql = {}, QStringList copiedFields = {});
+
 // Rows that belong to a registry row and are shown in its card (the streets of a municipality,
 // the fillings of a tank): their own registry, and the field that holds the owner's key.
 struct RegistryRows

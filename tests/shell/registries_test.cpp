@@ -1,3 +1,4 @@
+#include "shell/parties.h"
 #include "shell/registries.h"
 #include "storage/archive.h"
 #include "storage/listfilter.h"
@@ -270,4 +271,21 @@ TEST(Registries, TankFillingsMoveTheTankLitres)
     EXPECT_EQ(
         test::count(*archive, QStringLiteral("SELECT COUNT(*) FROM CisterneCarico WHERE ID = ?"), {second}),
         0);
+}
+
+TEST(Registries, GridsKeepTheirLayoutsUnderTheirKnownNames)
+{
+    const struct
+    {
+        const char *window;
+        const char *grid;
+    } names[] = {{"TfrmGrigliaBanche", "frmGrigliaBanche_Griglia"}, {"TfrmGrigliaComuni", "frmGrigliaComuni_Griglia"},
+                 {"TfrmGrigliaIva", "frmGrigliaIva"},               {"TfrmModelli", "frmModelli_Griglia"},
+                 {"TfrmVeicoli", "frmVeicoli"},                     {"TfrmReparti", "frmReparti_Griglia"},
+                 {"TfrmIndirizzi", "frmIndirizzi"},                 {"TfrmTrovaCap", "frmTrovaCap"},
+                 {"TfrmGrigliaCisterne", "frmGrigliaCisterne"},     {"TfrmGrigliaColori", "frmGrigliaColori"}};
+    for (const auto &n : names)
+        EXPECT_EQ(registry(n.window).gridName(), QString::fromLatin1(n.grid)) << n.window;
+    EXPECT_EQ(shell::customerRegistry().gridName(), QStringLiteral("frmClienti_Griglia"));
+    EXPECT_EQ(shell::supplierRegistry().gridName(), QStringLiteral("Fornitori_Griglia"));
 }

@@ -44,22 +44,13 @@ const QString townsByName = QStringLiteral(
 RegistryField field(const char *name, const char *caption,
                     RegistryField::Kind kind = RegistryField::Kind::Text, int maxLength = 0)
 {
-    RegistryField f;
-    f.field = QString::fromLatin1(name);
-    f.caption = QString::fromUtf8(caption);
-    f.kind = kind;
-    f.maxLength = maxLength;
-    return f;
+    return registryField(name, caption, kind, maxLength);
 }
 
 RegistryField choice(const char *name, const char *caption, const QString &sql, const QString &copySql = {},
                      QStringList copied = {})
 {
-    RegistryField f = field(name, caption, RegistryField::Kind::Lookup);
-    f.lookupSql = sql;
-    f.copySql = copySql;
-    f.copiedFields = std::move(copied);
-    return f;
+    return registryChoice(name, caption, sql, copySql, std::move(copied));
 }
 
 RegistryField withCard(RegistryField field, const char *card, const char *button)
@@ -67,24 +58,6 @@ RegistryField withCard(RegistryField field, const char *card, const char *button
     field.cardWindow = QString::fromLatin1(card);
     field.cardButton = QString::fromLatin1(button);
     return field;
-}
-
-// A field the card keeps without showing it (filled by a choice, read by the checks and the save).
-void hidden(RecordForm &form, QWidget *parent, const char *name)
-{
-    auto *edit = new QLineEdit(parent);
-    edit->setObjectName(QStringLiteral("hid") + QLatin1String(name));
-    edit->hide();
-    form.bind(QString::fromLatin1(name), edit);
-}
-
-QHBoxLayout *buttonRow(std::initializer_list<QWidget *> buttons)
-{
-    auto *row = new QHBoxLayout;
-    row->addStretch(1);
-    for (QWidget *button : buttons)
-        row->addWidget(button);
-    return row;
 }
 
 } // namespace
@@ -309,7 +282,7 @@ void PartyCardWindow::buildCustomerPages()
          field("DestinazioneMerce", "Destinaz. Merce", RegistryField::Kind::Memo),
          field("SaldoInizioAnno", "Saldo iniziale", RegistryField::Kind::Amount),
          field("Annullato", "Annullato", RegistryField::Kind::Check)});
-    hidden(*m_form, general, "ColoreCategoria");
+    addHiddenField(*m_form, general, QStringLiteral("ColoreCategoria"));
     m_pages->addTab(general, QStringLiteral("Generale"));
 
     auto *invoicing = new QWidget(m_pages);
@@ -345,7 +318,7 @@ void PartyCardWindow::buildCustomerPages()
          field("Cap", "Cap", RegistryField::Kind::Text, 10),
          field("Provincia", "Provincia", RegistryField::Kind::Text, 2),
          choice("Sede_Nazione", "Nazione", nations)});
-    hidden(*m_form, seat, "Citta");
+    addHiddenField(*m_form, seat, QStringLiteral("Citta"));
     auto *postcodes = new QPushButton(QStringLiteral("Cerca Cap"), seat);
     postcodes->setObjectName(QStringLiteral("SpeedButton11"));
     postcodes->setToolTip(QStringLiteral("Sceglie il Cap tra le vie e le frazioni del comune"));
@@ -381,10 +354,7 @@ void PartyCardWindow::buildCustomerPages()
 
     buildPaymentsPage();
 
-    auto *other = new QWidget(m_pages);
-    auto *otherLayout = new QVBoxLayout(other);
-    auto *more = new FormPage(*m_form, other);
-    addRegistryFields(*more, *m_form, session,
+    addRegistryFields(*addFormTab(*m_pages, *m_form, QStringLiteral("Altre informazioni")), *m_form, session,
                       {field("Note", "Note", RegistryField::Kind::Memo),
                        field("PrivacyFirmata", "Consenso Privacy", RegistryField::Kind::Check),
                        field("LetteraIntento_Numero", "Lettera d'intento n°", RegistryField::Kind::Text, 20),
@@ -392,14 +362,7 @@ void PartyCardWindow::buildCustomerPages()
                        field("LetteraIntento_DataInizio", "valida dal", RegistryField::Kind::Date),
                        field("LetteraIntento_DataFine", "al", RegistryField::Kind::Date),
                        field("NumeroColore", "Colore visualizzazione", RegistryField::Kind::Colour)});
-    otherLayout->addWidget(more);
-    otherLayout->addStretch(1);
-    m_pages->addTab(other, QStringLiteral("Altre informazioni"));
-
-    auto *vat = qobject_cast<QLineEdit *>(m_form->editor(QStringLiteral("Iva")));
-    auto *fiscal = qobject_cast<QLineEdit *>(m_form->editor(QStringLiteral("CodFiscale")));
-    connect(vat, &QLineEdit::editingFinished, this, &PartyCardWindow::checkVatNumber);
-    connect(fiscal, &QLineEdit::editingFinished, this, &PartyCardWindow::checkFiscalCode);
+    watchTaxCodes();
 }
 
 void PartyCardWindow::buildSupplierPages()
@@ -439,19 +402,17 @@ void PartyCardWindow::buildSupplierPages()
          field("DestinazioneMerce", "Destinaz. Merce", RegistryField::Kind::Memo),
          field("SaldoInizioAnno", "Saldo iniziale", RegistryField::Kind::Amount),
          field("Annullato", "Annullato", RegistryField::Kind::Check)});
-    hidden(*m_form, general, "Comune_id");
+    addHiddenField(*m_form, general, QStringLiteral("Comune_id"));
     m_pages->addTab(general, QStringLiteral("Generale"));
     buildPaymentsPage();
-    auto *other = new QWidget(m_pages);
-    auto *otherLayout = new QVBoxLayout(other);
-    auto *more = new FormPage(*m_form, other);
-    addRegistryFields(*more, *m_form, session,
+    addRegistryFields(*addFormTab(*m_pages, *m_form, QStringLiteral("Altre informazioni")), *m_form, session,
                       {field("Note", "Note", RegistryField::Kind::Memo),
                        field("PrivacyFirmata", "Consenso Privacy", RegistryField::Kind::Check)});
-    otherLayout->addWidget(more);
-    otherLayout->addStretch(1);
-    m_pages->addTab(other, QStringLiteral("Altre informazioni"));
+    watchTaxCodes();
+}
 
+void PartyCardWindow::watchTaxCodes()
+{
     auto *vat = qobject_cast<QLineEdit *>(m_form->editor(QStringLiteral("Iva")));
     auto *fiscal = qobject_cast<QLineEdit *>(m_form->editor(QStringLiteral("CodFiscale")));
     connect(vat, &QLineEdit::editingFinished, this, &PartyCardWindow::checkVatNumber);

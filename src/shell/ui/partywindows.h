@@ -63,6 +63,7 @@ private:
     void buildCustomerPages();
     void buildSupplierPages();
     void buildPaymentsPage();
+    void watchTaxCodes();
     bool changePage(int page);
     QWidget *pageWithColumns(FormPage *&left, FormPage *&right);
 

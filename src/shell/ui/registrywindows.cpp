@@ -22,9 +22,11 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QItemSelectionModel>
+#include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
 #include <QSqlRecord>
+#include <QTabWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -69,6 +71,8 @@ void describeColumns(storage::RecordListModel &records, const RegistryDescriptor
     records.setBooleanFields(booleans);
 }
 
+} // namespace
+
 QHBoxLayout *buttonRow(std::initializer_list<QWidget *> buttons)
 {
     auto *row = new QHBoxLayout;
@@ -78,7 +82,24 @@ QHBoxLayout *buttonRow(std::initializer_list<QWidget *> buttons)
     return row;
 }
 
-} // namespace
+void addHiddenField(RecordForm &form, QWidget *parent, const QString &field)
+{
+    auto *edit = new QLineEdit(parent);
+    edit->setObjectName(QStringLiteral("hid") + field);
+    edit->hide();
+    form.bind(field, edit);
+}
+
+FormPage *addFormTab(QTabWidget &pages, RecordForm &form, const QString &caption)
+{
+    auto *widget = new QWidget(&pages);
+    auto *layout = new QVBoxLayout(widget);
+    auto *page = new FormPage(form, widget);
+    layout->addWidget(page);
+    layout->addStretch(1);
+    pages.addTab(widget, caption);
+    return page;
+}
 
 void addRegistryFields(FormPage &page, RecordForm &form, Session &session, const QList<RegistryField> &fields,
                        const WindowRegistry *windows)

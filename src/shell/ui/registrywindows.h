@@ -10,6 +10,7 @@
 class QCheckBox;
 class QHBoxLayout;
 class QPushButton;
+class QTabWidget;
 
 namespace rotalina::storage {
 class RecordListModel;
@@ -180,6 +181,13 @@ class TypesWindow : public QDialog
 public:
     TypesWindow(Session &session, const WindowRegistry &windows, QWidget *parent = nullptr);
 };
+
+// Helpers of the windows built on registries: a field of a card kept without an editor of its own
+// (filled by a choice, read by the checks and the save), and a row of buttons on the right.
+void addHiddenField(RecordForm &form, QWidget *parent, const QString &field);
+QHBoxLayout *buttonRow(std::initializer_list<QWidget *> buttons);
+// A page of the window whose fields stand in a column under each other.
+FormPage *addFormTab(QTabWidget &pages, RecordForm &form, const QString &caption);
 
 // Registers every lookup registry's list and card, and the "Tipologie" window.
 void registerRegistryWindows(WindowRegistry &registry);

@@ -31,42 +31,17 @@ namespace {
 
 constexpr int tariffHelp = 4200;
 
-QHBoxLayout *buttonRow(std::initializer_list<QWidget *> buttons)
-{
-    auto *row = new QHBoxLayout;
-    row->addStretch(1);
-    for (QWidget *button : buttons)
-        row->addWidget(button);
-    return row;
-}
-
 RegistryField field(const char *name, const char *caption,
                     RegistryField::Kind kind = RegistryField::Kind::Text)
 {
-    RegistryField f;
-    f.field = QString::fromLatin1(name);
-    f.caption = QString::fromUtf8(caption);
-    f.kind = kind;
-    return f;
+    return registryField(name, caption, kind);
 }
 
 RegistryField choice(const char *name, const char *caption, const char *sql, const char *copySql = nullptr,
                      QStringList copied = {})
 {
-    RegistryField f = field(name, caption, RegistryField::Kind::Lookup);
-    f.lookupSql = QString::fromLatin1(sql);
-    if (copySql)
-        f.copySql = QString::fromLatin1(copySql);
-    f.copiedFields = std::move(copied);
-    return f;
-}
-
-void hidden(RecordForm &form, QWidget *parent, const char *name)
-{
-    auto *edit = new QLineEdit(parent);
-    edit->setObjectName(QStringLiteral("hid") + QLatin1String(name));
-    edit->hide();
-    form.bind(QString::fromLatin1(name), edit);
+    return registryChoice(name, caption, QString::fromLatin1(sql),
+                          copySql ? QString::fromLatin1(copySql) : QString(), std::move(copied));
 }
 
 } // namespace
@@ -349,13 +324,7 @@ TariffCardWindow::TariffCardWindow(Session &session, const WindowRegistry &windo
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_pages, 1);
     const auto page = [this](const QString &caption) {
-        auto *widget = new QWidget(m_pages);
-        auto *pageLayout = new QVBoxLayout(widget);
-        auto *form = new FormPage(*m_form, widget);
-        pageLayout->addWidget(form);
-        pageLayout->addStretch(1);
-        m_pages->addTab(widget, caption);
-        return form;
+        return addFormTab(*m_pages, *m_form, caption);
     };
     FormPage *general = page(QStringLiteral("   Generale   "));
     addRegistryFields(
@@ -383,7 +352,7 @@ TariffCardWindow::TariffCardWindow(Session &session, const WindowRegistry &windo
          choice("Um_Id", "Unità di misura", "SELECT Id, Descrizione FROM UnitaMisura ORDER BY Descrizione"),
          field("Annullato", "Annullato", RegistryField::Kind::Check)});
     for (const char *copy : {"Cliente", "PartenzaCitta", "FineCitta"})
-        hidden(*m_form, general, copy);
+        addHiddenField(*m_form, general, QString::fromLatin1(copy));
     auto *departureSearch = new QPushButton(QStringLiteral("Cerca indirizzo di partenza"), general);
     departureSearch->setObjectName(QStringLiteral("spdCercaPartenza"));
     connect(departureSearch, &QPushButton::clicked, this, [this] { findAddress(true); });
@@ -414,7 +383,7 @@ TariffCardWindow::TariffCardWindow(Session &session, const WindowRegistry &windo
     LookupBox *vat = prices->lookup(QStringLiteral("Iva_Id"), QStringLiteral("Aliquota Iva"),
                                     QStringLiteral("SELECT ID, Descrizione FROM Iva ORDER BY Descrizione"),
                                     {QStringLiteral("AliquotaIva")});
-    hidden(*m_form, prices, "AliquotaIva");
+    addHiddenField(*m_form, prices, QStringLiteral("AliquotaIva"));
     prices->amount(QStringLiteral("PrezzoCompleto"), QStringLiteral("Prezzo Finale"));
     auto *unitFromFinal = new QPushButton(QStringLiteral("Calcola il Valore Unitario"), prices);
     unitFromFinal->setObjectName(QStringLiteral("BitBtn1"));
