@@ -240,6 +240,7 @@ QList<RegistryDescriptor> buildRegistries()
                       "Sei sicuro di voler eliminare il Colore?", "Attenzione manca la Descrizione "));
     all.append(simple("TfrmModelli", "TfrmModelliDett", "Marche", "Modelli",
                       "Sei sicuro di voler eliminare il Modello?"));
+    all.last().grid = QStringLiteral("frmModelli_Griglia");
 
     RegistryDescriptor vehicles = simple("TfrmVeicoli", "TfrmVeicoliDettaglio", "Veicoli", "Veicoli",
                                          "Sei sicuro di voler eliminare il Veicolo");
@@ -253,6 +254,7 @@ QList<RegistryDescriptor> buildRegistries()
 
     all.append(simple("TfrmReparti", "TfrmRepartiDett", "Reparti", "Reparti",
                       "Sei sicuro di voler eliminare il Modello?"));
+    all.last().grid = QStringLiteral("frmReparti_Griglia");
 
     RegistryDescriptor customerKinds =
         simple("TfrmCategorieClienti_Griglia", "TfrmCategorieClienti", "Categorie Clienti",
