@@ -279,11 +279,16 @@ TEST(Registries, GridsKeepTheirLayoutsUnderTheirKnownNames)
     {
         const char *window;
         const char *grid;
-    } names[] = {{"TfrmGrigliaBanche", "frmGrigliaBanche_Griglia"}, {"TfrmGrigliaComuni", "frmGrigliaComuni_Griglia"},
-                 {"TfrmGrigliaIva", "frmGrigliaIva"},               {"TfrmModelli", "frmModelli_Griglia"},
-                 {"TfrmVeicoli", "frmVeicoli"},                     {"TfrmReparti", "frmReparti_Griglia"},
-                 {"TfrmIndirizzi", "frmIndirizzi"},                 {"TfrmTrovaCap", "frmTrovaCap"},
-                 {"TfrmGrigliaCisterne", "frmGrigliaCisterne"},     {"TfrmGrigliaColori", "frmGrigliaColori"}};
+    } names[] = {{"TfrmGrigliaBanche", "frmGrigliaBanche_Griglia"},
+                 {"TfrmGrigliaComuni", "frmGrigliaComuni_Griglia"},
+                 {"TfrmGrigliaIva", "frmGrigliaIva"},
+                 {"TfrmModelli", "frmModelli_Griglia"},
+                 {"TfrmVeicoli", "frmVeicoli"},
+                 {"TfrmReparti", "frmReparti_Griglia"},
+                 {"TfrmIndirizzi", "frmIndirizzi"},
+                 {"TfrmTrovaCap", "frmTrovaCap"},
+                 {"TfrmGrigliaCisterne", "frmGrigliaCisterne"},
+                 {"TfrmGrigliaColori", "frmGrigliaColori"}};
     for (const auto &n : names)
         EXPECT_EQ(registry(n.window).gridName(), QString::fromLatin1(n.grid)) << n.window;
     EXPECT_EQ(shell::customerRegistry().gridName(), QStringLiteral("frmClienti_Griglia"));
