@@ -27,8 +27,9 @@ public:
     Desktop &desktop() const { return m_desktop; }
     const QString &programFolder() const { return m_programFolder; }
     const QString &workstation() const { return m_workstation; }
-    // The folder of the installed programs: the print program and its report layouts. It is the
-    // executable's folder, which the program folder may not be when ROTALINA_HOME moves it.
+    // The folder of the installed programs: the print program, its report layouts, the help pages,
+    // the videos and the companion programs. It is the executable's folder, which the program
+    // folder (the archive's path file, the update script) may not be when ROTALINA_HOME moves it.
     QString installFolder() const;
     void setInstallFolder(const QString &folder) { m_installFolder = folder; }
 

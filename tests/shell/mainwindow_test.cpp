@@ -17,6 +17,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -356,4 +357,19 @@ TEST_F(MainWindowTest, PrintButtonsRequestTheirListReports)
     EXPECT_TRUE(fixture.prompter.shown().isEmpty());
     // A print selection window still to come keeps its button disabled.
     EXPECT_FALSE(find<QToolButton>("btnStampeScadenziario")->isEnabled());
+}
+
+TEST_F(MainWindowTest, HelpIsFoundBesideTheProgramWhenTheDataLiveElsewhere)
+{
+    // The program folder holds the archive's path file; the help pages stay with the programs.
+    QTemporaryDir installed;
+    ASSERT_TRUE(QDir(installed.path()).mkpath(QStringLiteral("help")));
+    ASSERT_TRUE(core::writeTextFile(QDir(installed.path()).filePath(QStringLiteral("help/index.html")),
+                                    QStringLiteral("<p>indice</p>")));
+    fixture.session->setInstallFolder(installed.path());
+    start();
+    EXPECT_TRUE(fixture.prompter.texts().filter(QStringLiteral("File di Help non Trovato")).isEmpty());
+    find<QPushButton>("btnHelp")->click();
+    EXPECT_EQ(fixture.desktop.opened.last(),
+              QUrl::fromLocalFile(QDir(installed.path()).filePath(QStringLiteral("help/index.html"))));
 }

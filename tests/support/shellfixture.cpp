@@ -8,7 +8,10 @@ namespace rotalina::test {
 
 ShellFixture::ShellFixture(const QString &workstation)
     : session(std::make_unique<shell::Session>(prompter, desktop, folder.path() + u'/', workstation))
-{}
+{
+    // The fixture's folder stands for both: the program's files and the installed ones (help).
+    session->setInstallFolder(folder.path());
+}
 
 void ShellFixture::useArchive(std::unique_ptr<storage::Archive> archive)
 {

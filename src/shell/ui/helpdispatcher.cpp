@@ -29,7 +29,7 @@ bool HelpDispatcher::eventFilter(QObject *watched, QEvent *event)
     // The event travels up from the focused widget: answer it once, where it starts.
     if (QApplication::focusWidget() && widget != QApplication::focusWidget())
         return false;
-    m_session.desktop().openUrl(helpPage(m_session.programFolder(), WindowRegistry::helpContextOf(widget)));
+    m_session.desktop().openUrl(helpPage(m_session.installFolder(), WindowRegistry::helpContextOf(widget)));
     return true;
 }
 

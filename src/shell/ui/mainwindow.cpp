@@ -264,8 +264,8 @@ StartupSequence::Outcome MainWindow::runStartup()
 {
     if (m_startupDone)
         return StartupSequence::Outcome::Ready;
-    if (!m_startupTried && !QFileInfo::exists(helpIndexPath(m_session.programFolder())))
-        m_session.prompter().information(missingHelpMessage(m_session.programFolder()));
+    if (!m_startupTried && !QFileInfo::exists(helpIndexPath(m_session.installFolder())))
+        m_session.prompter().information(missingHelpMessage(m_session.installFolder()));
     m_startupTried = true;
     StartupSequence sequence(m_session, *this);
     const StartupSequence::Outcome outcome = sequence.run();
@@ -331,11 +331,11 @@ void MainWindow::press(const MenuButton &button)
                         {QStringLiteral("colonna"), button.partyColumn}});
         break;
     case MenuButton::Kind::Video:
-        m_session.desktop().openUrl(tutorialVideo(m_session.programFolder(), button.target));
+        m_session.desktop().openUrl(tutorialVideo(m_session.installFolder(), button.target));
         break;
     case MenuButton::Kind::Companion: {
         // A companion program that is not installed is simply not started.
-        const QString program = QDir(m_session.programFolder()).absoluteFilePath(button.target);
+        const QString program = QDir(m_session.installFolder()).absoluteFilePath(button.target);
         if (QFileInfo(program).isExecutable())
             m_session.desktop().startProgram(program, button.arguments);
         break;
