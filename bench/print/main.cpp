@@ -4,6 +4,7 @@
 //   bench_print [--rows N] [--runs N] [--postgresql ADDRESS]
 // The layouts and the print program are the ones beside this benchmark (the build's bin folder).
 
+#include "benchsupport.h"
 #include "core/workstation.h"
 #include "shell/reportservice.h"
 #include "storage/archive.h"
@@ -55,24 +56,12 @@ int main(int argc, char **argv)
                       QStringLiteral("n"), QStringLiteral("10000")});
     parser.addOption({QStringLiteral("runs"), QStringLiteral("Runs of the print program (3)."),
                       QStringLiteral("n"), QStringLiteral("3")});
-    parser.addOption({QStringLiteral("postgresql"),
-                      QStringLiteral("An empty PostgreSQL database instead of SQLite."),
-                      QStringLiteral("address")});
+    bench::addPostgresOption(parser);
     parser.process(app);
     QTextStream out(stdout);
 
     QTemporaryDir home;
-    storage::OpenOptions options;
-    options.createIfMissing = true;
-    const core::Result<storage::ArchiveLocation> location =
-        parser.isSet(QStringLiteral("postgresql"))
-            ? storage::ArchiveLocation::parse(parser.value(QStringLiteral("postgresql")))
-            : storage::ArchiveLocation::parse(home.filePath(QStringLiteral("archivio.db")));
-    if (!location) {
-        out << location.error() << Qt::endl;
-        return 2;
-    }
-    auto archive = storage::Archive::open(*location, options);
+    auto archive = bench::openNewArchive(parser, home.path());
     if (!archive) {
         out << archive.error() << Qt::endl;
         return 2;
@@ -82,7 +71,7 @@ int main(int argc, char **argv)
         out << filled.error() << Qt::endl;
         return 2;
     }
-    if (!storage::writeArchivePath(home.path(), *location)) {
+    if (!storage::writeArchivePath(home.path(), (*archive)->location())) {
         out << "percorso.txt non scritto" << Qt::endl;
         return 2;
     }

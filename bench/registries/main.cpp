@@ -3,7 +3,7 @@
 // user types a description, letter by letter; all offscreen.
 //   bench_registries [--customers N] [--tariffs N] [--postgresql ADDRESS]
 
-#include "shell/desktop.h"
+#include "benchsupport.h"
 #include "shell/parties.h"
 #include "shell/scriptedprompter.h"
 #include "shell/session.h"
@@ -25,14 +25,6 @@
 using namespace rotalina;
 
 namespace {
-
-class NoDesktop : public shell::Desktop
-{
-public:
-    bool openUrl(const QUrl &) override { return true; }
-    bool startProgram(const QString &, const QStringList &) override { return true; }
-    shell::ProgramRun runProgram(const QString &, const QStringList &) override { return {}; }
-};
 
 const QStringList towns{QStringLiteral("Verona"),  QStringLiteral("Milano"), QStringLiteral("Bologna"),
                         QStringLiteral("Padova"),  QStringLiteral("Trento"), QStringLiteral("Brescia"),
@@ -92,24 +84,12 @@ int main(int argc, char **argv)
                       QStringLiteral("20000")});
     parser.addOption({QStringLiteral("tariffs"), QStringLiteral("Tariffs (50000)."), QStringLiteral("n"),
                       QStringLiteral("50000")});
-    parser.addOption({QStringLiteral("postgresql"),
-                      QStringLiteral("An empty PostgreSQL database instead of SQLite."),
-                      QStringLiteral("address")});
+    bench::addPostgresOption(parser);
     parser.process(app);
     QTextStream out(stdout);
 
     QTemporaryDir folder;
-    storage::OpenOptions options;
-    options.createIfMissing = true;
-    const auto location =
-        parser.isSet(QStringLiteral("postgresql"))
-            ? storage::ArchiveLocation::parse(parser.value(QStringLiteral("postgresql")))
-            : storage::ArchiveLocation::parse(folder.filePath(QStringLiteral("archivio.db")));
-    if (!location) {
-        out << location.error() << Qt::endl;
-        return 2;
-    }
-    auto archive = storage::Archive::open(*location, options);
+    auto archive = bench::openNewArchive(parser, folder.path());
     if (!archive) {
         out << archive.error() << Qt::endl;
         return 2;
@@ -121,7 +101,7 @@ int main(int argc, char **argv)
         return 2;
     }
     shell::ScriptedPrompter prompter;
-    NoDesktop desktop;
+    bench::NoDesktop desktop;
     shell::Session session(prompter, desktop, folder.path() + u'/', QStringLiteral("BENCH"));
     session.setArchive(std::move(*archive));
     shell::ui::WindowRegistry windows;

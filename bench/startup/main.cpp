@@ -4,8 +4,8 @@
 //   bench_startup ARCHIVE [--runs N]
 // ARCHIVE is a SQLite file or a postgresql:// address.
 
+#include "benchsupport.h"
 #include "core/workstation.h"
-#include "shell/desktop.h"
 #include "shell/scriptedprompter.h"
 #include "shell/session.h"
 #include "shell/ui/mainwindow.h"
@@ -24,14 +24,6 @@
 using namespace rotalina;
 
 namespace {
-
-class NoDesktop : public shell::Desktop
-{
-public:
-    bool openUrl(const QUrl &) override { return true; }
-    bool startProgram(const QString &, const QStringList &) override { return true; }
-    shell::ProgramRun runProgram(const QString &, const QStringList &) override { return {}; }
-};
 
 // The plan of every year-archive statement; false when one of them reads a whole table.
 bool showPlans(storage::Archive &archive, QTextStream &out)
@@ -111,7 +103,7 @@ int main(int argc, char **argv)
     QList<double> times;
     for (int run = 0; run < runs; ++run) {
         shell::ScriptedPrompter prompter;
-        NoDesktop desktop;
+        bench::NoDesktop desktop;
         shell::Session session(prompter, desktop, folder.path() + QStringLiteral("/"),
                                QStringLiteral("BENCH"));
         shell::ui::WindowRegistry windows;
