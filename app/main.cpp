@@ -3,6 +3,7 @@
 //   rotalina --importa-tabella TABELLA FILE  load a code table from a CSV file into the archive
 
 #include "core/workstation.h"
+#include "registries/ui/registrieswindows.h"
 #include "shell/instanceguard.h"
 #include "shell/prompter.h"
 #include "shell/session.h"
@@ -16,6 +17,7 @@
 #include "storage/archive.h"
 #include "storage/archivepathfile.h"
 #include "storage/codetables.h"
+#include "transport/ui/transportwindows.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -125,6 +127,8 @@ int main(int argc, char **argv)
     shell::ui::grid_layouts::install(session);
     shell::ui::WindowRegistry windows;
     shell::ui::registerShellWindows(windows);
+    registries::ui::registerRegistriesWindows(windows);
+    transport::ui::registerTransportWindows(windows);
 
     shell::ui::MainWindow window(session, windows);
     QObject::connect(

@@ -4,15 +4,17 @@
 //   bench_registries [--customers N] [--tariffs N] [--postgresql ADDRESS]
 
 #include "benchsupport.h"
-#include "shell/parties.h"
+#include "registries/parties.h"
+#include "registries/ui/partywindows.h"
+#include "registries/ui/registrieswindows.h"
 #include "shell/scriptedprompter.h"
 #include "shell/session.h"
-#include "shell/ui/partywindows.h"
 #include "shell/ui/shellwindows.h"
-#include "shell/ui/tariffwindows.h"
 #include "shell/ui/windowregistry.h"
 #include "storage/archive.h"
 #include "storage/recordlistmodel.h"
+#include "transport/ui/tariffwindows.h"
+#include "transport/ui/transportwindows.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -106,10 +108,12 @@ int main(int argc, char **argv)
     session.setArchive(std::move(*archive));
     shell::ui::WindowRegistry windows;
     shell::ui::registerShellWindows(windows);
+    registries::ui::registerRegistriesWindows(windows);
+    transport::ui::registerTransportWindows(windows);
 
     QElapsedTimer timer;
     timer.start();
-    shell::ui::PartyListWindow customers(session, true, windows);
+    registries::ui::PartyListWindow customers(session, true, windows);
     const double listOpened = milliseconds(timer);
     const int listed = customers.records().rowCount();
     auto *name = customers.findChild<QLineEdit *>(QStringLiteral("edtFiltroClienti.NominativoVisualizzato"));
@@ -123,10 +127,10 @@ int main(int argc, char **argv)
     (void)customers.records().reload();
     const double reread = milliseconds(timer);
     timer.restart();
-    shell::ui::PartyCardWindow card(session, true, windows, key, false);
+    registries::ui::PartyCardWindow card(session, true, windows, key, false);
     const double cardOpened = milliseconds(timer);
 
-    shell::ui::TariffListWindow picker(session, windows, shell::ui::TariffListWindow::Mode::Picker);
+    transport::ui::TariffListWindow picker(session, windows, transport::ui::TariffListWindow::Mode::Picker);
     QLineEdit *description = picker.searchBox(QStringLiteral("Descrizione"));
     QList<double> keystrokes;
     QString typed;

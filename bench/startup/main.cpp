@@ -6,6 +6,7 @@
 
 #include "benchsupport.h"
 #include "core/workstation.h"
+#include "registries/ui/registrieswindows.h"
 #include "shell/scriptedprompter.h"
 #include "shell/session.h"
 #include "shell/ui/mainwindow.h"
@@ -14,6 +15,7 @@
 #include "shell/yeararchive.h"
 #include "storage/archive.h"
 #include "storage/archivepathfile.h"
+#include "transport/ui/transportwindows.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -108,6 +110,8 @@ int main(int argc, char **argv)
                                QStringLiteral("BENCH"));
         shell::ui::WindowRegistry windows;
         shell::ui::registerShellWindows(windows);
+        registries::ui::registerRegistriesWindows(windows);
+        transport::ui::registerTransportWindows(windows);
         QElapsedTimer timer;
         timer.start();
         shell::ui::MainWindow window(session, windows);

@@ -276,7 +276,7 @@ RegistryCard::RegistryCard(Session &session, const RegistryDescriptor &registry,
         return saveRegistryRow(*m_session.archive(), m_registry, key, values);
     });
     for (const RegistryRows &link : registry.rows) {
-        const RegistryDescriptor *rows = registryNamed(link.registry);
+        const RegistryDescriptor *rows = link.registry ? link.registry() : nullptr;
         if (!rows)
             continue;
         m_rows = new OwnedRowsPanel(session, windows, *rows, link, this);
@@ -578,55 +578,25 @@ void RegistryListWindow::closeEvent(QCloseEvent *event)
         event->ignore();
 }
 
-TypesWindow::TypesWindow(Session &session, const WindowRegistry &windows, QWidget *parent) : QDialog(parent)
+void registerRegistryWindows(WindowRegistry &windows, const RegistryDescriptor &descriptor)
 {
-    setObjectName(QStringLiteral("TfrmArchivioTipologie"));
-    setWindowTitle(QStringLiteral("Tipologie"));
-    WindowRegistry::setHelpContext(this, 5300);
-    auto *layout = new QVBoxLayout(this);
-    auto *grid = new QGridLayout;
-    const QList<QPair<QString, QString>> types = typeRegistries();
-    for (qsizetype i = 0; i < types.size(); ++i) {
-        const auto &[caption, window] = types.at(i);
-        auto *button = new QPushButton(caption, this);
-        button->setObjectName(QStringLiteral("btn") + window);
-        button->setMinimumHeight(36);
-        button->setEnabled(windows.has(window));
-        connect(button, &QPushButton::clicked, this,
-                [&session, &windows, window, this] { windows.open(window, session, this); });
-        grid->addWidget(button, static_cast<int>(i / 2), static_cast<int>(i % 2));
+    const RegistryDescriptor *registered = &descriptor;
+    // A registry whose rows belong to another one has only its card (tank fillings).
+    if (descriptor.listWindow != descriptor.cardWindow) {
+        windows.add(descriptor.listWindow, descriptor.helpContext,
+                    [registered, &windows](Session &session, const QVariantMap &, QWidget *parent) {
+                        return new RegistryListWindow(session, *registered, windows, parent);
+                    });
     }
-    layout->addLayout(grid);
-    QPushButton *back = makeToolButton(ToolAction::Indietro, this);
-    connect(back, &QPushButton::clicked, this, &QDialog::accept);
-    layout->addLayout(buttonRow({makeToolButton(ToolAction::Aiuto, this), back}));
-}
-
-void registerRegistryWindows(WindowRegistry &registry)
-{
-    for (const RegistryDescriptor &descriptor : lookupRegistries()) {
-        const RegistryDescriptor *registered = &descriptor;
-        // A registry whose rows belong to another one has only its card (tank fillings).
-        if (descriptor.listWindow != descriptor.cardWindow) {
-            registry.add(descriptor.listWindow, descriptor.helpContext,
-                         [registered, &registry](Session &session, const QVariantMap &, QWidget *parent) {
-                             return new RegistryListWindow(session, *registered, registry, parent);
-                         });
-        }
-        if (!descriptor.cardWindow.isEmpty()) {
-            registry.add(
-                descriptor.cardWindow, descriptor.helpContext,
-                [registered, &registry](Session &session, const QVariantMap &parameters, QWidget *parent) {
-                    return new RegistryCardWindow(session, *registered, registry,
-                                                  parameters.value(QStringLiteral("chiave")).toLongLong(),
-                                                  parameters.value(QStringLiteral("nuovo")).toBool(), parent);
-                });
-        }
+    if (!descriptor.cardWindow.isEmpty()) {
+        windows.add(descriptor.cardWindow, descriptor.helpContext,
+                    [registered, &windows](Session &session, const QVariantMap &parameters, QWidget *parent) {
+                        return new RegistryCardWindow(session, *registered, windows,
+                                                      parameters.value(QStringLiteral("chiave")).toLongLong(),
+                                                      parameters.value(QStringLiteral("nuovo")).toBool(),
+                                                      parent);
+                    });
     }
-    registry.add(QStringLiteral("TfrmArchivioTipologie"), 5300,
-                 [&registry](Session &session, const QVariantMap &, QWidget *parent) {
-                     return new TypesWindow(session, registry, parent);
-                 });
 }
 
 } // namespace rotalina::shell::ui

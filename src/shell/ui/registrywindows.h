@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/registries.h"
+#include "shell/registrydescriptor.h"
 
 #include <QDialog>
 #include <QGroupBox>
@@ -173,15 +173,6 @@ private:
     int m_ownButtons = 0;
 };
 
-// "Tipologie": the small kinds registries, a button each.
-class TypesWindow : public QDialog
-{
-    Q_OBJECT
-
-public:
-    TypesWindow(Session &session, const WindowRegistry &windows, QWidget *parent = nullptr);
-};
-
 // Helpers of the windows built on registries: a field of a card kept without an editor of its own
 // (filled by a choice, read by the checks and the save), and a row of buttons on the right.
 void addHiddenField(RecordForm &form, QWidget *parent, const QString &field);
@@ -189,7 +180,8 @@ QHBoxLayout *buttonRow(std::initializer_list<QWidget *> buttons);
 // A page of the window whose fields stand in a column under each other.
 FormPage *addFormTab(QTabWidget &pages, RecordForm &form, const QString &caption);
 
-// Registers every lookup registry's list and card, and the "Tipologie" window.
-void registerRegistryWindows(WindowRegistry &registry);
+// Registers a registry's list window and card (the card alone when its rows belong to another
+// registry's card).
+void registerRegistryWindows(WindowRegistry &windows, const RegistryDescriptor &descriptor);
 
 } // namespace rotalina::shell::ui

@@ -5,9 +5,7 @@
 #include "shell/ui/companywindow.h"
 #include "shell/ui/creditswindow.h"
 #include "shell/ui/optionswindow.h"
-#include "shell/ui/partywindows.h"
 #include "shell/ui/registrywindows.h"
-#include "shell/ui/tariffwindows.h"
 #include "shell/ui/windowregistry.h"
 
 namespace rotalina::shell::ui {
@@ -24,9 +22,6 @@ void registerShellWindows(WindowRegistry &registry)
                  [&registry](Session &session, const QVariantMap &, QWidget *parent) {
                      return new CompanyWindow(session, registry, parent);
                  });
-    registerRegistryWindows(registry);
-    registerPartyWindows(registry);
-    registerTariffWindows(registry);
     // The list reports of the "Stampe" page: each button prints its report at once.
     static const QList<QPair<const char *, int>> listReports = {{"btnStampeClienti", 1},
                                                                 {"btnStampeTariffe", 2},

@@ -14,7 +14,7 @@ namespace rotalina::storage {
 class Archive;
 }
 
-namespace rotalina::shell {
+namespace rotalina::transport {
 
 // The tariffs (prezziar): priced routes and articles, kept as a registry and picked by documents.
 
@@ -59,7 +59,7 @@ QString tariffListStatement(const QString &conditions);
 // rows were chosen; empty for no key.
 QString tariffSelectionClause(const QList<qint64> &keys);
 
-RecordChecks tariffChecks();
+shell::RecordChecks tariffChecks();
 
 // A new tariff: the standard VAT of the options, not withdrawn, created today, the stored defaults.
 core::Result<qint64> addTariff(storage::Archive &archive, const QDate &today);
@@ -78,4 +78,4 @@ core::Status changeTariffVat(storage::Archive &archive, const QList<qint64> &key
 // The addresses of a town, for the search beside the tariff's departure and arrival.
 core::Result<int> addressesInTown(storage::Archive &archive, qint64 town);
 
-} // namespace rotalina::shell
+} // namespace rotalina::transport

@@ -3,7 +3,7 @@
 #include "core/contactcard.h"
 #include "core/result.h"
 #include "shell/recordchecks.h"
-#include "shell/registries.h"
+#include "shell/registrydescriptor.h"
 
 #include <QList>
 #include <QString>
@@ -15,7 +15,7 @@ namespace rotalina::storage {
 class Archive;
 }
 
-namespace rotalina::shell {
+namespace rotalina::registries {
 
 // The customers and suppliers of the firm: what their registries check, compose and copy when a
 // row is saved or deleted.
@@ -33,9 +33,9 @@ CustomerNames composeCustomerNames(const QString &company, const QString &surnam
 
 // The checks of the customer card, in the order the office expects them. The first three also
 // guard a change of page.
-RecordChecks customerChecks();
-RecordChecks customerPageChecks();
-RecordChecks supplierChecks();
+shell::RecordChecks customerChecks();
+shell::RecordChecks customerPageChecks();
+shell::RecordChecks supplierChecks();
 
 // Warnings when a VAT number or a fiscal code is left: not a valid Italian VAT number, or already
 // in other rows of the same registry. They never stop the save.
@@ -73,7 +73,7 @@ struct PaymentTable
 };
 PaymentTable customerPayments();
 PaymentTable supplierPayments();
-RecordChecks paymentChecks();
+shell::RecordChecks paymentChecks();
 core::Status savePayment(storage::Archive &archive, const PaymentTable &payments, qint64 key,
                          const QVariantMap &values);
 core::Status deletePayment(storage::Archive &archive, const PaymentTable &payments, qint64 key);
@@ -89,8 +89,8 @@ core::Result<core::ContactRecord> supplierContact(storage::Archive &archive, qin
 QString contactFileName(const QString &name);
 
 // The lists of the two registries (their cards are windows of their own).
-const RegistryDescriptor &customerRegistry();
-const RegistryDescriptor &supplierRegistry();
+const shell::RegistryDescriptor &customerRegistry();
+const shell::RegistryDescriptor &supplierRegistry();
 
 enum class DuplicateAction { Ask = 0, Skip = 1, Update = 2 };
 struct ContactImport
@@ -107,4 +107,4 @@ core::Result<ContactImport> importCustomerContacts(storage::Archive &archive, co
                                                    DuplicateAction action,
                                                    const std::function<bool(const QString &name)> &askSkip);
 
-} // namespace rotalina::shell
+} // namespace rotalina::registries

@@ -1,4 +1,4 @@
-#include "shell/ui/tariffwindows.h"
+#include "transport/ui/tariffwindows.h"
 
 #include "shell/prompter.h"
 #include "shell/session.h"
@@ -25,7 +25,10 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-namespace rotalina::shell::ui {
+namespace rotalina::transport::ui {
+
+using namespace shell;
+using namespace shell::ui;
 
 namespace {
 
@@ -645,4 +648,4 @@ void registerTariffWindows(WindowRegistry &registry)
                  });
 }
 
-} // namespace rotalina::shell::ui
+} // namespace rotalina::transport::ui

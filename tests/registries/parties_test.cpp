@@ -1,5 +1,5 @@
 #include "core/textfile.h"
-#include "shell/parties.h"
+#include "registries/parties.h"
 #include "support/externalreader.h"
 #include "support/testarchive.h"
 
@@ -9,7 +9,7 @@
 #include <gtest/gtest.h>
 
 using namespace rotalina;
-using shell::DuplicateAction;
+using registries::DuplicateAction;
 
 namespace {
 
@@ -40,17 +40,17 @@ QStringList refusals(const shell::RecordChecks &checks, QVariantMap values, cons
 TEST(Customers, ComposedNamesOfCompaniesAndPrivatePersons)
 {
     const auto company =
-        shell::composeCustomerNames(QStringLiteral("Alfa Logistica S.p.A."), QStringLiteral("Rossi"),
-                                    QStringLiteral("Mario"), QStringLiteral("RSSMRA80A01L781X"));
+        registries::composeCustomerNames(QStringLiteral("Alfa Logistica S.p.A."), QStringLiteral("Rossi"),
+                                         QStringLiteral("Mario"), QStringLiteral("RSSMRA80A01L781X"));
     EXPECT_EQ(company.documents, QStringLiteral("Alfa Logistica S.p.A."));
     EXPECT_EQ(company.displayed, QStringLiteral("Alfa Logistica S.p.A."));
-    const auto person = shell::composeCustomerNames(
+    const auto person = registries::composeCustomerNames(
         QString(), QStringLiteral("Rossi"), QStringLiteral("Mario"), QStringLiteral("RSSMRA80A01L781X"));
     EXPECT_EQ(person.documents, QStringLiteral("Rossi Mario"));
     EXPECT_EQ(person.displayed, QStringLiteral("Rossi Mario - RSSMRA80A01L781X"));
     // A one-letter company name counts as none.
-    const auto letter = shell::composeCustomerNames(QStringLiteral("X"), QStringLiteral("Bianchi"),
-                                                    QStringLiteral("Anna"), QString());
+    const auto letter = registries::composeCustomerNames(QStringLiteral("X"), QStringLiteral("Bianchi"),
+                                                         QStringLiteral("Anna"), QString());
     EXPECT_EQ(letter.documents, QStringLiteral("Bianchi Anna"));
     EXPECT_EQ(letter.displayed, QStringLiteral("Bianchi Anna"));
 }
@@ -65,14 +65,14 @@ TEST(Customers, CardChecksInTheirOrder)
                             {QStringLiteral("Cap"), QStringLiteral("37100")},
                             {QStringLiteral("Via"), QStringLiteral("Via Roma 1")}};
     QVariantMap person{{QStringLiteral("Cognome"), QStringLiteral("Rossi")}};
-    EXPECT_EQ(refusals(shell::customerChecks(), person, fixes),
+    EXPECT_EQ(refusals(registries::customerChecks(), person, fixes),
               (QStringList{QStringLiteral("Attenzione manca il Nome"),
                            QStringLiteral("Attenzione manca nazionalità!"),
                            QStringLiteral("Attenzione manca nazione della sede!"),
                            QStringLiteral("Attenzione manca il comune della sede!"),
                            QStringLiteral("Attenzione manca il cap della sede!"),
                            QStringLiteral("Attenzione manca l'indirizzo della sede!")}));
-    EXPECT_EQ(shell::customerChecks().firstFailure({})->message,
+    EXPECT_EQ(registries::customerChecks().firstFailure({})->message,
               QStringLiteral("Attenzione manca la ragione sociale o il cognome del Cliente "));
 
     QVariantMap complete{{QStringLiteral("Cliente"), QStringLiteral("Müller GmbH")},
@@ -84,20 +84,20 @@ TEST(Customers, CardChecksInTheirOrder)
                          {QStringLiteral("Iva"), QStringLiteral("DE129273398")}};
     // A foreign company needs the recipient code of seven x, in any case.
     EXPECT_EQ(
-        shell::customerChecks().firstFailure(complete)->message,
+        registries::customerChecks().firstFailure(complete)->message,
         QStringLiteral("Attenzione per le aziende straniere il codice destinatario deve essere XXXXXXX!"));
     complete.insert(QStringLiteral("Codice"), QStringLiteral("xxxxxxx"));
-    EXPECT_FALSE(shell::customerChecks().firstFailure(complete));
+    EXPECT_FALSE(registries::customerChecks().firstFailure(complete));
     // A public administration needs its office code.
     QVariantMap office = complete;
     office.insert(QStringLiteral("PubblicaAmministrazione"), true);
-    EXPECT_EQ(shell::customerChecks().firstFailure(office)->message,
+    EXPECT_EQ(registries::customerChecks().firstFailure(office)->message,
               QStringLiteral("Attenzione manca il codice destinatario - codice univoco"));
 
     QVariantMap establishment = complete;
     establishment.insert(QStringLiteral("StabileOrganizzazione"), true);
     EXPECT_EQ(
-        refusals(shell::customerChecks(), establishment,
+        refusals(registries::customerChecks(), establishment,
                  {{QStringLiteral("StabileOrganizzazione_Indirizzo"), QStringLiteral("Via Torino 3")},
                   {QStringLiteral("StabileOrganizzazione_CAP"), QStringLiteral("2012")},
                   {QStringLiteral("StabileOrganizzazione_Comune"), QStringLiteral("Milano")}}),
@@ -108,7 +108,7 @@ TEST(Customers, CardChecksInTheirOrder)
                 "Attenzione il Cap dello Stabile dell'organizzazione deve essere di almeno 5 Caratteri !")}));
     QVariantMap representative = complete;
     representative.insert(QStringLiteral("RappresentanteFiscale"), true);
-    EXPECT_EQ(refusals(shell::customerChecks(), representative,
+    EXPECT_EQ(refusals(registries::customerChecks(), representative,
                        {{QStringLiteral("RappresentanteFiscale_IdCodice"), QStringLiteral("01234567897")},
                         {QStringLiteral("RappresentanteFiscale_Nazione"), QStringLiteral("IT")}}),
               (QStringList{QStringLiteral("Attenzione manca la Partita Iva"),
@@ -119,7 +119,7 @@ TEST(Customers, CardChecksInTheirOrder)
 TEST(Customers, SavingComposesNamesAndCopiesThemIntoEveryDocumentTable)
 {
     auto archive = test::newArchive();
-    const qint64 customer = shell::addCustomer(*archive).value();
+    const qint64 customer = registries::addCustomer(*archive).value();
     EXPECT_EQ(
         stored(*archive, QStringLiteral("SELECT NumeroColore FROM Clienti WHERE Id = ?"), {customer}).toInt(),
         16777215);
@@ -134,17 +134,18 @@ TEST(Customers, SavingComposesNamesAndCopiesThemIntoEveryDocumentTable)
                            QStringLiteral("Cliente_Id"), QStringLiteral("Cliente_Id"),
                            QStringLiteral("Cliente_ID"), QStringLiteral("Cliente_ID"),
                            QStringLiteral("Cliente_Id")};
-    const qint64 other = shell::addCustomer(*archive).value();
+    const qint64 other = registries::addCustomer(*archive).value();
     for (qsizetype i = 0; i < tables.size(); ++i) {
         test::addRow(*archive, tables.at(i),
                      {{keys.at(i), customer}, {QStringLiteral("Cliente"), QStringLiteral("vecchio")}});
         test::addRow(*archive, tables.at(i),
                      {{keys.at(i), other}, {QStringLiteral("Cliente"), QStringLiteral("altro")}});
     }
-    ASSERT_TRUE(shell::saveCustomer(*archive, customer,
-                                    {{QStringLiteral("Cognome"), QStringLiteral("D'Angelo")},
-                                     {QStringLiteral("Nome"), QStringLiteral("Lucia")},
-                                     {QStringLiteral("CodFiscale"), QStringLiteral("DNGLCU80A41A944X")}}));
+    ASSERT_TRUE(
+        registries::saveCustomer(*archive, customer,
+                                 {{QStringLiteral("Cognome"), QStringLiteral("D'Angelo")},
+                                  {QStringLiteral("Nome"), QStringLiteral("Lucia")},
+                                  {QStringLiteral("CodFiscale"), QStringLiteral("DNGLCU80A41A944X")}}));
     EXPECT_EQ(stored(*archive, QStringLiteral("SELECT NominativoVisualizzato FROM Clienti WHERE Id = ?"),
                      {customer})
                   .toString(),
@@ -163,8 +164,8 @@ TEST(Customers, SavingComposesNamesAndCopiesThemIntoEveryDocumentTable)
                   QStringLiteral("altro"));
     }
     // Editing only the first name recomposes the names too.
-    ASSERT_TRUE(
-        shell::saveCustomer(*archive, customer, {{QStringLiteral("Nome"), QStringLiteral("Lucia Maria")}}));
+    ASSERT_TRUE(registries::saveCustomer(*archive, customer,
+                                         {{QStringLiteral("Nome"), QStringLiteral("Lucia Maria")}}));
     EXPECT_EQ(
         stored(*archive, QStringLiteral("SELECT Cliente FROM TotaliCo WHERE Cliente_Id = ?"), {customer})
             .toString(),
@@ -174,9 +175,9 @@ TEST(Customers, SavingComposesNamesAndCopiesThemIntoEveryDocumentTable)
 TEST(Customers, PublicAdministrationFlagChangesTheFormatOfItsInvoices)
 {
     auto archive = test::newArchive();
-    const qint64 customer = shell::addCustomer(*archive).value();
-    ASSERT_TRUE(shell::saveCustomer(*archive, customer,
-                                    {{QStringLiteral("Cliente"), QStringLiteral("Comune di Verona")}}));
+    const qint64 customer = registries::addCustomer(*archive).value();
+    ASSERT_TRUE(registries::saveCustomer(*archive, customer,
+                                         {{QStringLiteral("Cliente"), QStringLiteral("Comune di Verona")}}));
     const qint64 invoice =
         test::addRow(*archive, QStringLiteral("fattura"),
                      {{QStringLiteral("Cliente_ID"), customer},
@@ -187,19 +188,21 @@ TEST(Customers, PublicAdministrationFlagChangesTheFormatOfItsInvoices)
                       {invoice})
             .toString();
     };
-    ASSERT_TRUE(shell::saveCustomer(*archive, customer, {{QStringLiteral("PubblicaAmministrazione"), true}}));
-    EXPECT_EQ(format(), QStringLiteral("FPA12"));
-    ASSERT_TRUE(shell::saveCustomer(*archive, customer, {{QStringLiteral("PubblicaAmministrazione"), true}}));
+    ASSERT_TRUE(
+        registries::saveCustomer(*archive, customer, {{QStringLiteral("PubblicaAmministrazione"), true}}));
     EXPECT_EQ(format(), QStringLiteral("FPA12"));
     ASSERT_TRUE(
-        shell::saveCustomer(*archive, customer, {{QStringLiteral("PubblicaAmministrazione"), false}}));
+        registries::saveCustomer(*archive, customer, {{QStringLiteral("PubblicaAmministrazione"), true}}));
+    EXPECT_EQ(format(), QStringLiteral("FPA12"));
+    ASSERT_TRUE(
+        registries::saveCustomer(*archive, customer, {{QStringLiteral("PubblicaAmministrazione"), false}}));
     EXPECT_EQ(format(), QStringLiteral("FPR12"));
 }
 
 TEST(Customers, PaymentsMoveTheOpeningBalanceAndDeleteGoesWithTheCustomer)
 {
     auto archive = test::newArchive();
-    const qint64 customer = shell::addCustomer(*archive).value();
+    const qint64 customer = registries::addCustomer(*archive).value();
     ASSERT_TRUE(
         archive->update(QStringLiteral("Clienti"), customer, {{QStringLiteral("SaldoInizioAnno"), 1000.0}}));
     const auto balance = [&] {
@@ -207,25 +210,25 @@ TEST(Customers, PaymentsMoveTheOpeningBalanceAndDeleteGoesWithTheCustomer)
                       {customer})
             .toDouble();
     };
-    const shell::PaymentTable payments = shell::customerPayments();
+    const registries::PaymentTable payments = registries::customerPayments();
     const qint64 payment =
         test::addRow(*archive, QStringLiteral("ClientiPagamenti"),
                      {{QStringLiteral("Cliente_id"), customer}, {QStringLiteral("Importo"), 0.0}});
     QVariantMap values{{QStringLiteral("Data"), QDate(2026, 12, 1)},
                        {QStringLiteral("Operazione"), QStringLiteral("Acconto")},
                        {QStringLiteral("Importo"), 250.0}};
-    ASSERT_TRUE(shell::savePayment(*archive, payments, payment, values));
+    ASSERT_TRUE(registries::savePayment(*archive, payments, payment, values));
     EXPECT_DOUBLE_EQ(balance(), 750) << "the first save lowers the balance by the whole amount";
-    ASSERT_TRUE(shell::savePayment(*archive, payments, payment, values));
+    ASSERT_TRUE(registries::savePayment(*archive, payments, payment, values));
     EXPECT_DOUBLE_EQ(balance(), 750);
     values.insert(QStringLiteral("Importo"), 200.0);
-    ASSERT_TRUE(shell::savePayment(*archive, payments, payment, values));
+    ASSERT_TRUE(registries::savePayment(*archive, payments, payment, values));
     EXPECT_DOUBLE_EQ(balance(), 800);
     values.remove(QStringLiteral("Operazione"));
-    const core::Status refused = shell::savePayment(*archive, payments, payment, values);
+    const core::Status refused = registries::savePayment(*archive, payments, payment, values);
     ASSERT_FALSE(refused);
     EXPECT_EQ(refused.error(), QStringLiteral("Attenzione manca l'Operazione"));
-    ASSERT_TRUE(shell::deletePayment(*archive, payments, payment));
+    ASSERT_TRUE(registries::deletePayment(*archive, payments, payment));
     EXPECT_DOUBLE_EQ(balance(), 1000);
 
     test::addRow(*archive, QStringLiteral("ClientiPagamenti"),
@@ -233,7 +236,7 @@ TEST(Customers, PaymentsMoveTheOpeningBalanceAndDeleteGoesWithTheCustomer)
     const qint64 invoice = test::addRow(
         *archive, QStringLiteral("fattura"),
         {{QStringLiteral("Cliente_ID"), customer}, {QStringLiteral("Cliente"), QStringLiteral("Tenuto")}});
-    ASSERT_TRUE(shell::deleteCustomer(*archive, customer));
+    ASSERT_TRUE(registries::deleteCustomer(*archive, customer));
     EXPECT_EQ(test::count(*archive,
                           QStringLiteral("SELECT COUNT(*) FROM ClientiPagamenti WHERE Cliente_id = ?"),
                           {customer}),
@@ -246,26 +249,30 @@ TEST(Customers, PaymentsMoveTheOpeningBalanceAndDeleteGoesWithTheCustomer)
 TEST(Customers, VatNumberAndFiscalCodeWarnings)
 {
     auto archive = test::newArchive();
-    const qint64 first = shell::addCustomer(*archive).value();
-    const qint64 second = shell::addCustomer(*archive).value();
-    ASSERT_TRUE(shell::saveCustomer(*archive, first,
-                                    {{QStringLiteral("Cliente"), QStringLiteral("Alfa")},
-                                     {QStringLiteral("Iva"), QStringLiteral("01234567897")},
-                                     {QStringLiteral("CodFiscale"), QStringLiteral("01234567897")}}));
-    EXPECT_EQ(shell::vatNumberWarnings(*archive, QStringLiteral("Clienti"), second,
-                                       QStringLiteral("01234567890"), shell::customerDuplicateMessage()),
+    const qint64 first = registries::addCustomer(*archive).value();
+    const qint64 second = registries::addCustomer(*archive).value();
+    ASSERT_TRUE(registries::saveCustomer(*archive, first,
+                                         {{QStringLiteral("Cliente"), QStringLiteral("Alfa")},
+                                          {QStringLiteral("Iva"), QStringLiteral("01234567897")},
+                                          {QStringLiteral("CodFiscale"), QStringLiteral("01234567897")}}));
+    EXPECT_EQ(registries::vatNumberWarnings(*archive, QStringLiteral("Clienti"), second,
+                                            QStringLiteral("01234567890"),
+                                            registries::customerDuplicateMessage()),
               QStringList{QStringLiteral("Attenzione la partita Iva appena inserita non è valida!!!")});
-    EXPECT_EQ(shell::vatNumberWarnings(*archive, QStringLiteral("Clienti"), second,
-                                       QStringLiteral("01234567897"), shell::customerDuplicateMessage()),
+    EXPECT_EQ(registries::vatNumberWarnings(*archive, QStringLiteral("Clienti"), second,
+                                            QStringLiteral("01234567897"),
+                                            registries::customerDuplicateMessage()),
               (QStringList{
                   QStringLiteral("Attenzione la partita Iva 01234567897 è già presente in altri 1 Record."),
                   QStringLiteral("Attenzione si è caricato un cliente già presente in archivio")}));
-    EXPECT_TRUE(shell::vatNumberWarnings(*archive, QStringLiteral("Clienti"), first,
-                                         QStringLiteral("01234567897"), shell::customerDuplicateMessage())
+    EXPECT_TRUE(registries::vatNumberWarnings(*archive, QStringLiteral("Clienti"), first,
+                                              QStringLiteral("01234567897"),
+                                              registries::customerDuplicateMessage())
                     .isEmpty())
         << "its own number is no duplicate";
-    EXPECT_EQ(shell::fiscalCodeWarnings(*archive, QStringLiteral("Clienti"), second,
-                                        QStringLiteral("01234567897"), shell::customerDuplicateMessage())
+    EXPECT_EQ(registries::fiscalCodeWarnings(*archive, QStringLiteral("Clienti"), second,
+                                             QStringLiteral("01234567897"),
+                                             registries::customerDuplicateMessage())
                   .value(0),
               QStringLiteral("Attenzione il Codice fiscale 01234567897 è già presente in altri 1 Record."));
 }
@@ -273,19 +280,19 @@ TEST(Customers, VatNumberAndFiscalCodeWarnings)
 TEST(Suppliers, NameReachesThePurchaseDocumentsAndDeleteTakesThePayments)
 {
     auto archive = test::newArchive();
-    const qint64 supplier = shell::addSupplier(*archive).value();
+    const qint64 supplier = registries::addSupplier(*archive).value();
     const qint64 invoice =
         test::addRow(*archive, QStringLiteral("fattura"), {{QStringLiteral("Fornitore_ID"), supplier}});
-    ASSERT_TRUE(shell::saveSupplier(
+    ASSERT_TRUE(registries::saveSupplier(
         *archive, supplier, {{QStringLiteral("Fornitore"), QStringLiteral("Carburanti Nord S.r.l.")}}));
     EXPECT_EQ(
         stored(*archive, QStringLiteral("SELECT Fornitore FROM fattura WHERE ID = ?"), {invoice}).toString(),
         QStringLiteral("Carburanti Nord S.r.l."));
-    EXPECT_EQ(shell::supplierChecks().firstFailure({})->message,
+    EXPECT_EQ(registries::supplierChecks().firstFailure({})->message,
               QStringLiteral("Attenzione manca la denominazione del fornitore"));
     test::addRow(*archive, QStringLiteral("FornitoriPagamenti"),
                  {{QStringLiteral("Fornitore_id"), supplier}, {QStringLiteral("Importo"), 9.0}});
-    ASSERT_TRUE(shell::deleteSupplier(*archive, supplier));
+    ASSERT_TRUE(registries::deleteSupplier(*archive, supplier));
     EXPECT_EQ(test::count(*archive, QStringLiteral("SELECT COUNT(*) FROM FornitoriPagamenti")), 0);
 }
 
@@ -296,11 +303,12 @@ TEST(Customers, EmailAddressesOfTheChosenOnes)
     for (const char *mail : {"a@alfa.it", "", "b@beta.it", "A@ALFA.IT"})
         keys.append(test::addRow(*archive, QStringLiteral("Clienti"),
                                  {{QStringLiteral("EMail"), QString::fromLatin1(mail)}}));
+    EXPECT_EQ(registries::emailAddresses(*archive, QStringLiteral("Clienti"), QStringLiteral("EMail"), keys)
+                  .value(),
+              QStringLiteral("a@alfa.it; b@beta.it"));
     EXPECT_EQ(
-        shell::emailAddresses(*archive, QStringLiteral("Clienti"), QStringLiteral("EMail"), keys).value(),
-        QStringLiteral("a@alfa.it; b@beta.it"));
-    EXPECT_EQ(shell::emailAddresses(*archive, QStringLiteral("Clienti"), QStringLiteral("EMail"), {}).value(),
-              QString());
+        registries::emailAddresses(*archive, QStringLiteral("Clienti"), QStringLiteral("EMail"), {}).value(),
+        QString());
 }
 
 TEST(CustomerContacts, ExportReadByVobjectAndImportOfItsCards)
@@ -309,22 +317,23 @@ TEST(CustomerContacts, ExportReadByVobjectAndImportOfItsCards)
     const qint64 category = test::addRow(
         *archive, QStringLiteral("ClientiCategoria"),
         {{QStringLiteral("Descrizione"), QStringLiteral("Logistica")}, {QStringLiteral("Colore"), 255}});
-    const qint64 customer = shell::addCustomer(*archive).value();
-    ASSERT_TRUE(
-        shell::saveCustomer(*archive, customer,
-                            {{QStringLiteral("Cliente"), QStringLiteral("Alfa Logistica S.p.A. \"Nord\"")},
-                             {QStringLiteral("Telefono"), QStringLiteral("045 555 1234")},
-                             {QStringLiteral("EMail"), QStringLiteral("ordini@alfa.it")},
-                             {QStringLiteral("Via"), QStringLiteral("Corso Porta Nuova")},
-                             {QStringLiteral("Numero"), QStringLiteral("45")},
-                             {QStringLiteral("Citta"), QStringLiteral("Verona")},
-                             {QStringLiteral("Cap"), QStringLiteral("37122")},
-                             {QStringLiteral("Categoria_ID"), category},
-                             {QStringLiteral("DestinazioneMerce"), QStringLiteral("Magazzino 2\nrampa B")}}));
-    const core::Result<core::ContactRecord> contact = shell::customerContact(*archive, customer);
+    const qint64 customer = registries::addCustomer(*archive).value();
+    ASSERT_TRUE(registries::saveCustomer(
+        *archive, customer,
+        {{QStringLiteral("Cliente"), QStringLiteral("Alfa Logistica S.p.A. \"Nord\"")},
+         {QStringLiteral("Telefono"), QStringLiteral("045 555 1234")},
+         {QStringLiteral("EMail"), QStringLiteral("ordini@alfa.it")},
+         {QStringLiteral("Via"), QStringLiteral("Corso Porta Nuova")},
+         {QStringLiteral("Numero"), QStringLiteral("45")},
+         {QStringLiteral("Citta"), QStringLiteral("Verona")},
+         {QStringLiteral("Cap"), QStringLiteral("37122")},
+         {QStringLiteral("Categoria_ID"), category},
+         {QStringLiteral("DestinazioneMerce"), QStringLiteral("Magazzino 2\nrampa B")}}));
+    const core::Result<core::ContactRecord> contact = registries::customerContact(*archive, customer);
     ASSERT_TRUE(contact);
     QTemporaryDir folder;
-    const QString file = folder.filePath(shell::contactFileName(QStringLiteral("Alfa: Logistica/Verona")));
+    const QString file =
+        folder.filePath(registries::contactFileName(QStringLiteral("Alfa: Logistica/Verona")));
     EXPECT_EQ(QFileInfo(file).fileName(), QStringLiteral("Alfa_ Logistica_Verona.vcf"));
     ASSERT_TRUE(core::writeTextFile(file, core::scriviVCard(*contact)));
 
@@ -345,17 +354,17 @@ TEST(CustomerContacts, ExportReadByVobjectAndImportOfItsCards)
     }
 
     // Our own card comes back as the same customer: the question is asked once, its answer kept.
-    const qint64 person = shell::addCustomer(*archive).value();
-    ASSERT_TRUE(shell::saveCustomer(*archive, person,
-                                    {{QStringLiteral("Cognome"), QStringLiteral("Bianchi")},
-                                     {QStringLiteral("Nome"), QStringLiteral("Anna")}}));
+    const qint64 person = registries::addCustomer(*archive).value();
+    ASSERT_TRUE(registries::saveCustomer(*archive, person,
+                                         {{QStringLiteral("Cognome"), QStringLiteral("Bianchi")},
+                                          {QStringLiteral("Nome"), QStringLiteral("Anna")}}));
     const QString both = folder.filePath(QStringLiteral("due.vcf"));
-    ASSERT_TRUE(
-        core::writeTextFile(both, core::scriviVCard(*contact) +
-                                      core::scriviVCard(shell::customerContact(*archive, person).value())));
+    ASSERT_TRUE(core::writeTextFile(
+        both, core::scriviVCard(*contact) +
+                  core::scriviVCard(registries::customerContact(*archive, person).value())));
     QStringList asked;
-    const core::Result<shell::ContactImport> again =
-        shell::importCustomerContacts(*archive, {both}, DuplicateAction::Ask, [&asked](const QString &name) {
+    const core::Result<registries::ContactImport> again = registries::importCustomerContacts(
+        *archive, {both}, DuplicateAction::Ask, [&asked](const QString &name) {
             asked.append(name);
             return true;
         });
@@ -394,7 +403,7 @@ TEST(CustomerContacts, CardsOfOtherProgramsBecomeCustomersAndBrokenFilesAreNamed
     const QString cut = folder.filePath(QStringLiteral("tagliato.vcf"));
     ASSERT_TRUE(core::writeTextFile(cut, QStringLiteral("BEGIN:VCARD\nVERSION:4.0\nFN:Mezzo Biglietto\n")));
 
-    const core::Result<shell::ContactImport> imported = shell::importCustomerContacts(
+    const core::Result<registries::ContactImport> imported = registries::importCustomerContacts(
         *archive, {notCard, made, cut}, DuplicateAction::Skip, [](const QString &) { return true; });
     ASSERT_TRUE(imported) << imported.error().toStdString();
     EXPECT_EQ(imported->added, 1);

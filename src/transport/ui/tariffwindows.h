@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/tariffs.h"
+#include "transport/tariffs.h"
 
 #include <QDialog>
 #include <QHash>
@@ -20,12 +20,21 @@ class Session;
 }
 
 namespace rotalina::shell::ui {
-
 class AmountBox;
 class DataGrid;
 class LookupBox;
 class RecordForm;
 class WindowRegistry;
+} // namespace rotalina::shell::ui
+
+namespace rotalina::transport::ui {
+
+using shell::Session;
+using shell::ui::AmountBox;
+using shell::ui::DataGrid;
+using shell::ui::LookupBox;
+using shell::ui::RecordForm;
+using shell::ui::WindowRegistry;
 
 // The tariff list (TForm2): a registry opened from the main window, or a picker opened by a
 // document with the tariffs it may use (not withdrawn, perhaps one customer's). The search boxes
@@ -145,4 +154,4 @@ private:
 
 void registerTariffWindows(WindowRegistry &registry);
 
-} // namespace rotalina::shell::ui
+} // namespace rotalina::transport::ui

@@ -1,14 +1,14 @@
-#include "shell/tariffs.h"
 #include "shell/ui/amountbox.h"
 #include "shell/ui/datagrid.h"
 #include "shell/ui/entrynavigation.h"
 #include "shell/ui/lookupbox.h"
 #include "shell/ui/recordform.h"
-#include "shell/ui/shellwindows.h"
-#include "shell/ui/tariffwindows.h"
 #include "shell/ui/windowregistry.h"
 #include "storage/recordlistmodel.h"
+#include "support/allwindows.h"
 #include "support/shellfixture.h"
+#include "transport/tariffs.h"
+#include "transport/ui/tariffwindows.h"
 
 #include <QDir>
 #include <QItemSelectionModel>
@@ -20,6 +20,7 @@
 
 using namespace rotalina;
 using namespace rotalina::shell::ui;
+using namespace rotalina::transport::ui;
 
 namespace {
 
@@ -31,7 +32,7 @@ protected:
         EntryNavigation::install();
         fixture.session->setArchive(test::newArchive());
         fixture.session->setToday(QDate(2026, 12, 6));
-        registerShellWindows(windows);
+        test::registerAllWindows(windows);
         vat = test::addRow(
             fixture.archive(), QStringLiteral("Iva"),
             {{QStringLiteral("Descrizione"), QStringLiteral("Iva 22%")}, {QStringLiteral("Iva"), 22.0}});
@@ -91,10 +92,10 @@ TEST_F(TariffWindows, RegistrySearchesCountsCopiesAndDeletes)
     // The bulk change acts on the tariffs listed now.
     list.searchBox(QStringLiteral("Descrizione"))->setText(QStringLiteral("bol"));
     TariffPriceChangeWindow prices(*fixture.session, list.listedKeys());
-    prices.apply(shell::PriceChange::Increase);
+    prices.apply(transport::PriceChange::Increase);
     EXPECT_EQ(fixture.prompter.lastText(), QStringLiteral("Inserisci un valore da aumentare"));
     prices.percentage()->setValue(10);
-    prices.apply(shell::PriceChange::Decrease);
+    prices.apply(transport::PriceChange::Decrease);
     EXPECT_EQ(
         test::count(fixture.archive(), QStringLiteral("SELECT COUNT(*) FROM prezziar WHERE Prezzo = 720")),
         1);
@@ -141,7 +142,7 @@ TEST_F(TariffWindows, PickerChoosesInSelectionOrderAmongTheUsableOnes)
 
 TEST_F(TariffWindows, CardComputesPricesAndShowsTheMissingFieldOnItsPage)
 {
-    const qint64 key = shell::addTariff(fixture.archive(), fixture.session->today()).value();
+    const qint64 key = transport::addTariff(fixture.archive(), fixture.session->today()).value();
     TariffCardWindow card(*fixture.session, windows, key, true);
     card.show();
     QStringList tabs;

@@ -1,11 +1,14 @@
-#include "shell/registries.h"
+#include "registries/lookupregistries.h"
 
-#include "shell/parties.h"
-#include "shell/storeddefaults.h"
+#include "registries/parties.h"
 #include "storage/archive.h"
-#include "storage/schema.h"
 
-namespace rotalina::shell {
+namespace rotalina::registries {
+
+using shell::GridColumn;
+using shell::RecordChecks;
+using shell::RegistryDescriptor;
+using shell::RegistryField;
 
 namespace {
 
@@ -13,7 +16,7 @@ using Kind = RegistryField::Kind;
 
 RegistryField make(const char *field, const char *caption, Kind kind)
 {
-    return registryField(field, caption, kind);
+    return shell::registryField(field, caption, kind);
 }
 
 RegistryField text(const char *field, const char *caption, int maxLength = 0)
@@ -180,7 +183,7 @@ QList<RegistryDescriptor> buildRegistries()
     towns.checks.required(QStringLiteral("Comune"),
                           QStringLiteral("Attenzione manca la Descrizione del Comune"));
     towns.newValues = {{QStringLiteral("Nazione_ID"), 380}, {QStringLiteral("Capoluogo"), false}};
-    towns.rows = {{QStringLiteral("TfrmTrovaCap"), QStringLiteral("Comune_ID"),
+    towns.rows = {{[] { return registryNamed(QStringLiteral("TfrmTrovaCap")); }, QStringLiteral("Comune_ID"),
                    QStringLiteral("Indirizzi e Cap"), QStringLiteral("frmComuniDett_DBGrid1")}};
     towns.grid = QStringLiteral("frmGrigliaComuni_Griglia");
     all.append(towns);
@@ -231,6 +234,11 @@ QList<RegistryDescriptor> buildRegistries()
                  return values.value(QStringLiteral("Iva")).toDouble() != 0 ||
                         RecordChecks::hasValue(values.value(QStringLiteral("Pa_Natura_Codice")));
              });
+    // Only an exempt rate has a nature of exemption.
+    vat.normalise = [](QVariantMap &values) {
+        if (values.contains(QStringLiteral("Iva")) && values.value(QStringLiteral("Iva")).toDouble() != 0)
+            values.insert(QStringLiteral("Pa_Natura_Codice"), QVariant());
+    };
     vat.grid = QStringLiteral("frmGrigliaIva");
     all.append(vat);
 
@@ -353,8 +361,9 @@ QList<RegistryDescriptor> buildRegistries()
     tanks.checks.required(QStringLiteral("Litri"), QStringLiteral("Attenzione manca il numero dei litri"))
         .required(QStringLiteral("Carburante_ID"), QStringLiteral("Attenzione manca il tipo di carburante"));
     tanks.afterSave = {rewriteCopies("VettureCarburante", "Cisterna", "Cisterna_ID", "Cisterne", "id")};
-    tanks.rows = {{QStringLiteral("TfrmModificaCisterneRighe"), QStringLiteral("Cisterna_ID"),
-                   QStringLiteral("Carichi"), QStringLiteral("frmCisterneDettaglio_DBGrid1")}};
+    tanks.rows = {{[] { return registryNamed(QStringLiteral("TfrmModificaCisterneRighe")); },
+                   QStringLiteral("Cisterna_ID"), QStringLiteral("Carichi"),
+                   QStringLiteral("frmCisterneDettaglio_DBGrid1")}};
     tanks.grid = QStringLiteral("frmGrigliaCisterne");
     all.append(tanks);
 
@@ -530,26 +539,6 @@ QList<RegistryDescriptor> buildRegistries()
 
 } // namespace
 
-RegistryField registryField(const char *field, const char *caption, RegistryField::Kind kind, int maxLength)
-{
-    RegistryField f;
-    f.field = QString::fromLatin1(field);
-    f.caption = QString::fromUtf8(caption);
-    f.kind = kind;
-    f.maxLength = maxLength;
-    return f;
-}
-
-RegistryField registryChoice(const char *field, const char *caption, const QString &sql,
-                             const QString &copySql, QStringList copiedFields)
-{
-    RegistryField f = registryField(field, caption, RegistryField::Kind::Lookup);
-    f.lookupSql = sql;
-    f.copySql = copySql;
-    f.copiedFields = std::move(copiedFields);
-    return f;
-}
-
 const QList<RegistryDescriptor> &lookupRegistries()
 {
     static const QList<RegistryDescriptor> registries = buildRegistries();
@@ -584,75 +573,6 @@ QList<QPair<QString, QString>> typeRegistries()
         {QStringLiteral("Porto"), QStringLiteral("TfrmPorto")},
         {QStringLiteral("Aspetto dei beni"), QStringLiteral("TfrmAspetto")},
         {QStringLiteral("Cap di Italia"), QStringLiteral("TfrmTrovaCap")}};
-}
-
-QString registryListStatement(const RegistryDescriptor &registry, const QString &conditions)
-{
-    QString sql = registry.listSql;
-    if (!conditions.isEmpty())
-        sql += QStringLiteral(" WHERE ") + conditions;
-    if (!registry.order.isEmpty())
-        sql += QStringLiteral(" ORDER BY ") + registry.order;
-    return sql;
-}
-
-void normaliseRegistryValues(const RegistryDescriptor &registry, QVariantMap &values)
-{
-    // Only an exempt rate has a nature of exemption.
-    if (registry.table == u"Iva" && values.contains(QStringLiteral("Iva")) &&
-        values.value(QStringLiteral("Iva")).toDouble() != 0)
-        values.insert(QStringLiteral("Pa_Natura_Codice"), QVariant());
-}
-
-core::Result<qint64> addRegistryRow(storage::Archive &archive, const RegistryDescriptor &registry,
-                                    const QVariant &owner)
-{
-    QVariantMap values = registry.newValues;
-    if (!registry.todayField.isEmpty())
-        values.insert(registry.todayField, QDate::currentDate());
-    if (!registry.ownerField.isEmpty() && owner.isValid())
-        values.insert(registry.ownerField, owner);
-    return insertWithDefaults(archive, registry.table, registry.table, values);
-}
-
-core::Status saveRegistryRow(storage::Archive &archive, const RegistryDescriptor &registry, qint64 key,
-                             QVariantMap values)
-{
-    if (registry.save)
-        return registry.save(archive, key, values);
-    normaliseRegistryValues(registry, values);
-    storage::Transaction transaction(archive);
-    if (core::Status written = archive.update(registry.table, key, values); !written)
-        return written;
-    for (const QString &statement : registry.afterSave) {
-        if (core::Result<int> run = archive.execute(statement, {key}); !run)
-            return core::Status::failure(run.error());
-    }
-    return transaction.commit();
-}
-
-core::Status deleteRegistryRow(storage::Archive &archive, const RegistryDescriptor &registry, qint64 key)
-{
-    if (registry.remove)
-        return registry.remove(archive, key);
-    storage::Transaction transaction(archive);
-    for (const QString &statement : registry.beforeDelete) {
-        if (core::Result<int> run = archive.execute(statement, {key}); !run)
-            return core::Status::failure(run.error());
-    }
-    // The rows that belong to it go with it: streets of a municipality, fillings of a tank.
-    for (const RegistryRows &rows : registry.rows) {
-        const RegistryDescriptor *owned = registryNamed(rows.registry);
-        if (!owned)
-            continue;
-        if (core::Result<int> run = archive.execute(
-                QStringLiteral("DELETE FROM %1 WHERE %2 = ?").arg(owned->table, rows.ownerField), {key});
-            !run)
-            return core::Status::failure(run.error());
-    }
-    if (core::Status removed = archive.remove(registry.table, key); !removed)
-        return removed;
-    return transaction.commit();
 }
 
 RecordChecks tankFillingChecks()
@@ -729,4 +649,4 @@ core::Status deleteTankFilling(storage::Archive &archive, qint64 key)
     return transaction.commit();
 }
 
-} // namespace rotalina::shell
+} // namespace rotalina::registries

@@ -1,11 +1,12 @@
-#include "shell/ui/partywindows.h"
+#include "registries/ui/partywindows.h"
 
 #include "core/taxcodes.h"
 #include "core/textfile.h"
+#include "registries/lookupregistries.h"
+#include "registries/parties.h"
+#include "registries/publicoffices.h"
 #include "shell/options.h"
-#include "shell/parties.h"
 #include "shell/prompter.h"
-#include "shell/publicoffices.h"
 #include "shell/reportservice.h"
 #include "shell/session.h"
 #include "shell/ui/datagrid.h"
@@ -31,7 +32,10 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-namespace rotalina::shell::ui {
+namespace rotalina::registries::ui {
+
+using namespace shell;
+using namespace shell::ui;
 
 namespace {
 
@@ -424,10 +428,11 @@ void PartyCardWindow::buildPaymentsPage()
     const QString window = m_customers ? QStringLiteral("TfrmModificaClientiPagamenti")
                                        : QStringLiteral("TfrmModificaFornitoriPagamenti");
     const RegistryDescriptor *payments = registryNamed(window);
-    const RegistryRows link{
-        window, m_customers ? QStringLiteral("Cliente_id") : QStringLiteral("Fornitore_id"),
-        QStringLiteral("Pagamenti non fatturati"),
-        m_customers ? QStringLiteral("frmClientiDett_DBGrid1") : QStringLiteral("frmFornitDett_DBGrid1")};
+    const RegistryRows link{[payments] { return payments; },
+                            m_customers ? QStringLiteral("Cliente_id") : QStringLiteral("Fornitore_id"),
+                            QStringLiteral("Pagamenti non fatturati"),
+                            m_customers ? QStringLiteral("frmClientiDett_DBGrid1")
+                                        : QStringLiteral("frmFornitDett_DBGrid1")};
     auto *page = new QWidget(m_pages);
     auto *layout = new QVBoxLayout(page);
     m_payments = new OwnedRowsPanel(m_session, m_windows, *payments, link, page);
@@ -770,4 +775,4 @@ void registerPartyWindows(WindowRegistry &registry)
                  });
 }
 
-} // namespace rotalina::shell::ui
+} // namespace rotalina::registries::ui

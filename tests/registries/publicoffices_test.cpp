@@ -1,6 +1,6 @@
 #include "core/textfile.h"
-#include "shell/parties.h"
-#include "shell/publicoffices.h"
+#include "registries/parties.h"
+#include "registries/publicoffices.h"
 #include "support/testarchive.h"
 
 #include <QTemporaryDir>
@@ -33,41 +33,41 @@ TEST(PublicOffices, ImportFromTheIndexFileFindAndChoose)
                        "Via Macello 5;Comuni e loro Consorzi e Associazioni\n"
                        "m_it;Ministero dell'Interno;ABC123;Prefettura di Roma;80014130928;999999;00184;"
                        "Via IV Novembre 119;Ministeri\n"));
-    const core::Result<int> loaded = shell::importPublicOffices(*archive, offices);
+    const core::Result<int> loaded = registries::importPublicOffices(*archive, offices);
     ASSERT_TRUE(loaded) << loaded.error().toStdString();
     EXPECT_EQ(*loaded, 3);
 
-    EXPECT_FALSE(shell::officeSearchStatement({}, archive->dialect())) << "no criterion, no search";
-    shell::OfficeSearch star;
+    EXPECT_FALSE(registries::officeSearchStatement({}, archive->dialect())) << "no criterion, no search";
+    registries::OfficeSearch star;
     star.town = QStringLiteral("*");
-    EXPECT_FALSE(shell::officeSearchStatement(star, archive->dialect()));
-    shell::OfficeSearch byTown;
+    EXPECT_FALSE(registries::officeSearchStatement(star, archive->dialect()));
+    registries::OfficeSearch byTown;
     byTown.town = QStringLiteral("vero");
-    const auto statement = shell::officeSearchStatement(byTown, archive->dialect());
+    const auto statement = registries::officeSearchStatement(byTown, archive->dialect());
     ASSERT_TRUE(statement);
     EXPECT_EQ(test::count(*archive, QStringLiteral("SELECT COUNT(*) FROM (%1) found").arg(statement->first),
                           statement->second),
               2);
-    shell::OfficeSearch byProvince;
+    registries::OfficeSearch byProvince;
     byProvince.province = QStringLiteral("v");
-    const auto exact = shell::officeSearchStatement(byProvince, archive->dialect());
+    const auto exact = registries::officeSearchStatement(byProvince, archive->dialect());
     EXPECT_EQ(test::count(*archive, QStringLiteral("SELECT COUNT(*) FROM (%1) found").arg(exact->first),
                           exact->second),
               0)
         << "the province is matched whole";
-    shell::OfficeSearch byName;
+    registries::OfficeSearch byName;
     byName.administration = QStringLiteral("dell'interno");
-    const auto quoted = shell::officeSearchStatement(byName, archive->dialect());
+    const auto quoted = registries::officeSearchStatement(byName, archive->dialect());
     EXPECT_EQ(test::count(*archive, QStringLiteral("SELECT COUNT(*) FROM (%1) found").arg(quoted->first),
                           quoted->second),
               1)
         << "an office whose town is unknown is found too";
 
-    const qint64 customer = shell::addCustomer(*archive).value();
+    const qint64 customer = registries::addCustomer(*archive).value();
     const qint64 office =
         test::count(*archive, QStringLiteral("SELECT ID FROM PA_Amministrazioni_FatturaElettronica WHERE "
                                              "codice_univoco = 'UFABCD'"));
-    ASSERT_TRUE(shell::chooseOffice(*archive, customer, office));
+    ASSERT_TRUE(registries::chooseOffice(*archive, customer, office));
     core::Result<QSqlQuery> row = archive->select(
         QStringLiteral("SELECT Cliente, NominativoDocumenti, Citta, Provincia, Cap, CodFiscale, "
                        "CodiceUnivocoUfficio, PubblicaAmministrazione, Via, DestinazioneMerce "
@@ -93,11 +93,11 @@ TEST(PublicOffices, AFileWithoutTheNeededColumnsChangesNothing)
     const QString good =
         write(folder, "buono.csv",
               QStringLiteral("Codice_IPA,Codice_uni_uo,Descrizione_uo\nc_x,UFXXXX,Ufficio unico\n"));
-    ASSERT_EQ(shell::importPublicOffices(*archive, good).value(), 1);
+    ASSERT_EQ(registries::importPublicOffices(*archive, good).value(), 1);
     const QString wrong =
         write(folder, "enti.csv",
               QStringLiteral("Codice_IPA;Denominazione_ente;Descrizione_uo\nc_y;Ente;Ufficio\n"));
-    const core::Result<int> refused = shell::importPublicOffices(*archive, wrong);
+    const core::Result<int> refused = registries::importPublicOffices(*archive, wrong);
     ASSERT_FALSE(refused);
     EXPECT_TRUE(refused.error().contains(QStringLiteral("enti.csv")));
     EXPECT_TRUE(refused.error().contains(QStringLiteral("«Codice_uni_uo»"))) << refused.error().toStdString();

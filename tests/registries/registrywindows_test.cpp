@@ -1,13 +1,15 @@
-#include "shell/registries.h"
+#include "registries/lookupregistries.h"
+#include "registries/ui/typeswindow.h"
+#include "shell/registrydescriptor.h"
 #include "shell/ui/datagrid.h"
 #include "shell/ui/entrynavigation.h"
 #include "shell/ui/filterbar.h"
 #include "shell/ui/lookupbox.h"
 #include "shell/ui/recordform.h"
 #include "shell/ui/registrywindows.h"
-#include "shell/ui/shellwindows.h"
 #include "shell/ui/windowregistry.h"
 #include "storage/recordlistmodel.h"
+#include "support/allwindows.h"
 #include "support/shellfixture.h"
 
 #include <QDir>
@@ -18,6 +20,7 @@
 
 using namespace rotalina;
 using namespace rotalina::shell::ui;
+using registries::ui::TypesWindow;
 using shell::RegistryDescriptor;
 using shell::RegistryField;
 
@@ -30,7 +33,7 @@ protected:
     {
         EntryNavigation::install();
         fixture.session->setArchive(test::newArchive());
-        registerShellWindows(windows);
+        test::registerAllWindows(windows);
         // The choices some cards need.
         test::addRow(fixture.archive(), QStringLiteral("Carburanti"),
                      {{QStringLiteral("Descrizione"), QStringLiteral("Gasolio")}});
@@ -126,7 +129,7 @@ protected:
 
 TEST_F(RegistryWindows, EveryRegistryOpensAddsRefusesMissingFieldsSavesAndDeletes)
 {
-    for (const RegistryDescriptor &r : shell::lookupRegistries()) {
+    for (const RegistryDescriptor &r : registries::lookupRegistries()) {
         if (r.listWindow == r.cardWindow)
             continue; // rows of another registry: their card is tried with it
         SCOPED_TRACE(r.listWindow.toStdString());
@@ -185,7 +188,7 @@ TEST_F(RegistryWindows, EveryRegistryOpensAddsRefusesMissingFieldsSavesAndDelete
 
 TEST_F(RegistryWindows, CancellingANewRowDeletesItAndFiltersNarrowTheList)
 {
-    const RegistryDescriptor &units = *shell::registryNamed(QStringLiteral("TfrmGrigliaUnitaMisura"));
+    const RegistryDescriptor &units = *registries::registryNamed(QStringLiteral("TfrmGrigliaUnitaMisura"));
     for (const char *name : {"Viaggio", "Quintali", "Bancale"})
         test::addRow(fixture.archive(), QStringLiteral("UnitaMisura"),
                      {{QStringLiteral("Descrizione"), QString::fromLatin1(name)}});
@@ -212,7 +215,7 @@ TEST_F(RegistryWindows, CancellingANewRowDeletesItAndFiltersNarrowTheList)
 
 TEST_F(RegistryWindows, AChosenTownFillsTheAddressPostcodeAndTheTankShowsItsFillings)
 {
-    const RegistryDescriptor &addresses = *shell::registryNamed(QStringLiteral("TfrmIndirizzi"));
+    const RegistryDescriptor &addresses = *registries::registryNamed(QStringLiteral("TfrmIndirizzi"));
     const qint64 key = shell::addRegistryRow(fixture.archive(), addresses).value();
     RegistryCardWindow card(*fixture.session, addresses, windows, key, true);
     card.show();
@@ -225,7 +228,7 @@ TEST_F(RegistryWindows, AChosenTownFillsTheAddressPostcodeAndTheTankShowsItsFill
     EXPECT_EQ(card.card().form().values().value(QStringLiteral("Cap")).toString(), QStringLiteral("37012"));
     EXPECT_TRUE(town->currentText().startsWith(QStringLiteral("Bussolengo")));
 
-    const RegistryDescriptor &tanks = *shell::registryNamed(QStringLiteral("TfrmGrigliaCisterne"));
+    const RegistryDescriptor &tanks = *registries::registryNamed(QStringLiteral("TfrmGrigliaCisterne"));
     const qint64 tank = shell::addRegistryRow(fixture.archive(), tanks).value();
     test::addRow(fixture.archive(), QStringLiteral("CisterneCarico"),
                  {{QStringLiteral("Cisterna_ID"), tank},
@@ -240,7 +243,7 @@ TEST_F(RegistryWindows, AChosenTownFillsTheAddressPostcodeAndTheTankShowsItsFill
 TEST_F(RegistryWindows, TypesWindowOffersEveryKindRegistry)
 {
     TypesWindow types(*fixture.session, windows);
-    for (const auto &[caption, window] : shell::typeRegistries()) {
+    for (const auto &[caption, window] : registries::typeRegistries()) {
         auto *button = types.findChild<QPushButton *>(QStringLiteral("btn") + window);
         ASSERT_NE(button, nullptr) << window.toStdString();
         EXPECT_EQ(button->text(), caption);
@@ -253,7 +256,7 @@ TEST_F(RegistryWindows, Screenshots)
 {
     const QString folder = QStringLiteral(ROTALINA_RUNTIME_DIR "/../tests/screenshots");
     ASSERT_TRUE(QDir().mkpath(folder));
-    const RegistryDescriptor &banks = *shell::registryNamed(QStringLiteral("TfrmGrigliaBanche"));
+    const RegistryDescriptor &banks = *registries::registryNamed(QStringLiteral("TfrmGrigliaBanche"));
     for (const auto &[name, iban] : {std::pair{"Banca Popolare di Verona", "IT60X0542811101000000123456"},
                                      std::pair{"Cassa Rurale di Trento", "IT02L1234512345123456789012"}})
         test::addRow(fixture.archive(), QStringLiteral("Bank"),

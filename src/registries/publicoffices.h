@@ -11,7 +11,7 @@ class Archive;
 class SqlDialect;
 } // namespace rotalina::storage
 
-namespace rotalina::shell {
+namespace rotalina::registries {
 
 // The electronic-invoicing offices of the public administrations (PA_Amministrazioni_FatturaElettronica).
 
@@ -48,4 +48,4 @@ core::Status chooseOffice(storage::Archive &archive, qint64 customer, qint64 off
 // needed column changes nothing. The result is the number of offices loaded.
 core::Result<int> importPublicOffices(storage::Archive &archive, const QString &path);
 
-} // namespace rotalina::shell
+} // namespace rotalina::registries

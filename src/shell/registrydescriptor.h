@@ -52,11 +52,15 @@ RegistryField registryField(const char *field, const char *caption,
 RegistryField registryChoice(const char *field, const char *caption, const QString &sql,
                              const QString &copySql = {}, QStringList copiedFields = {});
 
+struct RegistryDescriptor;
+
 // Rows that belong to a registry row and are shown in its card (the streets of a municipality,
 // the fillings of a tank): their own registry, and the field that holds the owner's key.
 struct RegistryRows
 {
-    QString registry; // the list window name of the rows' registry
+    // The rows' registry: given as a function because the registries that own rows and those of
+    // their rows are built together and refer to each other.
+    std::function<const RegistryDescriptor *()> registry;
     QString ownerField;
     QString caption;
     QString grid; // the name the card's grid of these rows keeps its layout under
@@ -96,6 +100,8 @@ struct RegistryDescriptor
     std::function<core::Status(storage::Archive &archive, qint64 key, const QVariantMap &values)> save;
     // A new row of its own kind (a customer), instead of the values and the stored defaults.
     std::function<core::Result<qint64>(storage::Archive &archive)> add;
+    // Adjusts the fields of a row before they are written (a VAT rate other than 0 has no nature).
+    std::function<void(QVariantMap &values)> normalise;
     // A list of choices narrowing the list (a category): field, caption, statement of key and text.
     struct ChoiceFilter
     {
@@ -118,13 +124,6 @@ struct RegistryDescriptor
     QString gridName() const { return grid.isEmpty() ? listWindow.mid(1) : grid; }
 };
 
-// Every registry of the lookup tables, and the one of the given list window (or card window).
-const QList<RegistryDescriptor> &lookupRegistries();
-const RegistryDescriptor *registryNamed(const QString &window);
-
-// The registries the "Tipologie" window lists: caption and list window.
-QList<QPair<QString, QString>> typeRegistries();
-
 // The statement of a registry's list with its filter conditions.
 QString registryListStatement(const RegistryDescriptor &registry, const QString &conditions);
 
@@ -138,26 +137,5 @@ core::Status saveRegistryRow(storage::Archive &archive, const RegistryDescriptor
 // Runs the statements before a delete and deletes the row with the rows that belong to it, in one
 // transaction.
 core::Status deleteRegistryRow(storage::Archive &archive, const RegistryDescriptor &registry, qint64 key);
-
-// The fields of a registry row adjusted before writing (a VAT rate other than 0 has no nature).
-void normaliseRegistryValues(const RegistryDescriptor &registry, QVariantMap &values);
-
-// Tank fillings: saving one adds its litres to its tank, less what it held before.
-struct TankFilling
-{
-    qint64 tank = 0;
-    QVariant date;
-    QVariant litres;
-    QVariant amount;
-    QVariant invoice; // fattura.ID
-    QString invoiceText;
-};
-RecordChecks tankFillingChecks();
-core::Result<qint64> saveTankFilling(storage::Archive &archive, std::optional<qint64> key,
-                                     const TankFilling &filling);
-// Deleting a filling takes its litres out of the tank.
-core::Status deleteTankFilling(storage::Archive &archive, qint64 key);
-// The purchase invoices a filling may refer to: key and text, newest first.
-QString tankFillingInvoicesSql();
 
 } // namespace rotalina::shell

@@ -1,5 +1,6 @@
-#include "shell/parties.h"
-#include "shell/registries.h"
+#include "registries/lookupregistries.h"
+#include "registries/parties.h"
+#include "shell/registrydescriptor.h"
 #include "storage/archive.h"
 #include "storage/listfilter.h"
 #include "support/testarchive.h"
@@ -21,7 +22,7 @@ QVariant stored(storage::Archive &archive, const QString &sql, const QVariantLis
 
 const RegistryDescriptor &registry(const char *window)
 {
-    const RegistryDescriptor *found = shell::registryNamed(QString::fromLatin1(window));
+    const RegistryDescriptor *found = registries::registryNamed(QString::fromLatin1(window));
     if (!found)
         throw std::runtime_error(std::string("no registry ") + window);
     return *found;
@@ -32,7 +33,7 @@ const RegistryDescriptor &registry(const char *window)
 TEST(Registries, EveryRegistryListsFiltersAddsWithDefaultsSavesAndDeletes)
 {
     auto archive = test::newArchive();
-    for (const RegistryDescriptor &r : shell::lookupRegistries()) {
+    for (const RegistryDescriptor &r : registries::lookupRegistries()) {
         SCOPED_TRACE(r.listWindow.toStdString());
         // The list, with every filter field typed, reads on this engine.
         storage::ListFilter filter(archive->dialect());
@@ -84,7 +85,7 @@ TEST(Registries, EveryRegistryListsFiltersAddsWithDefaultsSavesAndDeletes)
                               {*key}),
                   0);
     }
-    EXPECT_GE(shell::lookupRegistries().size(), 28);
+    EXPECT_GE(registries::lookupRegistries().size(), 28);
 }
 
 TEST(Registries, RequiredFieldsAreCheckedInOrderWithTheirMessages)
@@ -291,6 +292,6 @@ TEST(Registries, GridsKeepTheirLayoutsUnderTheirKnownNames)
                  {"TfrmGrigliaColori", "frmGrigliaColori"}};
     for (const auto &n : names)
         EXPECT_EQ(registry(n.window).gridName(), QString::fromLatin1(n.grid)) << n.window;
-    EXPECT_EQ(shell::customerRegistry().gridName(), QStringLiteral("frmClienti_Griglia"));
-    EXPECT_EQ(shell::supplierRegistry().gridName(), QStringLiteral("Fornitori_Griglia"));
+    EXPECT_EQ(registries::customerRegistry().gridName(), QStringLiteral("frmClienti_Griglia"));
+    EXPECT_EQ(registries::supplierRegistry().gridName(), QStringLiteral("Fornitori_Griglia"));
 }

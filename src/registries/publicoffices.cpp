@@ -1,15 +1,15 @@
-#include "shell/publicoffices.h"
+#include "registries/publicoffices.h"
 
 #include "core/csvreader.h"
 #include "core/textfile.h"
-#include "shell/parties.h"
+#include "registries/parties.h"
 #include "storage/archive.h"
 #include "storage/sqldialect.h"
 
 #include <QFileInfo>
 #include <QSqlRecord>
 
-namespace rotalina::shell {
+namespace rotalina::registries {
 
 namespace {
 
@@ -184,4 +184,4 @@ core::Result<int> importPublicOffices(storage::Archive &archive, const QString &
     return static_cast<int>(rows.size());
 }
 
-} // namespace rotalina::shell
+} // namespace rotalina::registries

@@ -1,12 +1,12 @@
-#include "shell/parties.h"
-#include "shell/publicoffices.h"
+#include "registries/parties.h"
+#include "registries/publicoffices.h"
+#include "registries/ui/partywindows.h"
 #include "shell/ui/datagrid.h"
 #include "shell/ui/entrynavigation.h"
-#include "shell/ui/partywindows.h"
 #include "shell/ui/recordform.h"
-#include "shell/ui/shellwindows.h"
 #include "shell/ui/windowregistry.h"
 #include "storage/recordlistmodel.h"
+#include "support/allwindows.h"
 #include "support/shellfixture.h"
 
 #include <QCheckBox>
@@ -23,6 +23,7 @@
 
 using namespace rotalina;
 using namespace rotalina::shell::ui;
+using namespace rotalina::registries::ui;
 
 namespace {
 
@@ -34,13 +35,13 @@ protected:
         EntryNavigation::install();
         fixture.session->setArchive(test::newArchive());
         fixture.session->setInstallFolder(QStringLiteral("/opt/rotalina"));
-        registerShellWindows(windows);
+        test::registerAllWindows(windows);
     }
 
     qint64 customer(const QVariantMap &values)
     {
-        const qint64 key = shell::addCustomer(fixture.archive()).value();
-        EXPECT_TRUE(shell::saveCustomer(fixture.archive(), key, values));
+        const qint64 key = registries::addCustomer(fixture.archive()).value();
+        EXPECT_TRUE(registries::saveCustomer(fixture.archive(), key, values));
         return key;
     }
 
@@ -113,7 +114,7 @@ TEST_F(PartyWindows, CustomerListFiltersColoursAndHandsOverAddresses)
 
 TEST_F(PartyWindows, CustomerCardChecksWarnsPrintsAndKeepsPayments)
 {
-    const qint64 key = shell::addCustomer(fixture.archive()).value();
+    const qint64 key = registries::addCustomer(fixture.archive()).value();
     PartyCardWindow card(*fixture.session, true, windows, key, true);
     card.show();
     EXPECT_EQ(card.objectName(), QStringLiteral("TfrmClientiDett"));
@@ -169,10 +170,10 @@ TEST_F(PartyWindows, CustomerCardChecksWarnsPrintsAndKeepsPayments)
     const qint64 payment =
         test::addRow(fixture.archive(), QStringLiteral("ClientiPagamenti"),
                      {{QStringLiteral("Cliente_id"), key}, {QStringLiteral("Importo"), 0.0}});
-    ASSERT_TRUE(shell::savePayment(fixture.archive(), shell::customerPayments(), payment,
-                                   {{QStringLiteral("Data"), QDate(2026, 12, 1)},
-                                    {QStringLiteral("Operazione"), QStringLiteral("Acconto")},
-                                    {QStringLiteral("Importo"), 40.0}}));
+    ASSERT_TRUE(registries::savePayment(fixture.archive(), registries::customerPayments(), payment,
+                                        {{QStringLiteral("Data"), QDate(2026, 12, 1)},
+                                         {QStringLiteral("Operazione"), QStringLiteral("Acconto")},
+                                         {QStringLiteral("Importo"), 40.0}}));
     card.payments()->setOwner(key);
     ASSERT_EQ(card.payments()->records().rowCount(), 1);
     card.payments()->grid()->setCurrentRow(0);
@@ -193,13 +194,13 @@ TEST_F(PartyWindows, CustomerCardChecksWarnsPrintsAndKeepsPayments)
 
 TEST_F(PartyWindows, CancellingANewCustomerDeletesItAndSuppliersHaveTheirCard)
 {
-    const qint64 key = shell::addCustomer(fixture.archive()).value();
+    const qint64 key = registries::addCustomer(fixture.archive()).value();
     PartyCardWindow card(*fixture.session, true, windows, key, true);
     fixture.prompter.answerQuestions({true});
     card.cancelNew();
     EXPECT_EQ(test::count(fixture.archive(), QStringLiteral("SELECT COUNT(*) FROM Clienti")), 0);
 
-    const qint64 supplier = shell::addSupplier(fixture.archive()).value();
+    const qint64 supplier = registries::addSupplier(fixture.archive()).value();
     PartyCardWindow supplierCard(*fixture.session, false, windows, supplier, true);
     supplierCard.show();
     EXPECT_EQ(supplierCard.objectName(), QStringLiteral("TfrmFornitDett"));
@@ -222,7 +223,7 @@ TEST_F(PartyWindows, PublicAdministrationFinderFillsTheCustomer)
                   {QStringLiteral("DescrizioneUfficio"), QStringLiteral("Ufficio Ragioneria")},
                   {QStringLiteral("codice_univoco"), QStringLiteral("UFABCD")},
                   {QStringLiteral("Comune_Id"), 23091}});
-    const qint64 key = shell::addCustomer(fixture.archive()).value();
+    const qint64 key = registries::addCustomer(fixture.archive()).value();
     PublicAdministrationFinder finder(*fixture.session, key);
     finder.search();
     EXPECT_EQ(fixture.prompter.lastText(),
@@ -272,7 +273,7 @@ TEST_F(PartyWindows, Screenshots)
 
 TEST_F(PartyWindows, PostcodeOfAStreetOfTheTown)
 {
-    const qint64 key = shell::addCustomer(fixture.archive()).value();
+    const qint64 key = registries::addCustomer(fixture.archive()).value();
     PartyCardWindow card(*fixture.session, true, windows, key, true);
     card.findPostcode();
     EXPECT_EQ(fixture.prompter.lastText(), QStringLiteral("Prima devi selezionare la Città !"));
@@ -291,7 +292,7 @@ TEST_F(PartyWindows, PostcodeOfAStreetOfTheTown)
 
 TEST_F(PartyWindows, ButtonsBesideChoicesOpenTheirCards)
 {
-    const qint64 key = shell::addCustomer(fixture.archive()).value();
+    const qint64 key = registries::addCustomer(fixture.archive()).value();
     PartyCardWindow card(*fixture.session, true, windows, key, false);
     for (const char *button : {"SpeedButton4", "SpeedButton5"})
         EXPECT_TRUE(card.findChild<QToolButton *>(QString::fromLatin1(button))->isEnabled()) << button;

@@ -1,6 +1,6 @@
-#include "shell/tariffs.h"
 #include "storage/archive.h"
 #include "support/testarchive.h"
+#include "transport/tariffs.h"
 
 #include <gtest/gtest.h>
 
@@ -20,22 +20,23 @@ qint64 tariff(storage::Archive &archive, const QString &description, double pric
     return test::addRow(archive, QStringLiteral("prezziar"), values);
 }
 
-QList<qint64> listed(storage::Archive &archive, const shell::TariffSearch &search, bool hideWithdrawn = true,
-                     std::optional<qint64> customer = {})
+QList<qint64> listed(storage::Archive &archive, const transport::TariffSearch &search,
+                     bool hideWithdrawn = true, std::optional<qint64> customer = {})
 {
-    const storage::ListFilter filter = shell::tariffBaseFilter(archive.dialect(), hideWithdrawn, customer);
-    auto rows = archive.select(shell::tariffListStatement(filter.conditions()), filter.parameters());
+    const storage::ListFilter filter =
+        transport::tariffBaseFilter(archive.dialect(), hideWithdrawn, customer);
+    auto rows = archive.select(transport::tariffListStatement(filter.conditions()), filter.parameters());
     EXPECT_TRUE(rows) << rows.error().toStdString();
-    const shell::TariffSearch folded = shell::foldedSearch(search);
+    const transport::TariffSearch folded = transport::foldedSearch(search);
     QList<qint64> keys;
     while (rows && rows->next()) {
         const auto text = [&](const char *field) {
             return rows->value(QString::fromLatin1(field)).toString();
         };
-        if (shell::tariffMatches(folded,
-                                 shell::foldedTariffTexts(text("Descrizione"), text("Codice"),
-                                                          text("PartenzaCitta"), text("FineCitta"),
-                                                          text("Cliente"), text("Reparto"), text("Note"))))
+        if (transport::tariffMatches(folded, transport::foldedTariffTexts(text("Descrizione"), text("Codice"),
+                                                                          text("PartenzaCitta"),
+                                                                          text("FineCitta"), text("Cliente"),
+                                                                          text("Reparto"), text("Note"))))
             keys.append(rows->value(QStringLiteral("Id")).toLongLong());
     }
     return keys;
@@ -53,13 +54,13 @@ double stored(storage::Archive &archive, const char *field, qint64 key)
 
 TEST(Tariffs, PricesOfTheCardAndOfTheBulkChanges)
 {
-    EXPECT_DOUBLE_EQ(shell::tariffFinalPrice(100, 10, 22), 109.80);
-    EXPECT_DOUBLE_EQ(shell::tariffFinalPrice(0, 10, 22), 0);
-    EXPECT_DOUBLE_EQ(shell::tariffFinalPrice(100, 0, 0), 100);
+    EXPECT_DOUBLE_EQ(transport::tariffFinalPrice(100, 10, 22), 109.80);
+    EXPECT_DOUBLE_EQ(transport::tariffFinalPrice(0, 10, 22), 0);
+    EXPECT_DOUBLE_EQ(transport::tariffFinalPrice(100, 0, 0), 100);
     // A rate with decimals counts as its whole number on the card, exactly in the bulk changes.
-    EXPECT_DOUBLE_EQ(shell::tariffFinalPrice(100, 0, 4.5), 104);
-    EXPECT_DOUBLE_EQ(shell::tariffBulkFinalPrice(100, 0, 4.5), 104.5);
-    EXPECT_DOUBLE_EQ(shell::tariffUnitValue(109.80, 10, 22), 100);
+    EXPECT_DOUBLE_EQ(transport::tariffFinalPrice(100, 0, 4.5), 104);
+    EXPECT_DOUBLE_EQ(transport::tariffBulkFinalPrice(100, 0, 4.5), 104.5);
+    EXPECT_DOUBLE_EQ(transport::tariffUnitValue(109.80, 10, 22), 100);
 }
 
 TEST(Tariffs, SearchStartsOfTextsOverTheBaseFilter)
@@ -73,7 +74,7 @@ TEST(Tariffs, SearchStartsOfTextsOverTheBaseFilter)
     const qint64 withdrawn = tariff(*archive, QStringLiteral("Verona - Napoli"), 1200, 0, 22, true);
     EXPECT_EQ(listed(*archive, {}), (QList<qint64>{aquila, milan}));
     EXPECT_EQ(listed(*archive, {}, false), (QList<qint64>{aquila, milan, withdrawn}));
-    shell::TariffSearch search;
+    transport::TariffSearch search;
     search.description = QStringLiteral("ver");
     EXPECT_EQ(listed(*archive, search), QList<qint64>{milan});
     search.description = QStringLiteral("*");
@@ -89,10 +90,10 @@ TEST(Tariffs, SearchStartsOfTextsOverTheBaseFilter)
 
 TEST(Tariffs, SelectionClauseInChoiceOrder)
 {
-    EXPECT_EQ(shell::tariffSelectionClause({7, 12}),
+    EXPECT_EQ(transport::tariffSelectionClause({7, 12}),
               QStringLiteral("where prezziar.id = 7 or prezziar.id =12"));
-    EXPECT_EQ(shell::tariffSelectionClause({12}), QStringLiteral("where prezziar.id = 12"));
-    EXPECT_EQ(shell::tariffSelectionClause({}), QString());
+    EXPECT_EQ(transport::tariffSelectionClause({12}), QStringLiteral("where prezziar.id = 12"));
+    EXPECT_EQ(transport::tariffSelectionClause({}), QString());
 }
 
 TEST(Tariffs, NewCopiedAndSavedTariffs)
@@ -103,7 +104,7 @@ TEST(Tariffs, NewCopiedAndSavedTariffs)
         {{QStringLiteral("Descrizione"), QStringLiteral("Iva 22%")}, {QStringLiteral("Iva"), 22.0}});
     ASSERT_TRUE(archive->execute(QStringLiteral("UPDATE opzioni SET AliquotaIva = 22, Iva_Id = ?"), {vat}));
     const QDate today(2026, 12, 6);
-    const qint64 fresh = shell::addTariff(*archive, today).value();
+    const qint64 fresh = transport::addTariff(*archive, today).value();
     EXPECT_DOUBLE_EQ(stored(*archive, "AliquotaIva", fresh), 22);
     EXPECT_EQ(archive->scalar(QStringLiteral("SELECT Iva_Id FROM prezziar WHERE Id = ?"), {fresh})
                   .value()
@@ -114,11 +115,11 @@ TEST(Tariffs, NewCopiedAndSavedTariffs)
                   .toDate(),
               today);
 
-    EXPECT_EQ(shell::tariffChecks().firstFailure({{QStringLiteral("Iva_Id"), vat}})->message,
+    EXPECT_EQ(transport::tariffChecks().firstFailure({{QStringLiteral("Iva_Id"), vat}})->message,
               QStringLiteral("Attenzione manca l'unità di misura"));
-    ASSERT_TRUE(shell::saveTariff(*archive, fresh,
-                                  {{QStringLiteral("Descrizione"), QStringLiteral("Bancale")},
-                                   {QStringLiteral("PrezzoFornitore"), QVariant()}}));
+    ASSERT_TRUE(transport::saveTariff(*archive, fresh,
+                                      {{QStringLiteral("Descrizione"), QStringLiteral("Bancale")},
+                                       {QStringLiteral("PrezzoFornitore"), QVariant()}}));
     EXPECT_EQ(archive->scalar(QStringLiteral("SELECT PrezzoFornitore FROM prezziar WHERE Id = ?"), {fresh})
                   .value()
                   .toDouble(),
@@ -127,7 +128,7 @@ TEST(Tariffs, NewCopiedAndSavedTariffs)
     const qint64 source =
         tariff(*archive, QStringLiteral("Verona - Milano"), 650, 5, 22, false,
                {{QStringLiteral("Chilometri"), 160.0}, {QStringLiteral("Percorso"), QStringLiteral("A4")}});
-    const qint64 copy = shell::copyTariff(*archive, source, today).value();
+    const qint64 copy = transport::copyTariff(*archive, source, today).value();
     EXPECT_NE(copy, source);
     EXPECT_EQ(archive->scalar(QStringLiteral("SELECT Descrizione FROM prezziar WHERE Id = ?"), {copy})
                   .value()
@@ -139,7 +140,7 @@ TEST(Tariffs, NewCopiedAndSavedTariffs)
     const qint64 longOne = tariff(*archive, long95, 1, 0, 0);
     EXPECT_EQ(archive
                   ->scalar(QStringLiteral("SELECT Descrizione FROM prezziar WHERE Id = ?"),
-                           {shell::copyTariff(*archive, longOne, today).value()})
+                           {transport::copyTariff(*archive, longOne, today).value()})
                   .value()
                   .toString(),
               long95);
@@ -151,24 +152,25 @@ TEST(Tariffs, BulkChangesTouchExactlyTheListedTariffs)
     const qint64 a = tariff(*archive, QStringLiteral("A"), 50, 0, 22);
     const qint64 b = tariff(*archive, QStringLiteral("B"), 100, 10, 22);
     const qint64 untouched = tariff(*archive, QStringLiteral("C"), 80, 0, 22);
-    ASSERT_TRUE(
-        shell::changeTariffPrices(*archive, {a, b}, shell::PriceChange::Decrease, 10.0, std::nullopt));
+    ASSERT_TRUE(transport::changeTariffPrices(*archive, {a, b}, transport::PriceChange::Decrease, 10.0,
+                                              std::nullopt));
     EXPECT_DOUBLE_EQ(stored(*archive, "Prezzo", a), 45);
     EXPECT_DOUBLE_EQ(stored(*archive, "PrezzoCompleto", a), 54.90);
     EXPECT_DOUBLE_EQ(stored(*archive, "Prezzo", b), 90);
     EXPECT_DOUBLE_EQ(stored(*archive, "PrezzoCompleto", b), 98.82);
     EXPECT_DOUBLE_EQ(stored(*archive, "Prezzo", untouched), 80);
-    ASSERT_TRUE(shell::changeTariffPrices(*archive, {a}, shell::PriceChange::Increase, std::nullopt, 5.0));
+    ASSERT_TRUE(
+        transport::changeTariffPrices(*archive, {a}, transport::PriceChange::Increase, std::nullopt, 5.0));
     EXPECT_DOUBLE_EQ(stored(*archive, "Prezzo", a), 50);
-    const core::Status refused =
-        shell::changeTariffPrices(*archive, {a}, shell::PriceChange::Increase, std::nullopt, std::nullopt);
+    const core::Status refused = transport::changeTariffPrices(
+        *archive, {a}, transport::PriceChange::Increase, std::nullopt, std::nullopt);
     ASSERT_FALSE(refused);
     EXPECT_EQ(refused.error(), QStringLiteral("Inserisci un valore da aumentare"));
 
     const qint64 reduced = test::addRow(
         *archive, QStringLiteral("Iva"),
         {{QStringLiteral("Descrizione"), QStringLiteral("Iva 4,5%")}, {QStringLiteral("Iva"), 4.5}});
-    ASSERT_TRUE(shell::changeTariffVat(*archive, {b}, reduced));
+    ASSERT_TRUE(transport::changeTariffVat(*archive, {b}, reduced));
     EXPECT_DOUBLE_EQ(stored(*archive, "AliquotaIva", b), 4.5);
     EXPECT_DOUBLE_EQ(stored(*archive, "PrezzoCompleto", b), 84.65)
         << "90 less 10 % is 81, plus 4,5 % is 84,645";

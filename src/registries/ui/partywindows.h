@@ -8,7 +8,15 @@
 class QLineEdit;
 class QTabWidget;
 
-namespace rotalina::shell::ui {
+namespace rotalina::registries::ui {
+
+using shell::Session;
+using shell::ui::DataGrid;
+using shell::ui::FormPage;
+using shell::ui::OwnedRowsPanel;
+using shell::ui::RecordForm;
+using shell::ui::RegistryListWindow;
+using shell::ui::WindowRegistry;
 
 // The list of customers (TfrmClienti) or suppliers (TFornitori): the registry list with the
 // choice of several rows, their e-mail addresses copied, and their vCards written (and, for
@@ -134,4 +142,4 @@ QString postcodesOfTown();
 
 void registerPartyWindows(WindowRegistry &registry);
 
-} // namespace rotalina::shell::ui
+} // namespace rotalina::registries::ui

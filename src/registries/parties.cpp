@@ -1,4 +1,4 @@
-#include "shell/parties.h"
+#include "registries/parties.h"
 
 #include "core/taxcodes.h"
 #include "core/textfile.h"
@@ -10,7 +10,15 @@
 #include <QRegularExpression>
 #include <QSqlRecord>
 
-namespace rotalina::shell {
+namespace rotalina::registries {
+
+using shell::colourFromStored;
+using shell::GridColumn;
+using shell::insertWithDefaults;
+using shell::isPaintedColour;
+using shell::RecordChecks;
+using shell::RegistryDescriptor;
+using shell::RegistryField;
 
 namespace {
 
@@ -637,9 +645,9 @@ core::Result<ContactImport> importCustomerContacts(storage::Archive &archive, co
     return result;
 }
 
-} // namespace rotalina::shell
+} // namespace rotalina::registries
 
-namespace rotalina::shell {
+namespace rotalina::registries {
 
 namespace {
 
@@ -740,4 +748,4 @@ const RegistryDescriptor &supplierRegistry()
     return registry;
 }
 
-} // namespace rotalina::shell
+} // namespace rotalina::registries

@@ -1,4 +1,4 @@
-#include "shell/tariffs.h"
+#include "transport/tariffs.h"
 
 #include "core/money.h"
 #include "shell/storeddefaults.h"
@@ -8,7 +8,10 @@
 #include <QSqlRecord>
 #include <cmath>
 
-namespace rotalina::shell {
+namespace rotalina::transport {
+
+using shell::insertWithDefaults;
+using shell::RecordChecks;
 
 double tariffFinalPrice(double unitValue, double discount, double vatRate)
 {
@@ -281,4 +284,4 @@ core::Result<int> addressesInTown(storage::Archive &archive, qint64 town)
     return count->toInt();
 }
 
-} // namespace rotalina::shell
+} // namespace rotalina::transport
