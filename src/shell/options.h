@@ -34,10 +34,6 @@ struct OptionsProblem
 };
 std::optional<OptionsProblem> optionsProblem(const QVariantMap &options);
 
-// "Cambia tutte le tariffe": every tariff takes the default VAT rate and its full price is
-// computed again from its price and discount. One transaction; the number of tariffs changed.
-core::Result<int> changeAllTariffsVat(storage::Archive &archive, const QVariant &vatId, double rate);
-
 // The encryption of the outgoing mail connection. The archive keeps the codes 0-3 of the protocols
 // once offered; those protocols are broken, so each code now means what the program really does:
 // STARTTLS for 0-2, TLS from the first byte for 3, always with TLS 1.2 or later.

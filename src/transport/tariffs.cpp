@@ -284,4 +284,33 @@ core::Result<int> addressesInTown(storage::Archive &archive, qint64 town)
     return count->toInt();
 }
 
+core::Result<int> changeAllTariffsVat(storage::Archive &archive, const QVariant &vatId, double rate)
+{
+    using R = core::Result<int>;
+    storage::Transaction transaction(archive);
+    if (!transaction.isActive())
+        return R::failure(transaction.error());
+    core::Result<QSqlQuery> tariffs =
+        archive.select(QStringLiteral("SELECT Id, Prezzo, Sconto FROM prezziar ORDER BY Id"));
+    if (!tariffs)
+        return R::failure(tariffs.error());
+    QList<std::pair<qint64, double>> prices;
+    while (tariffs->next()) {
+        const double full = core::calcolaPrezzoFinale(true, 1, tariffs->value(1).toDouble(), rate,
+                                                      {tariffs->value(2).toDouble(), 0, 0, 0});
+        prices.append({tariffs->value(0).toLongLong(), full});
+    }
+    for (const auto &[key, full] : prices) {
+        const core::Status updated = archive.update(QStringLiteral("prezziar"), key,
+                                                    {{QStringLiteral("AliquotaIva"), rate},
+                                                     {QStringLiteral("Iva_Id"), vatId},
+                                                     {QStringLiteral("PrezzoCompleto"), full}});
+        if (!updated)
+            return R::failure(updated.error());
+    }
+    if (core::Status committed = transaction.commit(); !committed)
+        return R::failure(committed.error());
+    return static_cast<int>(prices.size());
+}
+
 } // namespace rotalina::transport

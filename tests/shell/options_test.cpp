@@ -99,33 +99,3 @@ TEST(OptionsRules, ThirdPartyChecksApplyOnlyWhenIncluded)
     EXPECT_FALSE(thirdPartyChecks(intermediary).firstFailure(issuer).has_value())
         << "the issuer needs no VAT number";
 }
-
-TEST(OptionsArchive, ChangingAllTariffsRecomputesTheirFullPrice)
-{
-    auto archive = test::newArchive();
-    const qint64 plain = test::addRow(*archive, QStringLiteral("prezziar"),
-                                      {{QStringLiteral("Prezzo"), 10.0},
-                                       {QStringLiteral("Sconto"), 0.0},
-                                       {QStringLiteral("AliquotaIva"), 10.0}});
-    const qint64 discounted =
-        test::addRow(*archive, QStringLiteral("prezziar"),
-                     {{QStringLiteral("Prezzo"), 10.0}, {QStringLiteral("Sconto"), 10.0}});
-    const qint64 vat =
-        test::addRow(*archive, QStringLiteral("Iva"),
-                     {{QStringLiteral("Descrizione"), QStringLiteral("22%")}, {QStringLiteral("Iva"), 22.0}});
-    const auto changed = changeAllTariffsVat(*archive, vat, 22.0);
-    ASSERT_TRUE(changed.ok()) << changed.error().toStdString();
-    EXPECT_EQ(*changed, 2);
-    const auto full = [&](qint64 key) {
-        return archive->scalar(QStringLiteral("SELECT PrezzoCompleto FROM prezziar WHERE Id = ?"), {key})
-            .value()
-            .toDouble();
-    };
-    EXPECT_DOUBLE_EQ(full(plain), 12.2);
-    EXPECT_DOUBLE_EQ(full(discounted), 10.98);
-    EXPECT_EQ(
-        test::count(*archive,
-                    QStringLiteral("SELECT COUNT(*) FROM prezziar WHERE AliquotaIva = 22 AND Iva_Id = ?"),
-                    {vat}),
-        2);
-}

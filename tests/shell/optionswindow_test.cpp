@@ -57,7 +57,7 @@ protected:
 
 TEST_F(SettingsWindows, OptionsOpenOnTheirFirstPageWithEveryPage)
 {
-    OptionsWindow window(*fixture.session);
+    OptionsWindow window(*fixture.session, windows);
     EXPECT_EQ(window.windowTitle(), QStringLiteral("Opzioni"));
     QStringList pages;
     for (int i = 0; i < window.pages()->count(); ++i)
@@ -70,11 +70,13 @@ TEST_F(SettingsWindows, OptionsOpenOnTheirFirstPageWithEveryPage)
     EXPECT_EQ(child<QSpinBox>(window, "edtProgrammazioneOraInizio")->value(), 8);
     EXPECT_EQ(child<QSpinBox>(window, "edtProgrammazioneOraFine")->value(), 18);
     EXPECT_FALSE(child<QPushButton>(window, "btnAcquisisci")->isEnabled());
+    EXPECT_FALSE(child<QPushButton>(window, "Button1")->isEnabled())
+        << "without the tariffs' module there is nothing to change";
 }
 
 TEST_F(SettingsWindows, WorkingHoursAndTheClosingChecks)
 {
-    OptionsWindow window(*fixture.session);
+    OptionsWindow window(*fixture.session, windows);
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
     for (int i = 0; i < 10; ++i)
@@ -120,42 +122,16 @@ TEST_F(SettingsWindows, AnEarlierEncryptionCodeStaysUntilAnotherIsChosen)
 {
     ASSERT_TRUE(fixture.archive().execute(QStringLiteral("UPDATE opzioni SET SmtpCriptaggioTipo = 0")).ok());
     {
-        OptionsWindow window(*fixture.session);
+        OptionsWindow window(*fixture.session, windows);
         EXPECT_EQ(child<QComboBox>(window, "cmbSmtpCriptaggioTipo")->currentData().toInt(), 1);
         ASSERT_TRUE(window.back());
     }
     EXPECT_EQ(stored("opzioni", "SmtpCriptaggioTipo").toInt(), 0);
-    OptionsWindow window(*fixture.session);
+    OptionsWindow window(*fixture.session, windows);
     auto *encryption = child<QComboBox>(window, "cmbSmtpCriptaggioTipo");
     encryption->setCurrentIndex(encryption->findData(3));
     ASSERT_TRUE(window.back());
     EXPECT_EQ(stored("opzioni", "SmtpCriptaggioTipo").toInt(), 3);
-}
-
-TEST_F(SettingsWindows, ChangingAllTariffsAsksAndNeedsAStandardRate)
-{
-    const qint64 vat = test::addRow(
-        fixture.archive(), QStringLiteral("Iva"),
-        {{QStringLiteral("Descrizione"), QStringLiteral("Ordinaria 22%")}, {QStringLiteral("Iva"), 22.0}});
-    test::addRow(fixture.archive(), QStringLiteral("prezziar"),
-                 {{QStringLiteral("Prezzo"), 10.0}, {QStringLiteral("Sconto"), 0.0}});
-    OptionsWindow window(*fixture.session);
-    child<QPushButton>(window, "Button1")->click();
-    EXPECT_EQ(fixture.prompter.lastText(),
-              QStringLiteral("Attenzione scegliere prima l'Aliquota Iva standard"));
-
-    auto *rates = child<LookupBox>(window, "LookIva_Id");
-    rates->setKey(vat);
-    emit rates->chosen(vat);
-    EXPECT_DOUBLE_EQ(window.options().values().value(QStringLiteral("AliquotaIva")).toDouble(), 22.0);
-    child<QPushButton>(window, "Button1")->click();
-    EXPECT_EQ(fixture.prompter.lastText(),
-              QStringLiteral("Sei sicuro di voler aggiornare l'iva di tutte le tariffe ?"));
-    EXPECT_TRUE(stored("prezziar", "PrezzoCompleto").isNull()) << "No changes nothing";
-    fixture.prompter.answerQuestions({true});
-    child<QPushButton>(window, "Button1")->click();
-    EXPECT_EQ(fixture.prompter.lastText(), QStringLiteral("Articoli cambiati con successo !"));
-    EXPECT_DOUBLE_EQ(stored("prezziar", "PrezzoCompleto").toDouble(), 12.2);
 }
 
 TEST_F(SettingsWindows, TheLogoIsLoadedSavedAndCleared)
@@ -166,7 +142,7 @@ TEST_F(SettingsWindows, TheLogoIsLoadedSavedAndCleared)
     ASSERT_TRUE(picture.save(png));
     const QString jpg = fixture.path(QStringLiteral("copia.jpg"));
     {
-        OptionsWindow window(*fixture.session);
+        OptionsWindow window(*fixture.session, windows);
         fixture.prompter.answerDialogs({png, jpg});
         child<QPushButton>(window, "btnCaricaLogo")->click();
         child<QPushButton>(window, "btnSalvaLogo")->click();
@@ -179,7 +155,7 @@ TEST_F(SettingsWindows, TheLogoIsLoadedSavedAndCleared)
     QImage loaded;
     ASSERT_TRUE(loaded.loadFromData(stored("ditta", "Logo").toByteArray()));
     EXPECT_EQ(loaded.size(), QSize(40, 20));
-    OptionsWindow window(*fixture.session);
+    OptionsWindow window(*fixture.session, windows);
     child<QPushButton>(window, "btnCancellaLogo")->click();
     ASSERT_TRUE(window.back());
     EXPECT_TRUE(stored("ditta", "Logo").isNull());
@@ -263,7 +239,7 @@ TEST_F(SettingsWindows, ScreenshotsOfEveryPage)
                                             "PIva = '07643520567', Comune = 'Parma', Cap = '43121', "
                                             "Provincia = 'PR', Via = 'Via Emilia Ovest'"))
                     .ok());
-    OptionsWindow options(*fixture.session);
+    OptionsWindow options(*fixture.session, windows);
     options.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&options));
     for (int page = 0; page < options.pages()->count(); ++page) {

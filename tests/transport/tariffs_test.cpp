@@ -176,3 +176,33 @@ TEST(Tariffs, BulkChangesTouchExactlyTheListedTariffs)
         << "90 less 10 % is 81, plus 4,5 % is 84,645";
     EXPECT_DOUBLE_EQ(stored(*archive, "AliquotaIva", untouched), 22);
 }
+
+TEST(OptionsArchive, ChangingAllTariffsRecomputesTheirFullPrice)
+{
+    auto archive = test::newArchive();
+    const qint64 plain = test::addRow(*archive, QStringLiteral("prezziar"),
+                                      {{QStringLiteral("Prezzo"), 10.0},
+                                       {QStringLiteral("Sconto"), 0.0},
+                                       {QStringLiteral("AliquotaIva"), 10.0}});
+    const qint64 discounted =
+        test::addRow(*archive, QStringLiteral("prezziar"),
+                     {{QStringLiteral("Prezzo"), 10.0}, {QStringLiteral("Sconto"), 10.0}});
+    const qint64 vat =
+        test::addRow(*archive, QStringLiteral("Iva"),
+                     {{QStringLiteral("Descrizione"), QStringLiteral("22%")}, {QStringLiteral("Iva"), 22.0}});
+    const auto changed = transport::changeAllTariffsVat(*archive, vat, 22.0);
+    ASSERT_TRUE(changed.ok()) << changed.error().toStdString();
+    EXPECT_EQ(*changed, 2);
+    const auto full = [&](qint64 key) {
+        return archive->scalar(QStringLiteral("SELECT PrezzoCompleto FROM prezziar WHERE Id = ?"), {key})
+            .value()
+            .toDouble();
+    };
+    EXPECT_DOUBLE_EQ(full(plain), 12.2);
+    EXPECT_DOUBLE_EQ(full(discounted), 10.98);
+    EXPECT_EQ(
+        test::count(*archive,
+                    QStringLiteral("SELECT COUNT(*) FROM prezziar WHERE AliquotaIva = 22 AND Iva_Id = ?"),
+                    {vat}),
+        2);
+}

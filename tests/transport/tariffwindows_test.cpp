@@ -2,6 +2,7 @@
 #include "shell/ui/datagrid.h"
 #include "shell/ui/entrynavigation.h"
 #include "shell/ui/lookupbox.h"
+#include "shell/ui/optionswindow.h"
 #include "shell/ui/recordform.h"
 #include "shell/ui/windowregistry.h"
 #include "storage/recordlistmodel.h"
@@ -209,4 +210,33 @@ TEST_F(TariffWindows, Screenshot)
     list.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&list));
     EXPECT_TRUE(list.grab().save(QDir(folder).filePath(QStringLiteral("tariffe.png"))));
+}
+
+TEST_F(TariffWindows, TheOptionsChangeEveryTariffsVatAfterAskingAndOnlyWithAStandardRate)
+{
+    const qint64 cheap = test::addRow(fixture.archive(), QStringLiteral("prezziar"),
+                                      {{QStringLiteral("Prezzo"), 10.0}, {QStringLiteral("Sconto"), 0.0}});
+    const auto fullPrice = [&] {
+        return fixture.archive()
+            .scalar(QStringLiteral("SELECT PrezzoCompleto FROM prezziar WHERE Id = ?"), {cheap})
+            .value();
+    };
+    OptionsWindow window(*fixture.session, windows);
+    ASSERT_TRUE(window.findChild<QPushButton *>(QStringLiteral("Button1"))->isEnabled());
+    window.findChild<QPushButton *>(QStringLiteral("Button1"))->click();
+    EXPECT_EQ(fixture.prompter.lastText(),
+              QStringLiteral("Attenzione scegliere prima l'Aliquota Iva standard"));
+
+    auto *rates = window.findChild<LookupBox *>(QStringLiteral("LookIva_Id"));
+    rates->setKey(vat);
+    emit rates->chosen(vat);
+    EXPECT_DOUBLE_EQ(window.options().values().value(QStringLiteral("AliquotaIva")).toDouble(), 22.0);
+    window.findChild<QPushButton *>(QStringLiteral("Button1"))->click();
+    EXPECT_EQ(fixture.prompter.lastText(),
+              QStringLiteral("Sei sicuro di voler aggiornare l'iva di tutte le tariffe ?"));
+    EXPECT_TRUE(fullPrice().isNull()) << "No changes nothing";
+    fixture.prompter.answerQuestions({true});
+    window.findChild<QPushButton *>(QStringLiteral("Button1"))->click();
+    EXPECT_EQ(fixture.prompter.lastText(), QStringLiteral("Articoli cambiati con successo !"));
+    EXPECT_DOUBLE_EQ(fullPrice().toDouble(), 12.2);
 }

@@ -52,8 +52,8 @@ const QString accounts = QStringLiteral("SELECT ID, Descrizione FROM Contabilita
 
 } // namespace
 
-OptionsWindow::OptionsWindow(Session &session, QWidget *parent)
-    : QDialog(parent), m_session(session),
+OptionsWindow::OptionsWindow(Session &session, const WindowRegistry &windows, QWidget *parent)
+    : QDialog(parent), m_session(session), m_windows(windows),
       m_options(new RecordForm(session, QStringLiteral("opzioni"), this)),
       m_company(new RecordForm(session, QStringLiteral("ditta"), this)), m_pages(new QTabWidget(this))
 {
@@ -258,6 +258,7 @@ QWidget *OptionsWindow::accountingPage()
     auto *change = new QPushButton(QStringLiteral("Cambia tutte le tariffe"));
     change->setObjectName(QStringLiteral("Button1"));
     change->setAutoDefault(false);
+    change->setEnabled(m_windows.has(changeAllTariffsCommand()));
     connect(change, &QPushButton::clicked, this, &OptionsWindow::changeAllTariffs);
     page->row(QString(), change);
     return page;
@@ -396,15 +397,14 @@ void OptionsWindow::changeAllTariffs()
                                      QStringLiteral("Attenzione scegliere prima l'Aliquota Iva standard"));
         return;
     }
-    if (!m_session.prompter().ask(
-            titles::warning(), QStringLiteral("Sei sicuro di voler aggiornare l'iva di tutte le tariffe ?")))
-        return;
-    const core::Result<int> changed = changeAllTariffsVat(
-        *m_session.archive(), vat, values.value(QStringLiteral("AliquotaIva")).toDouble());
-    if (!changed)
-        m_session.prompter().message(titles::error(), changed.error());
-    else
-        m_session.prompter().information(QStringLiteral("Articoli cambiati con successo !"));
+    m_windows.open(changeAllTariffsCommand(), m_session, this,
+                   {{QStringLiteral("Iva_Id"), vat},
+                    {QStringLiteral("AliquotaIva"), values.value(QStringLiteral("AliquotaIva"))}});
+}
+
+QString changeAllTariffsCommand()
+{
+    return QStringLiteral("CambiaTutteLeTariffe");
 }
 
 void OptionsWindow::showLogo()

@@ -17,6 +17,10 @@ namespace rotalina::shell::ui {
 
 class LookupBox;
 class RecordForm;
+class WindowRegistry;
+
+// The command that gives every tariff the standard VAT rate ("Iva_Id" and "AliquotaIva").
+QString changeAllTariffsCommand();
 
 // TfrmOpzioni: the options of the whole installation, page by page, with the company's logo.
 // "Indietro" checks the values and stores them; the window stays open on the page of a problem.
@@ -25,7 +29,7 @@ class OptionsWindow : public QDialog
     Q_OBJECT
 
 public:
-    OptionsWindow(Session &session, QWidget *parent = nullptr);
+    OptionsWindow(Session &session, const WindowRegistry &windows, QWidget *parent = nullptr);
 
     RecordForm &options() const { return *m_options; }
     RecordForm &company() const { return *m_company; }
@@ -61,6 +65,7 @@ private:
     bool store();
 
     Session &m_session;
+    const WindowRegistry &m_windows;
     RecordForm *m_options;
     RecordForm *m_company;
     QTabWidget *m_pages;

@@ -15,8 +15,8 @@ void registerShellWindows(WindowRegistry &registry)
     registry.add(QStringLiteral("TfrmRealizzazione"), 9000,
                  [](Session &, const QVariantMap &, QWidget *parent) { return new CreditsWindow(parent); });
     registry.add(QStringLiteral("TfrmOpzioni"), 1700,
-                 [](Session &session, const QVariantMap &, QWidget *parent) {
-                     return new OptionsWindow(session, parent);
+                 [&registry](Session &session, const QVariantMap &, QWidget *parent) {
+                     return new OptionsWindow(session, registry, parent);
                  });
     registry.add(QStringLiteral("TfrmDitta"), 1710,
                  [&registry](Session &session, const QVariantMap &, QWidget *parent) {

@@ -6,6 +6,7 @@
 #include "shell/ui/datagrid.h"
 #include "shell/ui/formpage.h"
 #include "shell/ui/lookupbox.h"
+#include "shell/ui/optionswindow.h"
 #include "shell/ui/recordform.h"
 #include "shell/ui/registrywindows.h"
 #include "shell/ui/toolbuttons.h"
@@ -646,6 +647,21 @@ void registerTariffWindows(WindowRegistry &registry)
                                                  parameters.value(QStringLiteral("chiave")).toLongLong(),
                                                  parameters.value(QStringLiteral("nuovo")).toBool(), parent);
                  });
+    // The options' "Cambia tutte le tariffe": the standard VAT rate given by the options window.
+    registry.addCommand(
+        changeAllTariffsCommand(), [](Session &session, const QVariantMap &parameters, QWidget *) {
+            if (!session.prompter().ask(
+                    titles::warning(),
+                    QStringLiteral("Sei sicuro di voler aggiornare l'iva di tutte le tariffe ?")))
+                return;
+            const core::Result<int> changed =
+                changeAllTariffsVat(*session.archive(), parameters.value(QStringLiteral("Iva_Id")),
+                                    parameters.value(QStringLiteral("AliquotaIva")).toDouble());
+            if (!changed)
+                session.prompter().message(titles::error(), changed.error());
+            else
+                session.prompter().information(QStringLiteral("Articoli cambiati con successo !"));
+        });
 }
 
 } // namespace rotalina::transport::ui
