@@ -17,6 +17,9 @@ double toSignificantDigits(double value)
     if (shift <= 0)
         return value;
     const double scale = std::pow(10.0, shift);
+    // Amounts so small that the scale overflows have no digit to clean (they round to zero).
+    if (!std::isfinite(scale))
+        return value;
     return std::round(value * scale) / scale;
 }
 

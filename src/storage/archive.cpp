@@ -477,10 +477,13 @@ core::Status Archive::update(const QString &table, qint64 key, const QVariantMap
         params.append(archiveValue(def->field(it.key())->kind, it.value()));
     }
     params.append(key);
-    return core::Status::from(
+    const core::Result<int> changed =
         execute(QStringLiteral("UPDATE %1 SET %2 WHERE %3 = ?")
                     .arg(def->name, assignments.join(QStringLiteral(", ")), def->keyName()),
-                params));
+                params);
+    if (!changed)
+        return core::Status::failure(changed.error());
+    return *changed == 0 ? core::Status::failure(missingRowMessage()) : core::Status();
 }
 
 core::Status Archive::remove(const QString &table, qint64 key)
@@ -489,8 +492,16 @@ core::Status Archive::remove(const QString &table, qint64 key)
     const TableDef *def = tableOrNull(table, error);
     if (!def)
         return core::Status::failure(error);
-    return core::Status::from(
-        execute(QStringLiteral("DELETE FROM %1 WHERE %2 = ?").arg(def->name, def->keyName()), {key}));
+    const core::Result<int> removed =
+        execute(QStringLiteral("DELETE FROM %1 WHERE %2 = ?").arg(def->name, def->keyName()), {key});
+    if (!removed)
+        return core::Status::failure(removed.error());
+    return *removed == 0 ? core::Status::failure(missingRowMessage()) : core::Status();
+}
+
+QString Archive::missingRowMessage()
+{
+    return QStringLiteral("Attenzione il record è stato eliminato da un'altra postazione !");
 }
 
 core::Status Archive::insertRows(const QString &table, const QStringList &fields,

@@ -68,8 +68,11 @@ public:
     // Inserts a row and returns its new key. Field names must be fields of the table; values are
     // converted to the field kinds (dates to the canonical form, yes/no to booleans).
     core::Result<qint64> insert(const QString &table, const QVariantMap &values);
+    // Writing or deleting a row that is no longer there (another workstation deleted it) fails
+    // with missingRowMessage(): the user's edit is never reported as saved.
     core::Status update(const QString &table, qint64 key, const QVariantMap &values);
     core::Status remove(const QString &table, qint64 key);
+    static QString missingRowMessage();
     // Inserts many rows with the same fields in few statements (code tables, bulk copies).
     core::Status insertRows(const QString &table, const QStringList &fields, const QList<QVariantList> &rows);
     // After rows were inserted with explicit keys: new rows continue after the highest key.

@@ -201,3 +201,25 @@ TEST(Statements, ALockedSqliteArchiveIsReportedNotSwallowed)
         second->insert(QStringLiteral("Colori"), {{QStringLiteral("Descrizione"), QStringLiteral("Blu")}})
             .ok());
 }
+
+TEST(Statements, WritingOrDeletingARowAnotherWorkstationDeletedIsNeverASuccess)
+{
+    auto here = test::newArchive();
+    auto there = test::openAgain(here->location());
+    const qint64 colour = test::addRow(*here, QStringLiteral("Colori"),
+                                       {{QStringLiteral("Descrizione"), QStringLiteral("Blu")}});
+    ASSERT_TRUE(here->update(QStringLiteral("Colori"), colour,
+                             {{QStringLiteral("Descrizione"), QStringLiteral("Blu")}})
+                    .ok())
+        << "a row written with the values it holds was still written";
+    ASSERT_TRUE(there->remove(QStringLiteral("Colori"), colour).ok());
+
+    const core::Status edited = here->update(QStringLiteral("Colori"), colour,
+                                             {{QStringLiteral("Descrizione"), QStringLiteral("Azzurro")}});
+    ASSERT_FALSE(edited.ok());
+    EXPECT_EQ(edited.error(), Archive::missingRowMessage());
+    const core::Status removed = here->remove(QStringLiteral("Colori"), colour);
+    ASSERT_FALSE(removed.ok());
+    EXPECT_EQ(removed.error(), Archive::missingRowMessage());
+    EXPECT_EQ(test::count(*there, QStringLiteral("SELECT COUNT(*) FROM Colori")), 0) << "nothing came back";
+}
