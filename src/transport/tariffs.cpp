@@ -146,7 +146,18 @@ core::Status saveTariff(storage::Archive &archive, qint64 key, QVariantMap value
     if (values.contains(QStringLiteral("PrezzoFornitore")) &&
         !RecordChecks::hasValue(values.value(QStringLiteral("PrezzoFornitore"))))
         values.insert(QStringLiteral("PrezzoFornitore"), 0.0);
-    return archive.update(QStringLiteral("prezziar"), key, values);
+    storage::Transaction transaction(archive);
+    if (!values.isEmpty()) {
+        if (core::Status written = archive.update(QStringLiteral("prezziar"), key, values); !written)
+            return written;
+    }
+    // A tariff without a cost costs nothing.
+    if (core::Result<int> costed = archive.execute(
+            QStringLiteral("UPDATE prezziar SET PrezzoFornitore = 0 WHERE Id = ? AND PrezzoFornitore IS NULL"),
+            {key});
+        !costed)
+        return core::Status::failure(costed.error());
+    return transaction.commit();
 }
 
 core::Result<qint64> copyTariff(storage::Archive &archive, qint64 key, const QDate &today)

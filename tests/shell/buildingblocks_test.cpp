@@ -7,6 +7,7 @@
 #include "shell/ui/toolbuttons.h"
 
 #include <QApplication>
+#include <QCompleter>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -178,8 +179,58 @@ TEST(LookupBox, DeleteAndBackspaceEmptyTheChoice)
     QTest::keyClick(&lookup, Qt::Key_Backspace);
     EXPECT_FALSE(lookup.key().isValid());
     EXPECT_EQ(cleared.count(), 2);
+    EXPECT_FALSE(lookup.showsUnlisted());
+
+    // A stored key the choices do not hold is shown as it is and kept, greyed, until the user
+    // chooses another or empties the box.
+    lookup.setUnlistedText(
+        [](const QVariant &key) { return QStringLiteral("Pagamento %1").arg(key.toInt()); });
     lookup.setKey(99);
-    EXPECT_FALSE(lookup.key().isValid()) << "a key that is not among the choices chooses nothing";
+    EXPECT_EQ(lookup.key(), QVariant(99));
+    EXPECT_TRUE(lookup.showsUnlisted());
+    EXPECT_EQ(lookup.currentText(), QStringLiteral("Pagamento 99"));
+    EXPECT_EQ(lookup.itemData(lookup.currentIndex(), Qt::ForegroundRole), QVariant(QColor(Qt::gray)));
+    lookup.setKey(98);
+    EXPECT_EQ(lookup.count(), 3) << "one place for the stored value, reused";
+    EXPECT_EQ(lookup.key(), QVariant(98));
+    lookup.setKey(2);
+    EXPECT_FALSE(lookup.showsUnlisted());
+    lookup.setKey(98);
+    QTest::keyClick(&lookup, Qt::Key_Delete);
+    EXPECT_FALSE(lookup.key().isValid());
+}
+
+TEST(LookupBox, TypedSearchIgnoresCaseAndAccents)
+{
+    QWidget window;
+    auto *layout = new QVBoxLayout(&window);
+    auto *towns = new LookupBox(&window);
+    auto *other = new QLineEdit(&window);
+    layout->addWidget(towns);
+    layout->addWidget(other);
+    towns->addChoice(1, QStringLiteral("Forlimpopoli (FC)"));
+    towns->addChoice(2, QStringLiteral("Forlì (FC)"));
+    towns->addChoice(3, QStringLiteral("L´Aquila (AQ)"));
+    towns->setSearchable(true);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    QSignalSpy chosen(towns, &LookupBox::chosen);
+    // Each search chooses another town than the one before, so a search that finds nothing shows.
+    const std::pair<const char *, int> searches[] = {
+        {"popoli", 1}, {"forli", 2}, {"forlim", 1}, {"l'aquila", 3}, {"FORLÌ (", 2}};
+    for (const auto &[typed, key] : searches) {
+        towns->setFocus();
+        towns->lineEdit()->selectAll();
+        QTest::keyClicks(towns->lineEdit(), QString::fromUtf8(typed));
+        EXPECT_EQ(towns->currentText(), QString::fromUtf8(typed));
+        QCompleter *search = towns->typedSearch();
+        ASSERT_NE(search, nullptr);
+        EXPECT_GE(search->completionCount(), 1) << typed << ": the choices holding it are offered";
+        search->popup()->hide();
+        other->setFocus();
+        EXPECT_EQ(towns->key(), QVariant(key)) << typed;
+    }
+    EXPECT_EQ(chosen.count(), 5);
 }
 
 TEST(DataGrid, TitlesSortAscendingThenDescendingAndDoubleClickIsAvanti)

@@ -6,6 +6,7 @@
 #include "shell/ui/recordform.h"
 #include "shell/ui/shellwindows.h"
 #include "shell/ui/windowregistry.h"
+#include "support/modaldriver.h"
 #include "support/shellfixture.h"
 
 #include <QCheckBox>
@@ -257,4 +258,22 @@ TEST_F(SettingsWindows, ScreenshotsOfEveryPage)
     representative.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&representative));
     EXPECT_TRUE(representative.grab().save(folder + QStringLiteral("/rappresentante-fiscale.png")));
+}
+
+TEST_F(SettingsWindows, TheCompanyWindowNeverCutsOrRewritesAValueItWasNotAskedToChange)
+{
+    // A VAT number longer than its box, arrived through an update script.
+    ASSERT_TRUE(
+        fixture.archive()
+            .execute(QStringLiteral("UPDATE ditta SET PIva = 'IT01234567890', RagSoc = 'Bianchi Srl'"))
+            .ok());
+    CompanyWindow window(*fixture.session, windows);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    EXPECT_EQ(child<QLineEdit>(window, "edtPIva")->text(), QStringLiteral("IT01234567890")) << "shown whole";
+    test::typeInto(window, QStringLiteral("edtTel"), QStringLiteral("045 1234567"));
+    fixture.prompter.answerQuestions({true, true});
+    ASSERT_TRUE(window.back()) << fixture.prompter.lastText().toStdString();
+    EXPECT_EQ(stored("ditta", "PIva").toString(), QStringLiteral("IT01234567890"));
+    EXPECT_EQ(stored("ditta", "Tel").toString(), QStringLiteral("045 1234567"));
 }

@@ -190,7 +190,7 @@ void PartyListWindow::importContacts()
 
 PartyCardWindow::PartyCardWindow(Session &session, bool customers, const WindowRegistry &windows, qint64 key,
                                  bool isNew, QWidget *parent)
-    : QDialog(parent), m_session(session), m_windows(windows), m_customers(customers),
+    : CardWindow(parent), m_session(session), m_windows(windows), m_customers(customers),
       m_form(
           new RecordForm(session, customers ? QStringLiteral("Clienti") : QStringLiteral("Fornitor"), this)),
       m_pages(new QTabWidget(this))
@@ -234,7 +234,7 @@ PartyCardWindow::PartyCardWindow(Session &session, bool customers, const WindowR
     m_openedNew = isNew;
 
     if (!m_form->load(key, isNew))
-        m_closing = true;
+        finish(false);
     m_payments->setOwner(key);
     // A new party starts with pending changes: leaving it saves (or asks to cancel).
     m_form->setDirty(isNew);
@@ -476,29 +476,37 @@ bool PartyCardWindow::save()
 
 void PartyCardWindow::cancelNew()
 {
+    if (cancelInsert())
+        finish(false);
+}
+
+bool PartyCardWindow::cancelInsert()
+{
     // A party added when the card opened may be cancelled until the card closes, saved or not.
     if (!m_openedNew)
-        return;
+        return false;
     if (!m_session.prompter().ask(titles::warning(),
                                   QStringLiteral("Sei sicuro di voler annullare l'inserimento ?")))
-        return;
+        return false;
     const core::Status removed = m_customers ? deleteCustomer(*m_session.archive(), m_form->key())
                                              : deleteSupplier(*m_session.archive(), m_form->key());
     if (!removed) {
         m_session.prompter().message(titles::error(), removed.error());
-        return;
+        return false;
     }
     m_form->setDirty(false);
-    m_closing = true;
-    reject();
+    return true;
 }
 
 void PartyCardWindow::back()
 {
-    if (m_form->back()) {
-        m_closing = true;
-        accept();
-    }
+    if (leave())
+        finish(true);
+}
+
+bool PartyCardWindow::leave()
+{
+    return m_form->back();
 }
 
 void PartyCardWindow::print()
@@ -535,7 +543,6 @@ void PartyCardWindow::findPostcode()
     if (chooser.exec() != QDialog::Accepted || chooser.chosen().isEmpty())
         return;
     m_form->setValue(QStringLiteral("Cap"), chooser.chosen());
-    m_form->setDirty();
 }
 
 PostcodeChooser::PostcodeChooser(Session &session, qint64 town, QWidget *parent)
@@ -614,16 +621,6 @@ void PartyCardWindow::checkFiscalCode()
              *m_session.archive(), m_customers ? QStringLiteral("Clienti") : QStringLiteral("Fornitor"),
              m_form->key(), code, m_customers ? customerDuplicateMessage() : supplierDuplicateMessage()))
         m_session.prompter().message(titles::warning(), warning);
-}
-
-void PartyCardWindow::closeEvent(QCloseEvent *event)
-{
-    if (m_closing || m_form->back()) {
-        m_closing = true;
-        event->accept();
-    } else {
-        event->ignore();
-    }
 }
 
 PublicAdministrationFinder::PublicAdministrationFinder(Session &session, qint64 customer, QWidget *parent)

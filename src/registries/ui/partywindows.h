@@ -42,7 +42,7 @@ private:
 // The card of a customer (TfrmClientiDett) or supplier (TfrmFornitDett): its pages, the checks in
 // order, the warnings on VAT number and fiscal code, the payments outside documents, the privacy
 // statement, and for customers the public-administration finder.
-class PartyCardWindow : public QDialog
+class PartyCardWindow : public shell::ui::CardWindow
 {
     Q_OBJECT
 
@@ -65,7 +65,9 @@ public:
     void findPostcode();
 
 protected:
-    void closeEvent(QCloseEvent *event) override;
+    bool leave() override;
+    bool offersCancel() const override { return m_openedNew; }
+    bool cancelInsert() override;
 
 private:
     void buildCustomerPages();
@@ -84,7 +86,6 @@ private:
     QPushButton *m_cancel = nullptr;
     int m_shownPage = 0;
     bool m_openedNew = false;
-    bool m_closing = false;
     QString m_checkedVat;
     QString m_checkedFiscalCode;
 };

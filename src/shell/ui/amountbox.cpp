@@ -4,6 +4,7 @@
 
 #include <QKeyEvent>
 #include <QRegularExpressionValidator>
+#include <cmath>
 
 namespace rotalina::shell::ui {
 
@@ -26,7 +27,11 @@ double AmountBox::parse(const QString &text, bool *ok)
 
 double AmountBox::value() const
 {
-    return parse(text());
+    // What the box keeps is what it shows once left: the amount to its decimals.
+    const double scale = std::pow(10.0, m_decimals);
+    const double typed = parse(text()) * scale;
+    const double rounded = typed > 0 ? std::trunc(typed + 0.5) : std::trunc(typed - 0.5);
+    return rounded == 0.0 ? 0.0 : rounded / scale;
 }
 
 void AmountBox::setValue(double value)
@@ -37,9 +42,24 @@ void AmountBox::setValue(double value)
 
 void AmountBox::keyPressEvent(QKeyEvent *event)
 {
-    if (event->text() == u"." || event->key() == Qt::Key_Period) {
-        if (!text().contains(u','))
+    // Both separators type the decimal comma. A second one typed after the first makes the first a
+    // thousands mark: "1.234,56" typed as it is written gives 1.234,56.
+    if (event->text() == u"." || event->text() == u"," || event->key() == Qt::Key_Period ||
+        event->key() == Qt::Key_Comma) {
+        if (hasSelectedText())
+            del();
+        const QString typed = text();
+        const qsizetype comma = typed.indexOf(u',');
+        if (comma < 0) {
             insert(QStringLiteral(","));
+        } else if (comma < cursorPosition()) {
+            const int cursor = cursorPosition();
+            QString changed = typed;
+            changed[comma] = u'.';
+            changed.insert(cursor, u',');
+            setText(changed);
+            setCursorPosition(cursor + 1);
+        }
         return;
     }
     QLineEdit::keyPressEvent(event);
@@ -57,9 +77,9 @@ void AmountBox::focusOutEvent(QFocusEvent *event)
 {
     if (!isBlank()) {
         bool ok = false;
-        const double typed = parse(text(), &ok);
+        parse(text(), &ok);
         if (ok)
-            setText(formatted(typed, m_decimals));
+            setText(formatted(value(), m_decimals));
     }
     QLineEdit::focusOutEvent(event);
 }

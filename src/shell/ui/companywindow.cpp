@@ -44,7 +44,7 @@ QHBoxLayout *buttonRow(QDialog *window, std::initializer_list<QPushButton *> but
 } // namespace
 
 CompanyWindow::CompanyWindow(Session &session, const WindowRegistry &windows, QWidget *parent)
-    : QDialog(parent), m_session(session), m_windows(windows),
+    : CardWindow(parent), m_session(session), m_windows(windows),
       m_company(new RecordForm(session, QStringLiteral("ditta"), this)), m_pages(new QTabWidget(this))
 {
     setObjectName(QStringLiteral("TfrmDitta"));
@@ -261,14 +261,12 @@ void CompanyWindow::chooseTown(const QVariant &townKey, const QString &townField
     if (!town->value(1).toString().trimmed().isEmpty())
         m_company->setValue(postcodeField, town->value(1));
     m_company->setValue(provinceField, town->value(2));
-    m_company->setDirty();
 }
 
 void CompanyWindow::clearTown()
 {
     for (const char *field : {"Comune", "Cap", "Provincia"})
         m_company->setValue(QString::fromLatin1(field), QVariant());
-    m_company->setDirty();
 }
 
 bool CompanyWindow::save()
@@ -276,25 +274,22 @@ bool CompanyWindow::save()
     return m_company->save();
 }
 
+bool CompanyWindow::leave()
+{
+    return m_company->back();
+}
+
 bool CompanyWindow::back()
 {
-    if (!m_company->back())
+    if (!leave())
         return false;
-    m_closing = true;
-    accept();
+    finish(true);
     return true;
 }
 
-void CompanyWindow::closeEvent(QCloseEvent *event)
-{
-    if (m_closing || back())
-        event->accept();
-    else
-        event->ignore();
-}
-
 ThirdPartyWindow::ThirdPartyWindow(Session &session, const ThirdParty &party, QWidget *parent)
-    : QDialog(parent), m_session(session), m_company(new RecordForm(session, QStringLiteral("ditta"), this))
+    : CardWindow(parent), m_session(session),
+      m_company(new RecordForm(session, QStringLiteral("ditta"), this))
 {
     setObjectName(party.window);
     setWindowTitle(party.caption);
@@ -318,10 +313,8 @@ ThirdPartyWindow::ThirdPartyWindow(Session &session, const ThirdParty &party, QW
     connect(saveButton, &QPushButton::clicked, this, &ThirdPartyWindow::save);
     QPushButton *backButton = makeToolButton(ToolAction::Indietro, this);
     connect(backButton, &QPushButton::clicked, this, [this] {
-        if (m_company->back()) {
-            m_closing = true;
-            accept();
-        }
+        if (leave())
+            finish(true);
     });
     layout->addLayout(buttonRow(this, {saveButton, backButton}));
     m_company->loadOnlyRow();
@@ -333,14 +326,9 @@ bool ThirdPartyWindow::save()
     return m_company->save();
 }
 
-void ThirdPartyWindow::closeEvent(QCloseEvent *event)
+bool ThirdPartyWindow::leave()
 {
-    if (m_closing || m_company->back()) {
-        m_closing = true;
-        event->accept();
-    } else {
-        event->ignore();
-    }
+    return m_company->back();
 }
 
 } // namespace rotalina::shell::ui

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "shell/options.h"
+#include "shell/ui/cardwindow.h"
 
 #include <QDialog>
 
@@ -18,7 +19,7 @@ class WindowRegistry;
 
 // TfrmDitta: the firm's own data, page by page, with the checks of VAT number and fiscal code on
 // leaving them, and the choice of the town filling postcode and province.
-class CompanyWindow : public QDialog
+class CompanyWindow : public CardWindow
 {
     Q_OBJECT
 
@@ -38,7 +39,7 @@ public:
     void clearTown();
 
 protected:
-    void closeEvent(QCloseEvent *event) override;
+    bool leave() override;
 
 private:
     QWidget *mainFields();
@@ -56,12 +57,11 @@ private:
     const WindowRegistry &m_windows;
     RecordForm *m_company;
     QTabWidget *m_pages;
-    bool m_closing = false;
 };
 
 // TfrmModificaRappresentanteFiscale and TfrmModificaTerzoIntermediario: the company's fiscal
 // representative or intermediary issuer for the electronic invoice.
-class ThirdPartyWindow : public QDialog
+class ThirdPartyWindow : public CardWindow
 {
     Q_OBJECT
 
@@ -73,12 +73,11 @@ public:
     bool save();
 
 protected:
-    void closeEvent(QCloseEvent *event) override;
+    bool leave() override;
 
 private:
     Session &m_session;
     RecordForm *m_company;
-    bool m_closing = false;
 };
 
 } // namespace rotalina::shell::ui

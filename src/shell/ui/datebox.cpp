@@ -2,6 +2,8 @@
 
 #include "core/datetext.h"
 
+#include <QFocusEvent>
+
 namespace rotalina::shell::ui {
 
 DateBox::DateBox(QWidget *parent) : QLineEdit(parent)
@@ -27,6 +29,14 @@ void DateBox::setDate(const QDate &date)
         setText(core::datetext::formatShortDate(date));
     else
         clearDate();
+}
+
+void DateBox::focusOutEvent(QFocusEvent *event)
+{
+    QLineEdit::focusOutEvent(event);
+    // A pop-up of the window (a message) does not leave the box.
+    if (event->reason() != Qt::PopupFocusReason && event->reason() != Qt::ActiveWindowFocusReason)
+        emit left();
 }
 
 void DateBox::clearDate()

@@ -3,8 +3,10 @@
 #include "core/result.h"
 
 #include <QComboBox>
+#include <QCompleter>
 #include <QVariant>
 #include <QVariantList>
+#include <functional>
 
 namespace rotalina::storage {
 class Archive;
@@ -27,12 +29,22 @@ public:
 
     // The chosen key, or an invalid value when nothing is chosen.
     QVariant key() const;
+    // Chooses the key; a key that is not among the choices is shown greyed and kept as it is.
     void setKey(const QVariant &key);
+    // Whether the key shown is a stored one that is not among the choices.
+    bool showsUnlisted() const;
+    // How a stored key that is not among the choices is shown (the key itself when not given).
+    void setUnlistedText(std::function<QString(const QVariant &key)> text)
+    {
+        m_unlistedText = std::move(text);
+    }
     void clearChoice();
 
     // Long lists (thousands of municipalities) are searched by typing any part of a choice's text;
     // leaving the box settles on the choice typed, and an emptied box empties the choice.
     void setSearchable(bool searchable);
+    // The list of choices holding the typed letters, or null when the box is not searched.
+    QCompleter *typedSearch() const { return m_search; }
 
 signals:
     // The user emptied the choice with Delete or Backspace.
@@ -45,6 +57,9 @@ protected:
 
 private:
     void settleTyped();
+
+    std::function<QString(const QVariant &key)> m_unlistedText;
+    QCompleter *m_search = nullptr; // the typed search of a long list
 };
 
 } // namespace rotalina::shell::ui

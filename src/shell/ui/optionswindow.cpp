@@ -53,7 +53,7 @@ const QString accounts = QStringLiteral("SELECT ID, Descrizione FROM Contabilita
 } // namespace
 
 OptionsWindow::OptionsWindow(Session &session, const WindowRegistry &windows, QWidget *parent)
-    : QDialog(parent), m_session(session), m_windows(windows),
+    : CardWindow(parent), m_session(session), m_windows(windows),
       m_options(new RecordForm(session, QStringLiteral("opzioni"), this)),
       m_company(new RecordForm(session, QStringLiteral("ditta"), this)), m_pages(new QTabWidget(this))
 {
@@ -321,10 +321,8 @@ QWidget *OptionsWindow::folderRow(const QString &field, const QString &caption, 
         button->setAutoDefault(false);
     connect(choose, &QPushButton::clicked, this, [this, folder, caption] {
         const QString chosen = m_session.prompter().chooseFolder(caption, folder->text());
-        if (!chosen.isEmpty()) {
+        if (!chosen.isEmpty())
             folder->setText(QDir::toNativeSeparators(chosen));
-            m_options->setDirty();
-        }
     });
     connect(open, &QPushButton::clicked, this, [this, folder] {
         if (const std::optional<QString> problem = folderProblem(folder->text()))
@@ -384,7 +382,6 @@ void OptionsWindow::moveHour(bool start, bool later)
         start ? QStringLiteral("ProgrammazioneOraInizio") : QStringLiteral("ProgrammazioneOraFine");
     const int hour = m_options->values().value(field).toInt();
     m_options->setValue(field, nextWorkingHour(hour, later, start ? latestStartHour : latestEndHour));
-    m_options->setDirty();
 }
 
 void OptionsWindow::changeAllTariffs()
@@ -505,7 +502,7 @@ bool OptionsWindow::store()
     return written;
 }
 
-bool OptionsWindow::back()
+bool OptionsWindow::leave()
 {
     if (const std::optional<OptionsProblem> problem = optionsProblem(m_options->values())) {
         m_session.prompter().message(titles::error(), problem->message);
@@ -516,17 +513,15 @@ bool OptionsWindow::back()
     }
     if (!store())
         return false;
-    m_closing = true;
-    accept();
     return true;
 }
 
-void OptionsWindow::closeEvent(QCloseEvent *event)
+bool OptionsWindow::back()
 {
-    if (m_closing || back())
-        event->accept();
-    else
-        event->ignore();
+    if (!leave())
+        return false;
+    finish(true);
+    return true;
 }
 
 } // namespace rotalina::shell::ui

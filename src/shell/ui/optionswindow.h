@@ -1,5 +1,7 @@
 #pragma once
 
+#include "shell/ui/cardwindow.h"
+
 #include <QByteArray>
 #include <QDialog>
 
@@ -24,7 +26,7 @@ QString changeAllTariffsCommand();
 
 // TfrmOpzioni: the options of the whole installation, page by page, with the company's logo.
 // "Indietro" checks the values and stores them; the window stays open on the page of a problem.
-class OptionsWindow : public QDialog
+class OptionsWindow : public CardWindow
 {
     Q_OBJECT
 
@@ -49,7 +51,7 @@ public:
     void editLogo();
 
 protected:
-    void closeEvent(QCloseEvent *event) override;
+    bool leave() override;
 
 private:
     QWidget *generalPage();
@@ -74,7 +76,6 @@ private:
     QByteArray m_logo;
     bool m_logoChanged = false;
     int m_storedEncryption = 1;
-    bool m_closing = false;
 };
 
 } // namespace rotalina::shell::ui

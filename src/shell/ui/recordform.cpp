@@ -36,30 +36,39 @@ void RecordForm::bindLookup(const QString &field, LookupBox *lookup, const QStri
     connect(lookup, &LookupBox::cleared, this, [this, filledFields] {
         for (const QString &filled : filledFields)
             setValue(filled, QVariant());
-        m_dirty = true;
     });
 }
 
 void RecordForm::watch(QWidget *editor)
 {
-    const auto edited = [this] {
-        if (!m_loading)
-            m_dirty = true;
-    };
-    if (auto *line = qobject_cast<QLineEdit *>(editor))
-        connect(line, &QLineEdit::textEdited, this, edited);
-    else if (auto *text = qobject_cast<QPlainTextEdit *>(editor))
-        connect(text, &QPlainTextEdit::textChanged, this, edited);
-    else if (auto *check = qobject_cast<QCheckBox *>(editor))
-        connect(check, &QCheckBox::toggled, this, edited);
-    else if (auto *lookup = qobject_cast<LookupBox *>(editor))
-        connect(lookup, &LookupBox::chosen, this, edited);
-    else if (auto *combo = qobject_cast<QComboBox *>(editor))
-        connect(combo, &QComboBox::activated, this, edited);
-    else if (auto *spin = qobject_cast<QSpinBox *>(editor))
-        connect(spin, &QSpinBox::valueChanged, this, edited);
-    else if (auto *doubleSpin = qobject_cast<QDoubleSpinBox *>(editor))
-        connect(doubleSpin, &QDoubleSpinBox::valueChanged, this, edited);
+    // An impossible date is told when the box is left; it is never written over the stored one.
+    if (auto *date = qobject_cast<DateBox *>(editor)) {
+        connect(date, &DateBox::left, this, [this, date] {
+            if (date->isImpossible())
+                m_session.prompter().message(titles::error(), impossibleDateMessage(date->text()));
+        });
+    }
+}
+
+void RecordForm::setDirty(bool dirty)
+{
+    m_forced = dirty;
+    if (!dirty)
+        m_shown = values();
+}
+
+QWidget *RecordForm::impossibleDate() const
+{
+    for (QWidget *editor : m_editors) {
+        if (auto *date = qobject_cast<DateBox *>(editor); date && date->isImpossible())
+            return date;
+    }
+    return nullptr;
+}
+
+QString impossibleDateMessage(const QString &typed)
+{
+    return QStringLiteral("Attenzione la data %1 non è valida !").arg(typed);
 }
 
 void RecordForm::setValue(const QString &field, const QVariant &value)
@@ -67,15 +76,17 @@ void RecordForm::setValue(const QString &field, const QVariant &value)
     QWidget *editor = m_editors.value(field.toLower());
     if (!editor)
         return;
-    const bool wasLoading = m_loading;
-    m_loading = true;
     if (auto *date = qobject_cast<DateBox *>(editor))
         date->setDate(storage::sqlvalue::toDate(value));
     else if (auto *amount = qobject_cast<AmountBox *>(editor))
         value.isNull() ? amount->clearValue() : amount->setValue(value.toDouble());
-    else if (auto *line = qobject_cast<QLineEdit *>(editor))
-        line->setText(value.toString());
-    else if (auto *text = qobject_cast<QPlainTextEdit *>(editor))
+    else if (auto *line = qobject_cast<QLineEdit *>(editor)) {
+        // A stored text longer than the box is shown whole, never cut.
+        const QString text = value.toString();
+        if (text.size() > line->maxLength())
+            line->setMaxLength(static_cast<int>(text.size()));
+        line->setText(text);
+    } else if (auto *text = qobject_cast<QPlainTextEdit *>(editor))
         text->setPlainText(value.toString());
     else if (auto *check = qobject_cast<QCheckBox *>(editor))
         check->setChecked(value.toBool());
@@ -87,7 +98,6 @@ void RecordForm::setValue(const QString &field, const QVariant &value)
         spin->setValue(value.toInt());
     else if (auto *doubleSpin = qobject_cast<QDoubleSpinBox *>(editor))
         doubleSpin->setValue(value.toDouble());
-    m_loading = wasLoading;
 }
 
 QVariantMap RecordForm::values() const
@@ -119,6 +129,23 @@ QVariantMap RecordForm::values() const
     return values;
 }
 
+QVariantMap RecordForm::changedValues() const
+{
+    QVariantMap changed;
+    if (!m_loaded)
+        return changed; // no row read yet: nothing of it can have changed
+    const QVariantMap now = values();
+    for (auto it = now.cbegin(); it != now.cend(); ++it) {
+        if (auto *date = qobject_cast<DateBox *>(m_editors.value(it.key().toLower()));
+            date && date->isImpossible())
+            continue;
+        const QVariant shown = m_shown.value(it.key());
+        if (it.value() != shown || it.value().isNull() != shown.isNull())
+            changed.insert(it.key(), it.value());
+    }
+    return changed;
+}
+
 bool RecordForm::load(qint64 key, bool isNew)
 {
     m_key = key;
@@ -135,11 +162,12 @@ bool RecordForm::load(qint64 key, bool isNew)
         return false;
     }
     const QSqlRecord record = row->record();
-    m_loading = true;
     for (auto it = m_fieldNames.cbegin(); it != m_fieldNames.cend(); ++it)
         setValue(it.value(), record.value(it.value()));
-    m_loading = false;
-    m_dirty = false;
+    m_shown = values();
+    m_loaded = true;
+    m_forced = false;
+    m_rowDeleted = false;
     return true;
 }
 
@@ -157,6 +185,12 @@ bool RecordForm::loadOnlyRow()
 
 bool RecordForm::validate()
 {
+    if (QWidget *date = impossibleDate()) {
+        m_session.prompter().message(titles::error(),
+                                     impossibleDateMessage(static_cast<DateBox *>(date)->text()));
+        date->setFocus(Qt::OtherFocusReason);
+        return false;
+    }
     const std::optional<RecordChecks::Failure> failure = m_checks.firstFailure(values());
     if (!failure)
         return true;
@@ -166,28 +200,45 @@ bool RecordForm::validate()
     return false;
 }
 
-bool RecordForm::write()
+bool RecordForm::write(bool checked)
 {
-    const core::Status written =
-        m_writer ? m_writer(m_key, values()) : m_session.archive()->update(m_table, m_key, values());
+    const QVariantMap changed = changedValues();
+    core::Status written;
+    if (m_writer)
+        written = m_writer(m_key, changed);
+    else if (!changed.isEmpty())
+        written = m_session.archive()->update(m_table, m_key, changed);
     if (!written) {
-        m_session.prompter().message(titles::error(), written.error());
+        const storage::TableDef *table = m_session.archive()->schema().table(m_table);
+        const core::Result<QVariant> still = m_session.archive()->scalar(
+            QStringLiteral("SELECT COUNT(*) FROM %1 WHERE %2 = ?").arg(table->name, table->keyName()),
+            {m_key});
+        m_rowDeleted = still && still->toInt() == 0;
+        m_session.prompter().message(
+            titles::error(), m_rowDeleted ? storage::Archive::missingRowMessage() +
+                                                QStringLiteral("\nLe modifiche non sono state salvate.")
+                                          : written.error());
         return false;
     }
-    m_dirty = false;
-    m_isNew = false;
+    m_shown = values();
+    m_forced = false;
+    // A row just added stays new until it passed the checks once: leaving it still checks it.
+    if (checked)
+        m_isNew = false;
     emit saved(m_key);
     return true;
 }
 
 bool RecordForm::save()
 {
-    return validate() && write();
+    return validate() && write(true);
 }
 
 bool RecordForm::quietSave()
 {
-    return !m_dirty || write();
+    if (m_rowDeleted)
+        return false;
+    return !isDirty() || write(false);
 }
 
 bool RecordForm::cancelNew()
@@ -201,16 +252,21 @@ bool RecordForm::cancelNew()
         m_session.prompter().message(titles::error(), removed.error());
         return false;
     }
-    m_dirty = false;
+    m_forced = false;
+    m_shown = values();
     emit removed(m_key);
     return true;
 }
 
 bool RecordForm::back()
 {
-    if (!validate())
-        return false;
-    return !m_dirty || write();
+    if (m_rowDeleted)
+        return m_session.prompter().ask(
+            titles::warning(), QStringLiteral("Il record è stato eliminato da un'altra postazione: vuoi "
+                                              "chiudere la finestra senza salvare le modifiche ?"));
+    if (!m_isNew && !isDirty())
+        return true;
+    return validate() && write(true);
 }
 
 } // namespace rotalina::shell::ui

@@ -20,10 +20,13 @@ namespace rotalina::shell::ui {
 
 class LookupBox;
 
-// The editing of one archive row in a window: editors bound to its fields, a flag set by any edit
-// and cleared by a save, the checks run in order before saving, and the three endings of a card:
-// "salva", "Annulla" for a row just added, "Indietro" that saves before closing.
-// New rows are written to the archive before their card opens, so the form always has a key.
+// The editing of one archive row in a window: editors bound to its fields, the checks run in order
+// before saving, and the three endings of a card: "salva", "Annulla" for a row just added,
+// "Indietro" that saves before closing. New rows are written to the archive before their card
+// opens, so the form always has a key.
+// A save writes only the fields whose editors now hold something other than what they showed when
+// the row was read: a value the user did not touch is never written back, even when its editor
+// cannot show it as it is stored.
 class RecordForm : public QObject
 {
     Q_OBJECT
@@ -39,8 +42,8 @@ public:
 
     RecordChecks &checks() { return m_checks; }
     // How the row is written, when the window's save does more than writing the fields (statements
-    // that must run in the same transaction).
-    using Writer = std::function<core::Status(qint64 key, const QVariantMap &values)>;
+    // that must run in the same transaction). It receives the changed fields only.
+    using Writer = std::function<core::Status(qint64 key, const QVariantMap &changed)>;
     void setWriter(Writer writer) { m_writer = std::move(writer); }
 
     // Reads the row into the editors.
@@ -53,13 +56,18 @@ public:
 
     // The values in the editors, by field.
     QVariantMap values() const;
+    // The fields whose editors hold something else than when the row was read or last saved.
+    QVariantMap changedValues() const;
     void setValue(const QString &field, const QVariant &value);
 
-    bool isDirty() const { return m_dirty; }
-    void setDirty(bool dirty = true) { m_dirty = dirty; }
+    // Whether there is something to save: a changed field, or a save the window asked for.
+    bool isDirty() const { return m_forced || !changedValues().isEmpty(); }
+    // true: save at the next chance even without a changed field (a value kept outside the
+    // editors changed). false: what the editors hold now counts as saved.
+    void setDirty(bool dirty = true);
 
     // Runs the checks: the first failing one is shown titled "Messaggio di errore" and its field
-    // gets the focus.
+    // gets the focus. A date box holding an impossible date fails first.
     bool validate();
     // "salva": checks, then writes the row.
     bool save();
@@ -67,16 +75,22 @@ public:
     bool quietSave();
     // "Annulla" of a row just added: asks, and on Yes deletes the row. True when it was deleted.
     bool cancelNew();
-    // "Indietro": checks and saves pending changes; true when the window may close.
+    // "Indietro": checks and saves pending changes; true when the window may close. With nothing
+    // to save (and not a row just added) it closes without checks.
     bool back();
+    // After another workstation deleted the row: what was typed cannot be saved any more.
+    bool rowWasDeleted() const { return m_rowDeleted; }
 
 signals:
     void saved(qint64 key);
     void removed(qint64 key);
 
 private:
-    bool write();
+    // Writes the changed fields; checked when the checks ran before.
+    bool write(bool checked);
     void watch(QWidget *editor);
+    // The first date box whose text is not a real date, or null.
+    QWidget *impossibleDate() const;
 
     Session &m_session;
     QString m_table;
@@ -85,10 +99,15 @@ private:
     QHash<QString, QString> m_fieldNames;
     RecordChecks m_checks;
     Writer m_writer;
+    QVariantMap m_shown; // what the editors showed after the row was read or saved
     qint64 m_key = 0;
     bool m_isNew = false;
-    bool m_dirty = false;
-    bool m_loading = false;
+    bool m_loaded = false;
+    bool m_forced = false;
+    bool m_rowDeleted = false;
 };
+
+// The message for a date box that holds no real date ("31/02/2025").
+QString impossibleDateMessage(const QString &typed);
 
 } // namespace rotalina::shell::ui

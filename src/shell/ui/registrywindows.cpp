@@ -311,7 +311,7 @@ bool RegistryCard::load(qint64 key, bool isNew)
 
 RegistryCardWindow::RegistryCardWindow(Session &session, const RegistryDescriptor &registry,
                                        const WindowRegistry &windows, qint64 key, bool isNew, QWidget *parent)
-    : QDialog(parent), m_card(new RegistryCard(session, registry, windows, this))
+    : CardWindow(parent), m_card(new RegistryCard(session, registry, windows, this))
 {
     setObjectName(registry.cardWindow);
     setWindowTitle(registry.cardCaption);
@@ -328,7 +328,7 @@ RegistryCardWindow::RegistryCardWindow(Session &session, const RegistryDescripto
     layout->addLayout(buttonRow({m_cancel, save, help, back}));
     m_cancel->setVisible(isNew);
     if (!m_card->load(key, isNew))
-        m_closing = true;
+        finish(false);
     resize(registry.rows.isEmpty() ? 520 : 760, registry.rows.isEmpty() ? 0 : 620);
 }
 
@@ -342,33 +342,34 @@ bool RegistryCardWindow::save()
 
 void RegistryCardWindow::cancelNew()
 {
-    if (m_card->form().cancelNew()) {
-        m_closing = true;
-        reject();
-    }
+    if (cancelInsert())
+        finish(false);
 }
 
 void RegistryCardWindow::back()
 {
-    if (m_card->form().back()) {
-        m_closing = true;
-        accept();
-    }
+    if (leave())
+        finish(true);
 }
 
-void RegistryCardWindow::closeEvent(QCloseEvent *event)
+bool RegistryCardWindow::leave()
 {
-    if (m_closing || m_card->form().back()) {
-        m_closing = true;
-        event->accept();
-    } else {
-        event->ignore();
-    }
+    return m_card->form().back();
+}
+
+bool RegistryCardWindow::offersCancel() const
+{
+    return m_card->form().isNew();
+}
+
+bool RegistryCardWindow::cancelInsert()
+{
+    return m_card->form().cancelNew();
 }
 
 RegistryListWindow::RegistryListWindow(Session &session, const RegistryDescriptor &registry,
                                        const WindowRegistry &windows, QWidget *parent)
-    : QDialog(parent), m_session(session), m_registry(registry), m_windows(windows),
+    : CardWindow(parent), m_session(session), m_registry(registry), m_windows(windows),
       m_filters(new FilterBar(this)), m_grid(new DataGrid(registry.gridName(), this)),
       m_records(std::make_unique<storage::RecordListModel>(*session.archive(), keyFieldOf(session, registry)))
 {
@@ -424,7 +425,10 @@ RegistryListWindow::RegistryListWindow(Session &session, const RegistryDescripto
     connect(open, &QPushButton::clicked, this, &RegistryListWindow::avanti);
     connect(remove, &QPushButton::clicked, this, &RegistryListWindow::remove);
     connect(reread, &QPushButton::clicked, this, &RegistryListWindow::reload);
-    connect(back, &QPushButton::clicked, this, &QDialog::close);
+    connect(back, &QPushButton::clicked, this, [this] {
+        if (leave())
+            finish(true);
+    });
     if (m_inline) {
         open->setText(QStringLiteral("salva"));
         open->setObjectName(QStringLiteral("spdSalva"));
@@ -568,14 +572,6 @@ void RegistryListWindow::remove()
     if (m_records->rowCount() > 0)
         m_grid->setCurrentRow(std::min(std::max(row - 1, 0), m_records->rowCount() - 1));
     currentChanged();
-}
-
-void RegistryListWindow::closeEvent(QCloseEvent *event)
-{
-    if (settleInline())
-        event->accept();
-    else
-        event->ignore();
 }
 
 void registerRegistryWindows(WindowRegistry &windows, const RegistryDescriptor &descriptor)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "shell/registrydescriptor.h"
+#include "shell/ui/cardwindow.h"
 
 #include <QDialog>
 #include <QGroupBox>
@@ -101,7 +102,7 @@ inline void addRegistryFields(FormPage &page, RecordForm &form, Session &session
 }
 
 // The card of a registry row: "salva", "Annulla" for a row just added, "Aiuto" and "Indietro".
-class RegistryCardWindow : public QDialog
+class RegistryCardWindow : public CardWindow
 {
     Q_OBJECT
 
@@ -115,18 +116,19 @@ public:
     void back();
 
 protected:
-    void closeEvent(QCloseEvent *event) override;
+    bool leave() override;
+    bool offersCancel() const override;
+    bool cancelInsert() override;
 
 private:
     RegistryCard *m_card;
     QPushButton *m_cancel;
-    bool m_closing = false;
 };
 
 // The list of a registry: its filter fields, the grid, and "Aggiungi", "Avanti", "Elimina",
 // "Ricarica", "Aiuto", "Indietro". A registry without a card of its own edits the current row
 // below the grid.
-class RegistryListWindow : public QDialog
+class RegistryListWindow : public CardWindow
 {
     Q_OBJECT
 
@@ -153,7 +155,8 @@ public:
     void addButton(QWidget *button);
 
 protected:
-    void closeEvent(QCloseEvent *event) override;
+    // The row edited below the list is saved before the list closes.
+    bool leave() override { return settleInline(); }
 
 private:
     void currentChanged();

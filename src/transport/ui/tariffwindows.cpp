@@ -319,7 +319,7 @@ void TariffListWindow::changeVat()
 
 TariffCardWindow::TariffCardWindow(Session &session, const WindowRegistry &windows, qint64 key, bool isNew,
                                    QWidget *parent)
-    : QDialog(parent), m_session(session), m_windows(windows),
+    : CardWindow(parent), m_session(session), m_windows(windows),
       m_form(new RecordForm(session, QStringLiteral("prezziar"), this)), m_pages(new QTabWidget(this))
 {
     setObjectName(QStringLiteral("TForm3"));
@@ -419,15 +419,13 @@ TariffCardWindow::TariffCardWindow(Session &session, const WindowRegistry &windo
     QPushButton *back = makeToolButton(ToolAction::Indietro, this);
     connect(cancel, &QPushButton::clicked, this, &TariffCardWindow::cancelNew);
     connect(back, &QPushButton::clicked, this, [this] {
-        if (this->back()) {
-            m_closing = true;
-            accept();
-        }
+        if (this->back())
+            finish(true);
     });
     layout->addLayout(buttonRow({cancel, makeToolButton(ToolAction::Aiuto, this), back}));
     cancel->setVisible(isNew);
     if (!m_form->load(key, isNew))
-        m_closing = true;
+        finish(false);
     resize(720, 560);
 }
 
@@ -441,7 +439,6 @@ void TariffCardWindow::computeFinalPrice()
                      tariffFinalPrice(values.value(QStringLiteral("Prezzo")).toDouble(),
                                       values.value(QStringLiteral("Sconto")).toDouble(),
                                       values.value(QStringLiteral("AliquotaIva")).toDouble()));
-    m_form->setDirty();
 }
 
 void TariffCardWindow::computeUnitValue()
@@ -456,7 +453,6 @@ void TariffCardWindow::computeUnitValue()
                      tariffUnitValue(values.value(QStringLiteral("PrezzoCompleto")).toDouble(),
                                      values.value(QStringLiteral("Sconto")).toDouble(),
                                      values.value(QStringLiteral("AliquotaIva")).toDouble()));
-    m_form->setDirty();
 }
 
 void TariffCardWindow::checkMinutes()
@@ -528,20 +524,18 @@ bool TariffCardWindow::back()
 
 void TariffCardWindow::cancelNew()
 {
-    if (m_form->cancelNew()) {
-        m_closing = true;
-        reject();
-    }
+    if (cancelInsert())
+        finish(false);
 }
 
-void TariffCardWindow::closeEvent(QCloseEvent *event)
+bool TariffCardWindow::offersCancel() const
 {
-    if (m_closing || back()) {
-        m_closing = true;
-        event->accept();
-    } else {
-        event->ignore();
-    }
+    return m_form->isNew();
+}
+
+bool TariffCardWindow::cancelInsert()
+{
+    return m_form->cancelNew();
 }
 
 TariffPriceChangeWindow::TariffPriceChangeWindow(Session &session, QList<qint64> keys, QWidget *parent)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "shell/ui/cardwindow.h"
 #include "transport/tariffs.h"
 
 #include <QDialog>
@@ -88,7 +89,7 @@ private:
 };
 
 // The tariff card (TForm3): "Generale", "Percorso", "Prezzi", "Altro".
-class TariffCardWindow : public QDialog
+class TariffCardWindow : public shell::ui::CardWindow
 {
     Q_OBJECT
 
@@ -108,14 +109,15 @@ public:
     void cancelNew();
 
 protected:
-    void closeEvent(QCloseEvent *event) override;
+    bool leave() override { return back(); }
+    bool offersCancel() const override;
+    bool cancelInsert() override;
 
 private:
     Session &m_session;
     const WindowRegistry &m_windows;
     RecordForm *m_form;
     QTabWidget *m_pages;
-    bool m_closing = false;
 };
 
 // "Cambia il Valore Unitario": a percentage or a fixed amount up or down, over the listed tariffs.

@@ -1,0 +1,73 @@
+#include "support/modaldriver.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace rotalina::test {
+
+namespace {
+
+void poll(const QString &objectName, std::shared_ptr<std::function<void(QDialog &)>> action,
+          std::shared_ptr<QElapsedTimer> waited)
+{
+    auto *shown = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+    if (shown && shown->objectName() == objectName && shown->isVisible()) {
+        (*action)(*shown);
+        return;
+    }
+    if (waited->elapsed() > 5000) {
+        ADD_FAILURE() << "the window " << objectName.toStdString() << " did not open";
+        return;
+    }
+    QTimer::singleShot(10, [objectName, action, waited] { poll(objectName, action, waited); });
+}
+
+} // namespace
+
+void whenWindowOpens(const QString &objectName, std::function<void(QDialog &window)> action)
+{
+    auto waited = std::make_shared<QElapsedTimer>();
+    waited->start();
+    auto shared = std::make_shared<std::function<void(QDialog &)>>(std::move(action));
+    QTimer::singleShot(0, [objectName, shared, waited] { poll(objectName, shared, waited); });
+}
+
+void typeInto(QWidget &window, const QString &editorName, const QString &text)
+{
+    QWidget *editor = window.findChild<QWidget *>(editorName);
+    if (!editor) {
+        ADD_FAILURE() << "no editor " << editorName.toStdString() << " in "
+                      << window.objectName().toStdString();
+        return;
+    }
+    if (auto *combo = qobject_cast<QComboBox *>(editor); combo && combo->lineEdit())
+        editor = combo->lineEdit();
+    editor->setFocus(Qt::TabFocusReason);
+    if (auto *line = qobject_cast<QLineEdit *>(editor))
+        line->selectAll();
+    else if (auto *text = qobject_cast<QPlainTextEdit *>(editor))
+        text->selectAll();
+    QTest::keyClicks(editor, text);
+    QTest::keyClick(editor, Qt::Key_Tab);
+}
+
+void click(QWidget &window, const QString &buttonName)
+{
+    auto *button = window.findChild<QAbstractButton *>(buttonName);
+    if (!button) {
+        ADD_FAILURE() << "no button " << buttonName.toStdString() << " in "
+                      << window.objectName().toStdString();
+        return;
+    }
+    button->click();
+}
+
+} // namespace rotalina::test
