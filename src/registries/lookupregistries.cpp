@@ -183,6 +183,12 @@ QList<RegistryDescriptor> buildRegistries()
     towns.checks.required(QStringLiteral("Comune"),
                           QStringLiteral("Attenzione manca la Descrizione del Comune"));
     towns.newValues = {{QStringLiteral("Nazione_ID"), 380}, {QStringLiteral("Capoluogo"), false}};
+    towns.usedBy = {
+        {QStringLiteral("IndirizziItalia"), QStringLiteral("Comune_ID"), QStringLiteral("vie e cap")},
+        {QStringLiteral("Clienti"), QStringLiteral("Comune_id"), QStringLiteral("clienti")},
+        {QStringLiteral("Fornitor"), QStringLiteral("Comune_id"), QStringLiteral("fornitori")},
+        {QStringLiteral("Indirizzi"), QStringLiteral("Comune_ID"), QStringLiteral("indirizzi")}};
+    towns.inUseMessage = QStringLiteral("Attenzione il Comune è usato e non può essere eliminato:");
     towns.rows = {{[] { return registryNamed(QStringLiteral("TfrmTrovaCap")); }, QStringLiteral("Comune_ID"),
                    QStringLiteral("Indirizzi e Cap"), QStringLiteral("frmComuniDett_DBGrid1")}};
     towns.grid = QStringLiteral("frmGrigliaComuni_Griglia");
@@ -255,7 +261,9 @@ QList<RegistryDescriptor> buildRegistries()
     vehicles.columns = {column("Descrizione", "Descrizione", 260), column("Modello", "Marca", 160)};
     vehicles.fields = {
         text("Descrizione", "Descrizione"),
-        lookup("Modello", "Marca", "SELECT Descrizione, Descrizione FROM Modelli ORDER BY Descrizione")};
+        shell::withList(
+            lookup("Modello", "Marca", "SELECT Descrizione, Descrizione FROM Modelli ORDER BY Descrizione"),
+            "TfrmModelli")};
     vehicles.afterSave = {rewriteCopies("Vetture", "VeicoloDesc", "Veicolo_ID", "Veicoli", "Id")};
     vehicles.grid = QStringLiteral("frmVeicoli");
     all.append(vehicles);
@@ -354,13 +362,20 @@ QList<RegistryDescriptor> buildRegistries()
     tanks.columns = {column("Descrizione", "Descrizione", 220), column("Carburante", "Carburante", 140),
                      column("Litri", "Litri", 100)};
     tanks.filters = {{QStringLiteral("Cisterne.Descrizione"), QStringLiteral("Descrizione")}};
-    tanks.fields = {
-        text("Descrizione", "Descrizione"), amount("Litri", "Litri"),
-        lookup("Carburante_ID", "Carburante", "SELECT id, Descrizione FROM Carburanti ORDER BY Descrizione"),
-        memo("Note", "Note")};
+    tanks.fields = {text("Descrizione", "Descrizione"), amount("Litri", "Litri"),
+                    shell::withList(lookup("Carburante_ID", "Carburante",
+                                           "SELECT id, Descrizione FROM Carburanti ORDER BY Descrizione"),
+                                    "TfrmGrigliaCarburanti"),
+                    memo("Note", "Note")};
     tanks.checks.required(QStringLiteral("Litri"), QStringLiteral("Attenzione manca il numero dei litri"))
         .required(QStringLiteral("Carburante_ID"), QStringLiteral("Attenzione manca il tipo di carburante"));
     tanks.afterSave = {rewriteCopies("VettureCarburante", "Cisterna", "Cisterna_ID", "Cisterne", "id")};
+    tanks.usedBy = {
+        {QStringLiteral("CisterneCarico"), QStringLiteral("Cisterna_ID"), QStringLiteral("carichi")},
+        {QStringLiteral("VettureCarburante"), QStringLiteral("Cisterna_ID"),
+         QStringLiteral("rifornimenti delle vetture")}};
+    tanks.inUseMessage =
+        QStringLiteral("Attenzione la cisterna ha dei movimenti e non può essere eliminata:");
     tanks.rows = {{[] { return registryNamed(QStringLiteral("TfrmModificaCisterneRighe")); },
                    QStringLiteral("Cisterna_ID"), QStringLiteral("Carichi"),
                    QStringLiteral("frmCisterneDettaglio_DBGrid1")}};
@@ -465,16 +480,17 @@ QList<RegistryDescriptor> buildRegistries()
     fillings.checks = tankFillingChecks();
     fillings.ownerField = QStringLiteral("Cisterna_ID");
     fillings.remove = deleteTankFilling;
-    fillings.save = [](storage::Archive &archive, qint64 key, const QVariantMap &values) {
-        const core::Result<QVariant> tank =
-            archive.scalar(QStringLiteral("SELECT Cisterna_ID FROM CisterneCarico WHERE ID = ?"), {key});
-        if (!tank)
-            return core::Status::failure(tank.error());
-        TankFilling filling{tank->toLongLong(),
-                            values.value(QStringLiteral("Data")),
-                            values.value(QStringLiteral("Litri")),
-                            values.value(QStringLiteral("Importo")),
-                            values.value(QStringLiteral("Fattura_ID")),
+    fillings.save = [](storage::Archive &archive, qint64 key, const QVariantMap &changed) {
+        core::Result<QVariantMap> values = archive.readRow(QStringLiteral("CisterneCarico"), key);
+        if (!values)
+            return core::Status::failure(values.error());
+        for (auto it = changed.cbegin(); it != changed.cend(); ++it)
+            values->insert(it.key(), it.value());
+        TankFilling filling{values->value(QStringLiteral("Cisterna_ID")).toLongLong(),
+                            values->value(QStringLiteral("Data")),
+                            values->value(QStringLiteral("Litri")),
+                            values->value(QStringLiteral("Importo")),
+                            values->value(QStringLiteral("Fattura_ID")),
                             {}};
         if (RecordChecks::hasValue(filling.invoice)) {
             const core::Result<QVariant> text =
@@ -511,15 +527,17 @@ QList<RegistryDescriptor> buildRegistries()
             column("Banca", "Banca", 150),     column("Tipologia", "Tipologia", 90),
             column("Note", "Note", 160)};
         paid.filters = {};
-        paid.fields = {date("Data", "Data"),
-                       text("Operazione", "Operazione"),
-                       amount("Importo", "Importo"),
-                       text("Note", "Note"),
-                       lookup("ModPagamento_Id", "Modalità Pagamento",
-                              "SELECT id, Descrizione FROM ModPagamento ORDER BY Descrizione"),
-                       lookup("Banca_ID", "Banca", "SELECT Id, Banca FROM Bank ORDER BY Banca"),
-                       lookup("Tipologia_ID", "Tipologia",
-                              "SELECT Id, Descrizione FROM TipologiaPrimaNota ORDER BY Descrizione")};
+        paid.fields = {
+            date("Data", "Data"),
+            text("Operazione", "Operazione"),
+            amount("Importo", "Importo"),
+            text("Note", "Note"),
+            lookup("ModPagamento_Id", "Modalità Pagamento",
+                   "SELECT id, Descrizione FROM ModPagamento ORDER BY Descrizione"),
+            shell::withList(lookup("Banca_ID", "Banca", "SELECT Id, Banca FROM Bank ORDER BY Banca"),
+                            "TfrmGrigliaBanche"),
+            lookup("Tipologia_ID", "Tipologia",
+                   "SELECT Id, Descrizione FROM TipologiaPrimaNota ORDER BY Descrizione")};
         paid.checks = paymentChecks();
         paid.ownerField = payments.partyField;
         paid.newValues = {{QStringLiteral("Importo"), 0.0}};

@@ -346,19 +346,24 @@ RecordChecks paymentChecks()
 }
 
 core::Status savePayment(storage::Archive &archive, const PaymentTable &payments, qint64 key,
-                         const QVariantMap &values)
+                         const QVariantMap &changed)
 {
+    storage::Transaction transaction(archive);
+    const core::Result<QVariantMap> stored = archive.readRow(payments.table, key);
+    if (!stored)
+        return core::Status::failure(stored.error());
+    QVariantMap values = *stored;
+    for (auto it = changed.cbegin(); it != changed.cend(); ++it)
+        values.insert(it.key(), it.value());
     if (const auto failure = paymentChecks().firstFailure(values))
         return core::Status::failure(failure->message);
-    storage::Transaction transaction(archive);
-    const core::Result<QVariant> before =
-        archive.scalar(QStringLiteral("SELECT Importo FROM %1 WHERE ID = ?").arg(payments.table), {key});
-    if (!before)
-        return core::Status::failure(before.error());
-    if (core::Status written = archive.update(payments.table, key, values); !written)
-        return written;
+    if (!changed.isEmpty()) {
+        if (core::Status written = archive.update(payments.table, key, changed); !written)
+            return written;
+    }
     // The opening balance goes down by what the payment grew (all of it on the first save).
-    const double grown = values.value(QStringLiteral("Importo")).toDouble() - before->toDouble();
+    const double grown = values.value(QStringLiteral("Importo")).toDouble() -
+                         stored->value(QStringLiteral("Importo")).toDouble();
     if (grown != 0) {
         if (core::Status adjusted = ran(archive.execute(
                 QStringLiteral("UPDATE %1 SET SaldoInizioAnno = COALESCE(SaldoInizioAnno, 0) - ? WHERE %2 = "
@@ -722,7 +727,8 @@ RegistryDescriptor partyRegistry(bool customers)
                      {QStringLiteral("Fornitor.Comune"), QStringLiteral("Comune")},
                      {QStringLiteral("Fornitor.Cellulare"), QStringLiteral("Cellulare")},
                      {QStringLiteral("Fornitor.Provincia"), QStringLiteral("Prov.")},
-                     {QStringLiteral("Fornitor.Note"), QStringLiteral("Note")}};
+                     {QStringLiteral("Fornitor.Note"), QStringLiteral("Note")},
+                     {QStringLiteral("Fornitor.Codice"), QStringLiteral("Codice")}};
         r.choiceFilters = {
             {QStringLiteral("Fornitor.Categoria_ID"), QStringLiteral("Categoria"),
              QStringLiteral("SELECT ID, Descrizione FROM FornitorCategoria ORDER BY Descrizione"),

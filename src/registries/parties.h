@@ -74,8 +74,9 @@ struct PaymentTable
 PaymentTable customerPayments();
 PaymentTable supplierPayments();
 shell::RecordChecks paymentChecks();
+// The changed fields are written over the stored row after the checks.
 core::Status savePayment(storage::Archive &archive, const PaymentTable &payments, qint64 key,
-                         const QVariantMap &values);
+                         const QVariantMap &changed);
 core::Status deletePayment(storage::Archive &archive, const PaymentTable &payments, qint64 key);
 
 // The e-mail addresses of the chosen customers, ready to paste in a mail program ("a; b").

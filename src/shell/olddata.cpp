@@ -64,15 +64,22 @@ core::Status deleteOldData(storage::Archive &archive, const QString &workstation
     if (!transaction.isActive())
         return core::Status::failure(transaction.error());
 
-    // Work rows: this workstation's own; another workstation may be using its rows right now.
+    // The work tables of reports, layouts and exports: this workstation's own rows, since another
+    // workstation may be using its own right now. The notice texts and the customers chosen for a
+    // notice are the user's work in progress and stay.
     storage::WorkstationRows own(archive, workstation);
-    for (const storage::TableDef &table : archive.schema().tables()) {
-        if (!table.name.startsWith(QStringLiteral("Temp")) && table.name != u"Griglie")
-            continue;
+    for (const char *name :
+         {"Griglie", "TempBilancio", "TempContabilitaConto", "TempFatturaScadenzeCumulativo",
+          "TempoEtichette", "TempoEtichetteStatiche", "TempPersonaleRiepilogo", "TempVettureRiepilogo",
+          "TempStampa", "TempXml_Ddt", "TempXml_FatturaRighe", "TempXml_NotaCredito", "TempXml_Pagamenti"}) {
+        const storage::TableDef *table = archive.schema().table(QString::fromLatin1(name));
+        if (!table)
+            return core::Status::failure(
+                QStringLiteral("Tabella sconosciuta: %1").arg(QString::fromLatin1(name)));
         const core::Status cleared =
-            table.isWorkTable()
-                ? core::Status::from(own.clear(table.name))
-                : core::Status::from(archive.execute(QStringLiteral("DELETE FROM ") + table.name));
+            table->isWorkTable()
+                ? core::Status::from(own.clear(table->name))
+                : core::Status::from(archive.execute(QStringLiteral("DELETE FROM ") + table->name));
         if (!cleared)
             return cleared;
     }

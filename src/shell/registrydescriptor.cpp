@@ -27,6 +27,12 @@ RegistryField registryChoice(const char *field, const char *caption, const QStri
     return f;
 }
 
+RegistryField withList(RegistryField field, const char *listWindow)
+{
+    field.listWindow = QString::fromLatin1(listWindow);
+    return field;
+}
+
 QString registryListStatement(const RegistryDescriptor &registry, const QString &conditions)
 {
     QString sql = registry.listSql;
@@ -40,12 +46,32 @@ QString registryListStatement(const RegistryDescriptor &registry, const QString 
 core::Result<qint64> addRegistryRow(storage::Archive &archive, const RegistryDescriptor &registry,
                                     const QVariant &owner)
 {
+    if (registry.add)
+        return registry.add(archive);
     QVariantMap values = registry.newValues;
     if (!registry.todayField.isEmpty())
         values.insert(registry.todayField, QDate::currentDate());
+    QVariantMap fixed;
     if (!registry.ownerField.isEmpty() && owner.isValid())
-        values.insert(registry.ownerField, owner);
-    return insertWithDefaults(archive, registry.table, registry.table, values);
+        fixed.insert(registry.ownerField, owner);
+    return insertWithDefaults(archive, registry.table, registry.table, values, fixed);
+}
+
+core::Result<QString> registryRowUse(storage::Archive &archive, const RegistryDescriptor &registry,
+                                     qint64 key)
+{
+    QStringList uses;
+    for (const RegistryUse &use : registry.usedBy) {
+        const core::Result<QVariant> counted = archive.scalar(
+            QStringLiteral("SELECT COUNT(*) FROM %1 WHERE %2 = ?").arg(use.table, use.field), {key});
+        if (!counted)
+            return core::Result<QString>::failure(counted.error());
+        if (const int rows = counted->toInt(); rows > 0)
+            uses.append(QStringLiteral("- %1: %2").arg(use.caption).arg(rows));
+    }
+    if (uses.isEmpty())
+        return QString();
+    return QString(registry.inUseMessage + u'\n' + uses.join(u'\n'));
 }
 
 core::Status saveRegistryRow(storage::Archive &archive, const RegistryDescriptor &registry, qint64 key,
@@ -67,21 +93,17 @@ core::Status saveRegistryRow(storage::Archive &archive, const RegistryDescriptor
 
 core::Status deleteRegistryRow(storage::Archive &archive, const RegistryDescriptor &registry, qint64 key)
 {
+    // What other rows still use is kept: history does not vanish with a delete.
+    const core::Result<QString> used = registryRowUse(archive, registry, key);
+    if (!used)
+        return core::Status::failure(used.error());
+    if (!used->isEmpty())
+        return core::Status::failure(*used);
     if (registry.remove)
         return registry.remove(archive, key);
     storage::Transaction transaction(archive);
     for (const QString &statement : registry.beforeDelete) {
         if (core::Result<int> run = archive.execute(statement, {key}); !run)
-            return core::Status::failure(run.error());
-    }
-    // The rows that belong to it go with it: streets of a municipality, fillings of a tank.
-    for (const RegistryRows &rows : registry.rows) {
-        const RegistryDescriptor *owned = rows.registry ? rows.registry() : nullptr;
-        if (!owned)
-            continue;
-        if (core::Result<int> run = archive.execute(
-                QStringLiteral("DELETE FROM %1 WHERE %2 = ?").arg(owned->table, rows.ownerField), {key});
-            !run)
             return core::Status::failure(run.error());
     }
     if (core::Status removed = archive.remove(registry.table, key); !removed)

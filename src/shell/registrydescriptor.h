@@ -44,6 +44,11 @@ struct RegistryField
     // The card a small button beside the choice opens on the chosen row, and the button's name.
     QString cardWindow;
     QString cardButton;
+    // The list the same button opens when nothing is chosen, so that a row can be added to an
+    // empty registry without leaving the card; the row added there is chosen.
+    QString listWindow;
+    // How a stored key that the choices do not hold is shown: a statement with the key bound.
+    QString unlistedSql;
 };
 
 // A field of a card, and a choice from another table with the values its choice copies.
@@ -51,6 +56,8 @@ RegistryField registryField(const char *field, const char *caption,
                             RegistryField::Kind kind = RegistryField::Kind::Text, int maxLength = 0);
 RegistryField registryChoice(const char *field, const char *caption, const QString &sql,
                              const QString &copySql = {}, QStringList copiedFields = {});
+// The choice with the "…" button that opens the list of its registry (to add the first row).
+RegistryField withList(RegistryField field, const char *listWindow);
 
 struct RegistryDescriptor;
 
@@ -64,6 +71,14 @@ struct RegistryRows
     QString ownerField;
     QString caption;
     QString grid; // the name the card's grid of these rows keeps its layout under
+};
+
+// Rows of another table that use a registry row: while there are any, the row is not deleted.
+struct RegistryUse
+{
+    QString table;
+    QString field;   // the field that holds the registry row's key
+    QString caption; // how the message names these rows
 };
 
 // One registry of the program: its list window and card, its table and how rows are checked,
@@ -87,6 +102,9 @@ struct RegistryDescriptor
     // before the delete.
     QStringList afterSave;
     QStringList beforeDelete;
+    // The rows that keep a row from being deleted, and the first line of the message that says so.
+    QList<RegistryUse> usedBy;
+    QString inUseMessage;
     QVariantMap newValues; // values of a new row before the stored defaults
     QString todayField;    // a date field a new row starts with today's date in
     int helpContext = 5300;
@@ -134,8 +152,11 @@ core::Result<qint64> addRegistryRow(storage::Archive &archive, const RegistryDes
 // Writes the row and runs the registry's statements after a save, in one transaction.
 core::Status saveRegistryRow(storage::Archive &archive, const RegistryDescriptor &registry, qint64 key,
                              QVariantMap values);
-// Runs the statements before a delete and deletes the row with the rows that belong to it, in one
-// transaction.
+// Where a row is still used, as the message refusing its delete says it; empty when it is not.
+core::Result<QString> registryRowUse(storage::Archive &archive, const RegistryDescriptor &registry,
+                                     qint64 key);
+// Refuses the delete of a row still used; otherwise runs the statements before a delete and deletes
+// the row, in one transaction.
 core::Status deleteRegistryRow(storage::Archive &archive, const RegistryDescriptor &registry, qint64 key);
 
 } // namespace rotalina::shell

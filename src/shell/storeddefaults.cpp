@@ -51,17 +51,26 @@ core::Result<QVariantMap> storedDefaults(storage::Archive &archive, const QStrin
 }
 
 core::Result<qint64> insertWithDefaults(storage::Archive &archive, const QString &kind, const QString &table,
-                                        const QVariantMap &values)
+                                        const QVariantMap &values, const QVariantMap &fixed)
 {
     core::Result<QVariantMap> defaults = storedDefaults(archive, kind, table);
     if (!defaults)
         return core::Result<qint64>::failure(defaults.error());
     const storage::TableDef *target = archive.schema().table(table);
-    for (auto it = values.cbegin(); it != values.cend(); ++it) {
-        const storage::FieldDef *field = target->field(it.key());
-        defaults->insert(field ? field->name : it.key(), it.value());
-    }
-    return archive.insert(table, *defaults);
+    if (!target)
+        return core::Result<qint64>::failure(QStringLiteral("Tabella sconosciuta: %1").arg(table));
+    const auto nameOf = [target](const QString &field) {
+        const storage::FieldDef *def = target->field(field);
+        return def ? def->name : field;
+    };
+    QVariantMap row;
+    for (auto it = values.cbegin(); it != values.cend(); ++it)
+        row.insert(nameOf(it.key()), it.value());
+    for (auto it = defaults->cbegin(); it != defaults->cend(); ++it)
+        row.insert(it.key(), it.value());
+    for (auto it = fixed.cbegin(); it != fixed.cend(); ++it)
+        row.insert(nameOf(it.key()), it.value());
+    return archive.insert(table, row);
 }
 
 } // namespace rotalina::shell

@@ -18,9 +18,11 @@ namespace rotalina::shell {
 core::Result<QVariantMap> storedDefaults(storage::Archive &archive, const QString &kind,
                                          const QString &table);
 
-// Adds a new record with the stored defaults of its kind, then the caller's own values over
-// them, and gives its key. When a default is refused nothing is written.
+// Adds a new record and gives its key: the program's own starting values, the defaults the firm
+// stored for its kind over them (the firm's choice wins), and last the values that tie the record
+// to its place (the row it belongs to), which nothing overrides. When a default is refused nothing
+// is written.
 core::Result<qint64> insertWithDefaults(storage::Archive &archive, const QString &kind, const QString &table,
-                                        const QVariantMap &values = {});
+                                        const QVariantMap &values = {}, const QVariantMap &fixed = {});
 
 } // namespace rotalina::shell

@@ -355,6 +355,29 @@ core::Result<QVariant> Archive::scalar(const QString &sql, const QVariantList &p
     return query->next() ? query->value(0) : QVariant();
 }
 
+core::Result<QVariantMap> Archive::readRow(const QString &table, qint64 key)
+{
+    using R = core::Result<QVariantMap>;
+    QString error;
+    const TableDef *def = tableOrNull(table, error);
+    if (!def)
+        return R::failure(error);
+    core::Result<QSqlQuery> query =
+        run(QStringLiteral("SELECT * FROM %1 WHERE %2 = ?").arg(def->name, def->keyName()), {key});
+    if (!query)
+        return R::failure(query.error());
+    if (!query->next())
+        return R::failure(missingRowMessage());
+    const QSqlRecord record = query->record();
+    QVariantMap row;
+    for (const FieldDef &field : def->fields) {
+        const int index = record.indexOf(field.name);
+        if (index >= 0)
+            row.insert(field.name, record.value(index));
+    }
+    return row;
+}
+
 const TableDef *Archive::tableOrNull(const QString &table, QString &error) const
 {
     const TableDef *def = m_schema->table(table);

@@ -64,6 +64,9 @@ public:
     core::Result<Rows> readRows(const QString &sql, const QVariantList &params = {});
     // The first column of the first row (an invalid value when there is no row).
     core::Result<QVariant> scalar(const QString &sql, const QVariantList &params = {});
+    // The stored fields of one row by their names in the schema; missingRowMessage() when the row
+    // is not there.
+    core::Result<QVariantMap> readRow(const QString &table, qint64 key);
 
     // Inserts a row and returns its new key. Field names must be fields of the table; values are
     // converted to the field kinds (dates to the canonical form, yes/no to booleans).

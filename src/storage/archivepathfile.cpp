@@ -39,8 +39,7 @@ core::Result<ArchiveChoice> locateArchive(const QString &programFolder)
             return R::failure(parsed.error());
         choice.location = *parsed;
     }
-    choice.isDefaultArchive =
-        choice.location.engine() == Engine::SQLite && choice.location.filePath() == defaultPath;
+    choice.isDefaultArchive = named.isEmpty();
     choice.pathFileText = choice.location.text();
     return choice;
 }

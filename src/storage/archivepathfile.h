@@ -12,7 +12,9 @@ namespace rotalina::storage {
 struct ArchiveChoice
 {
     ArchiveLocation location;
-    // The program's own archive in its folder: the only one created when it does not exist.
+    // The first start: no path file named an archive, so the program's own archivio.db in its
+    // folder is the archive and is created when it does not exist. An archive the path file
+    // names (even that same file, moved away since) is never created: it is reported missing.
     bool isDefaultArchive = false;
     // The path file's content, as shown in the main window.
     QString pathFileText;

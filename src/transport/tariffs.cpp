@@ -153,7 +153,8 @@ core::Status saveTariff(storage::Archive &archive, qint64 key, QVariantMap value
     }
     // A tariff without a cost costs nothing.
     if (core::Result<int> costed = archive.execute(
-            QStringLiteral("UPDATE prezziar SET PrezzoFornitore = 0 WHERE Id = ? AND PrezzoFornitore IS NULL"),
+            QStringLiteral(
+                "UPDATE prezziar SET PrezzoFornitore = 0 WHERE Id = ? AND PrezzoFornitore IS NULL"),
             {key});
         !costed)
         return core::Status::failure(costed.error());
@@ -302,7 +303,9 @@ core::Result<int> changeAllTariffsVat(storage::Archive &archive, const QVariant 
     if (!transaction.isActive())
         return R::failure(transaction.error());
     core::Result<QSqlQuery> tariffs =
-        archive.select(QStringLiteral("SELECT Id, Prezzo, Sconto FROM prezziar ORDER BY Id"));
+        archive.select(QStringLiteral("SELECT Id, Prezzo, Sconto FROM prezziar WHERE Annullato IS NULL OR "
+                                      "Annullato = ? ORDER BY Id"),
+                       {false});
     if (!tariffs)
         return R::failure(tariffs.error());
     QList<std::pair<qint64, double>> prices;

@@ -75,8 +75,9 @@ core::Status changeTariffPrices(storage::Archive &archive, const QList<qint64> &
                                 std::optional<double> percentage, std::optional<double> fixed);
 core::Status changeTariffVat(storage::Archive &archive, const QList<qint64> &keys, qint64 vat);
 
-// "Cambia tutte le tariffe": every tariff takes the default VAT rate and its full price is
-// computed again from its price and discount. One transaction; the number of tariffs changed.
+// "Cambia tutte le tariffe": every tariff in use (not withdrawn) takes the default VAT rate and its
+// full price is computed again from its price and discount. One transaction; the number of
+// tariffs changed.
 core::Result<int> changeAllTariffsVat(storage::Archive &archive, const QVariant &vatId, double rate);
 
 // The addresses of a town, for the search beside the tariff's departure and arrival.

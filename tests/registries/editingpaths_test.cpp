@@ -224,3 +224,49 @@ TEST_F(EditingPaths, AnEditOfARowDeletedElsewhereIsNeverReportedAsSaved)
     EXPECT_FALSE(card.isVisible()) << "the user chose to close it";
     EXPECT_EQ(stored(QStringLiteral("SELECT COUNT(*) FROM Colori")).toInt(), 0) << "nothing came back";
 }
+
+TEST_F(EditingPaths, NewCustomersAndSuppliersFromTheirListsGetTheirStartingValues)
+{
+    RegistryListWindow customers(*fixture.session, registries::customerRegistry(), windows);
+    customers.show();
+    test::whenWindowOpens(QStringLiteral("TfrmClientiDett"), [this](QDialog &card) {
+        test::typeInto(card, QStringLiteral("edtCliente"), QStringLiteral("Trasporti Rossi"));
+        // Leaving the first page asks nothing more than a name: the nation is already Italy.
+        card.findChild<QTabWidget *>(QStringLiteral("PageControl1"))->setCurrentIndex(1);
+        EXPECT_EQ(card.findChild<QTabWidget *>(QStringLiteral("PageControl1"))->currentIndex(), 1)
+            << fixture.prompter.lastText().toStdString();
+        test::click(card, QStringLiteral("spdSalva"));
+        EXPECT_TRUE(fixture.prompter.shown().isEmpty()) << "\"salva\" is the save alone";
+        // The privacy statement of a customer with only a name.
+        test::click(card, QStringLiteral("spdStampa"));
+        fixture.prompter.answerQuestions({true});
+        QTest::keyClick(&card, Qt::Key_Escape);
+    });
+    test::click(customers, QStringLiteral("spdInserisci"));
+    EXPECT_EQ(fixture.desktop.started.size(), 1) << "the print program was started";
+    EXPECT_EQ(stored(QStringLiteral("SELECT COUNT(*) FROM Clienti")).toInt(), 0) << "Esc then cancelled it";
+
+    // A new customer kept: Italian, white, with its composed name.
+    const qint64 kept = shell::addRegistryRow(fixture.archive(), registries::customerRegistry()).value();
+    EXPECT_EQ(stored(QStringLiteral("SELECT IdPaese FROM Clienti WHERE Id = ?"), {kept}).toString(),
+              QStringLiteral("IT"));
+    EXPECT_EQ(stored(QStringLiteral("SELECT Sede_Nazione FROM Clienti WHERE Id = ?"), {kept}).toString(),
+              QStringLiteral("IT"));
+    EXPECT_EQ(stored(QStringLiteral("SELECT NumeroColore FROM Clienti WHERE Id = ?"), {kept}).toInt(),
+              16777215);
+
+    // A supplier made with "Aggiungi" is Italian too, and its name is checked on a page change.
+    RegistryListWindow suppliers(*fixture.session, registries::supplierRegistry(), windows);
+    test::whenWindowOpens(QStringLiteral("TfrmFornitDett"), [this](QDialog &card) {
+        auto *pages = card.findChild<QTabWidget *>(QStringLiteral("PageControl1"));
+        pages->setCurrentIndex(1);
+        EXPECT_EQ(pages->currentIndex(), 0);
+        EXPECT_EQ(fixture.prompter.lastText(),
+                  QStringLiteral("Attenzione manca la denominazione del fornitore"));
+        test::typeInto(card, QStringLiteral("edtFornitore"), QStringLiteral("Gomme Srl"));
+        test::click(card, QStringLiteral("spdIndietro"));
+    });
+    test::click(suppliers, QStringLiteral("spdInserisci"));
+    EXPECT_EQ(stored(QStringLiteral("SELECT IdPaese FROM Fornitor WHERE Fornitore = 'Gomme Srl'")).toString(),
+              QStringLiteral("IT"));
+}

@@ -256,22 +256,51 @@ TEST(Registries, TankFillingsMoveTheTankLitres)
     ASSERT_TRUE(shell::saveRegistryRow(*archive, fillings, filling, values));
     EXPECT_DOUBLE_EQ(litres(), 5500);
 
-    // A filling without litres is refused and changes nothing.
-    values.remove(QStringLiteral("Litri"));
+    // A filling whose litres were emptied is refused and changes nothing; a save of the other
+    // fields alone keeps the litres stored.
+    ASSERT_TRUE(shell::saveRegistryRow(*archive, fillings, filling, {{QStringLiteral("Importo"), 7000.0}}));
+    EXPECT_DOUBLE_EQ(litres(), 5500);
+    values.insert(QStringLiteral("Litri"), QVariant());
     const core::Status refused = shell::saveRegistryRow(*archive, fillings, filling, values);
     ASSERT_FALSE(refused);
     EXPECT_EQ(refused.error(), QStringLiteral("Attenzione mancano i Litri"));
     EXPECT_DOUBLE_EQ(litres(), 5500);
 
+    // A tank with fillings keeps its history: its delete is refused and says why.
+    const core::Status kept = shell::deleteRegistryRow(*archive, tanks, tank);
+    ASSERT_FALSE(kept);
+    EXPECT_EQ(
+        kept.error(),
+        QStringLiteral("Attenzione la cisterna ha dei movimenti e non può essere eliminata:\n- carichi: 1"));
+    EXPECT_EQ(test::count(*archive, QStringLiteral("SELECT COUNT(*) FROM CisterneCarico")), 1);
+
     ASSERT_TRUE(shell::deleteRegistryRow(*archive, fillings, filling));
     EXPECT_DOUBLE_EQ(litres(), 1000);
+    ASSERT_TRUE(shell::deleteRegistryRow(*archive, tanks, tank)) << "without movements it goes";
+}
 
-    // Deleting the tank takes its fillings with it.
-    const qint64 second = shell::addRegistryRow(*archive, fillings, tank).value();
-    ASSERT_TRUE(shell::deleteRegistryRow(*archive, tanks, tank));
-    EXPECT_EQ(
-        test::count(*archive, QStringLiteral("SELECT COUNT(*) FROM CisterneCarico WHERE ID = ?"), {second}),
-        0);
+TEST(Registries, AMunicipalityInUseIsNotDeleted)
+{
+    auto archive = test::newArchive();
+    const RegistryDescriptor &towns = registry("TfrmGrigliaComuni");
+    const qint64 town = shell::addRegistryRow(*archive, towns).value();
+    test::addRow(*archive, QStringLiteral("IndirizziItalia"),
+                 {{QStringLiteral("Comune_ID"), town}, {QStringLiteral("CAP"), QStringLiteral("37100")}});
+    test::addRow(*archive, QStringLiteral("Clienti"),
+                 {{QStringLiteral("Cliente"), QStringLiteral("Rossi")}, {QStringLiteral("Comune_id"), town}});
+    test::addRow(
+        *archive, QStringLiteral("Clienti"),
+        {{QStringLiteral("Cliente"), QStringLiteral("Bianchi")}, {QStringLiteral("Comune_id"), town}});
+    const core::Status kept = shell::deleteRegistryRow(*archive, towns, town);
+    ASSERT_FALSE(kept);
+    EXPECT_EQ(kept.error(), QStringLiteral("Attenzione il Comune è usato e non può essere eliminato:\n"
+                                           "- vie e cap: 1\n- clienti: 2"));
+    EXPECT_EQ(test::count(*archive, QStringLiteral("SELECT COUNT(*) FROM Comuni WHERE ID = ?"), {town}), 1);
+    EXPECT_EQ(test::count(*archive,
+                          QStringLiteral("SELECT COUNT(*) FROM IndirizziItalia WHERE Comune_ID = ?"), {town}),
+              1);
+    const qint64 unused = shell::addRegistryRow(*archive, towns).value();
+    EXPECT_TRUE(shell::deleteRegistryRow(*archive, towns, unused));
 }
 
 TEST(Registries, GridsKeepTheirLayoutsUnderTheirKnownNames)

@@ -224,7 +224,11 @@ TEST(Customers, PaymentsMoveTheOpeningBalanceAndDeleteGoesWithTheCustomer)
     values.insert(QStringLiteral("Importo"), 200.0);
     ASSERT_TRUE(registries::savePayment(*archive, payments, payment, values));
     EXPECT_DOUBLE_EQ(balance(), 800);
-    values.remove(QStringLiteral("Operazione"));
+    ASSERT_TRUE(
+        registries::savePayment(*archive, payments, payment, {{QStringLiteral("Note"), QStringLiteral("x")}}))
+        << "a save of the note alone keeps what is stored";
+    EXPECT_DOUBLE_EQ(balance(), 800);
+    values.insert(QStringLiteral("Operazione"), QString());
     const core::Status refused = registries::savePayment(*archive, payments, payment, values);
     ASSERT_FALSE(refused);
     EXPECT_EQ(refused.error(), QStringLiteral("Attenzione manca l'Operazione"));

@@ -41,6 +41,10 @@ TEST(OldData, DocumentsUpToTheLimitGoWithAllTheirRows)
     storage::WorkstationRows theirs(*archive, QStringLiteral("MAGAZZINO"));
     ASSERT_TRUE(mine.insert(QStringLiteral("TempStampa"), {}).ok());
     ASSERT_TRUE(theirs.insert(QStringLiteral("TempStampa"), {}).ok());
+    ASSERT_TRUE(mine.insert(QStringLiteral("TempAvvisi"),
+                            {{QStringLiteral("Testo"), QStringLiteral("Gentile cliente")}})
+                    .ok());
+    ASSERT_TRUE(mine.insert(QStringLiteral("TempAvvisiClienti"), {}).ok());
 
     ASSERT_TRUE(deleteOldData(*archive, QStringLiteral("UFFICIO")).ok());
     EXPECT_EQ(rows(*archive, QStringLiteral("fattura")), 2)
@@ -53,6 +57,8 @@ TEST(OldData, DocumentsUpToTheLimitGoWithAllTheirRows)
     EXPECT_EQ(rows(*archive, QStringLiteral("finanzia")), 1);
     EXPECT_EQ(*mine.count(QStringLiteral("TempStampa")), 0);
     EXPECT_EQ(*theirs.count(QStringLiteral("TempStampa")), 1) << "another workstation's work rows stay";
+    EXPECT_EQ(*mine.count(QStringLiteral("TempAvvisi")), 1) << "the notice being written stays";
+    EXPECT_EQ(*mine.count(QStringLiteral("TempAvvisiClienti")), 1) << "and so do the customers chosen for it";
     EXPECT_GE(rows(*archive, QStringLiteral("Comuni")), 7800) << "code tables are not touched";
 }
 

@@ -173,3 +173,24 @@ TEST(Startup, ChoosingAnotherArchiveKeepsTheChoiceOnlyWhenItOpens)
               location.text() + u'\n');
     EXPECT_EQ(fixture.session->archive()->location().text(), location.text());
 }
+
+TEST(Startup, TheProgramsOwnArchiveMovedAwayIsReportedNotReplacedByAnEmptyOne)
+{
+    if (test::engineUnderTest() != storage::Engine::SQLite)
+        GTEST_SKIP() << "a missing file is a SQLite matter";
+    test::ShellFixture fixture;
+    test::RecordingStartupUi first;
+    ASSERT_EQ(StartupSequence(*fixture.session, first).run(), Outcome::Ready) << "the first start creates it";
+    const QString own = fixture.path(QStringLiteral("archivio.db"));
+    ASSERT_TRUE(QFileInfo::exists(own));
+    ASSERT_TRUE(QFileInfo::exists(fixture.path(QStringLiteral("percorso.txt"))));
+    fixture.session->setArchive(nullptr);
+
+    // A backup restored elsewhere, a folder renamed: the archive the path file names is gone.
+    ASSERT_TRUE(QFile::rename(own, fixture.path(QStringLiteral("archivio-copia.db"))));
+    test::RecordingStartupUi later;
+    EXPECT_EQ(StartupSequence(*fixture.session, later).run(), Outcome::Failed);
+    EXPECT_TRUE(fixture.prompter.lastText().startsWith(QStringLiteral("Archivio non trovato")))
+        << fixture.prompter.lastText().toStdString();
+    EXPECT_FALSE(QFileInfo::exists(own)) << "no empty archive took its place";
+}

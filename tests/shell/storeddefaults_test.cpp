@@ -32,14 +32,19 @@ TEST(StoredDefaults, NewRecordsGetTheValuesOfTheirKind)
 
     const auto key =
         insertWithDefaults(*archive, QStringLiteral("fatturaNotaCredito"), QStringLiteral("fattura"),
-                           {{QStringLiteral("fattnota"), true}, {QStringLiteral("Colli"), 7}});
+                           {{QStringLiteral("fattnota"), true},
+                            {QStringLiteral("Colli"), 7},
+                            {QStringLiteral("Causale"), QStringLiteral("x")}},
+                           {{QStringLiteral("RitenutaAcconto"), 1.5}});
     ASSERT_TRUE(key.ok()) << key.error().toStdString();
     auto row = archive->select(QStringLiteral("SELECT * FROM fattura WHERE ID = ?"), {*key});
     ASSERT_TRUE(row.ok() && row->next());
     const QSqlRecord record = row->record();
-    EXPECT_EQ(record.value(QStringLiteral("Causale")).toString(), QStringLiteral("Reso merce"));
-    EXPECT_EQ(record.value(QStringLiteral("Colli")).toInt(), 7) << "the caller's own values win";
-    EXPECT_DOUBLE_EQ(record.value(QStringLiteral("RitenutaAcconto")).toDouble(), 4.5);
+    EXPECT_EQ(record.value(QStringLiteral("Causale")).toString(), QStringLiteral("Reso merce"))
+        << "the firm's stored default wins over the program's starting value";
+    EXPECT_EQ(record.value(QStringLiteral("Colli")).toInt(), 3);
+    EXPECT_DOUBLE_EQ(record.value(QStringLiteral("RitenutaAcconto")).toDouble(), 1.5)
+        << "a value that ties the record to its place is never overridden";
     EXPECT_TRUE(record.value(QStringLiteral("FattNota")).toBool());
     EXPECT_TRUE(record.value(QStringLiteral("Note")).isNull()) << "kinds other than t, n, f are skipped";
 }

@@ -6,6 +6,7 @@
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -21,6 +22,15 @@ void poll(const QString &objectName, std::shared_ptr<std::function<void(QDialog 
     auto *shown = qobject_cast<QDialog *>(QApplication::activeModalWidget());
     if (shown && shown->objectName() == objectName && shown->isVisible()) {
         (*action)(*shown);
+        // A window the action left open would wait for a user forever: it is closed and the test
+        // fails, instead of hanging.
+        QPointer<QDialog> left(shown);
+        QTimer::singleShot(10000, [left, objectName] {
+            if (left && left->isVisible()) {
+                ADD_FAILURE() << "the window " << objectName.toStdString() << " stayed open";
+                left->done(QDialog::Rejected);
+            }
+        });
         return;
     }
     if (waited->elapsed() > 5000) {

@@ -7,6 +7,7 @@
 #include "shell/ui/windowregistry.h"
 #include "storage/recordlistmodel.h"
 #include "support/allwindows.h"
+#include "support/modaldriver.h"
 #include "support/shellfixture.h"
 #include "transport/tariffs.h"
 #include "transport/ui/tariffwindows.h"
@@ -17,6 +18,8 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
+#include <QTimer>
+#include <QToolButton>
 #include <gtest/gtest.h>
 
 using namespace rotalina;
@@ -239,4 +242,186 @@ TEST_F(TariffWindows, TheOptionsChangeEveryTariffsVatAfterAskingAndOnlyWithAStan
     window.findChild<QPushButton *>(QStringLiteral("Button1"))->click();
     EXPECT_EQ(fixture.prompter.lastText(), QStringLiteral("Articoli cambiati con successo !"));
     EXPECT_DOUBLE_EQ(fullPrice().toDouble(), 12.2);
+}
+
+TEST_F(TariffWindows, ASaveKeepsWhatTheCardCannotOfferAndTheKilometresDecimals)
+{
+    const qint64 withdrawn =
+        test::addRow(fixture.archive(), QStringLiteral("Clienti"),
+                     {{QStringLiteral("NominativoVisualizzato"), QStringLiteral("Rossi Spa")},
+                      {QStringLiteral("NominativoDocumenti"), QStringLiteral("Rossi Spa")},
+                      {QStringLiteral("Annullato"), true}});
+    const qint64 key = tariff("Verona - Milano", 650, false, withdrawn);
+    ASSERT_TRUE(fixture.archive().update(QStringLiteral("prezziar"), key,
+                                         {{QStringLiteral("Cliente"), QStringLiteral("Rossi Spa")},
+                                          {QStringLiteral("Reparto"), QStringLiteral("Ufficio vecchio")},
+                                          {QStringLiteral("Chilometri"), 12.5}}));
+    const auto storedField = [&](const char *field) {
+        return fixture.archive()
+            .scalar(QStringLiteral("SELECT %1 FROM prezziar WHERE Id = ?").arg(QString::fromLatin1(field)),
+                    {key})
+            .value();
+    };
+    for (int round = 0; round < 3; ++round) {
+        TariffCardWindow card(*fixture.session, windows, key, false);
+        card.show();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&card));
+        auto *customer = card.findChild<LookupBox *>(QStringLiteral("LookCliente_ID"));
+        EXPECT_EQ(customer->currentText(), QStringLiteral("Rossi Spa"))
+            << "a withdrawn customer is shown by name";
+        EXPECT_TRUE(customer->showsUnlisted());
+        card.pages()->setCurrentIndex(1);
+        EXPECT_EQ(card.findChild<QLineEdit *>(QStringLiteral("edtChilometri"))->text(),
+                  QStringLiteral("12,50"));
+        card.pages()->setCurrentIndex(3);
+        test::typeInto(card, QStringLiteral("memNote"), QStringLiteral("giro %1").arg(round));
+        ASSERT_TRUE(card.back()) << fixture.prompter.lastText().toStdString();
+    }
+    EXPECT_EQ(storedField("Cliente_ID").toLongLong(), withdrawn);
+    EXPECT_EQ(storedField("Reparto").toString(), QStringLiteral("Ufficio vecchio"));
+    EXPECT_DOUBLE_EQ(storedField("Chilometri").toDouble(), 12.5);
+    EXPECT_EQ(storedField("Note").toString(), QStringLiteral("giro 2"));
+
+    // 1.480 km survives any number of saves, and clicking into the box and out again changes nothing.
+    {
+        TariffCardWindow card(*fixture.session, windows, key, false);
+        card.show();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&card));
+        card.pages()->setCurrentIndex(1);
+        test::typeInto(card, QStringLiteral("edtChilometri"), QStringLiteral("1480"));
+        EXPECT_EQ(card.findChild<QLineEdit *>(QStringLiteral("edtChilometri"))->text(),
+                  QStringLiteral("1.480,00"));
+        ASSERT_TRUE(card.back());
+    }
+    for (int round = 0; round < 3; ++round) {
+        TariffCardWindow card(*fixture.session, windows, key, false);
+        card.show();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&card));
+        card.pages()->setCurrentIndex(1);
+        auto *kilometres = card.findChild<QLineEdit *>(QStringLiteral("edtChilometri"));
+        kilometres->setFocus();
+        QTest::keyClick(kilometres, Qt::Key_Tab);
+        EXPECT_EQ(kilometres->text(), QStringLiteral("1.480,00"));
+        card.pages()->setCurrentIndex(3);
+        test::typeInto(card, QStringLiteral("memNote"), QStringLiteral("salvata %1").arg(round));
+        ASSERT_TRUE(card.back());
+    }
+    EXPECT_DOUBLE_EQ(storedField("Chilometri").toDouble(), 1480.0);
+}
+
+TEST_F(TariffWindows, AnUnchangedOldTariffIsLeftWithoutItsChecks)
+{
+    // Saved long ago without a unit of measure.
+    const qint64 key = tariff("Verona - Milano", 650);
+    ASSERT_TRUE(fixture.archive().update(
+        QStringLiteral("prezziar"), key,
+        {{QStringLiteral("Um_Id"), QVariant()}, {QStringLiteral("PrezzoCompleto"), 793.0}}));
+    TariffCardWindow card(*fixture.session, windows, key, false);
+    card.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&card));
+    card.pages()->setCurrentIndex(2);
+    // Passing through the price boxes computes what is already there: nothing to save.
+    test::typeInto(card, QStringLiteral("edtPrezzo"), QStringLiteral("650"));
+    test::click(card, QStringLiteral("spdIndietro"));
+    EXPECT_FALSE(card.isVisible()) << fixture.prompter.lastText().toStdString();
+    EXPECT_TRUE(fixture.prompter.shown().isEmpty());
+}
+
+TEST_F(TariffWindows, TheFirmsStoredDefaultsWinAndANewTariffIsShownWhateverTheSearch)
+{
+    const qint64 reduced = test::addRow(
+        fixture.archive(), QStringLiteral("Iva"),
+        {{QStringLiteral("Descrizione"), QStringLiteral("Iva 10%")}, {QStringLiteral("Iva"), 10.0}});
+    ASSERT_TRUE(fixture.archive()
+                    .execute(QStringLiteral("UPDATE opzioni SET Iva_Id = ?, AliquotaIva = 22"), {vat})
+                    .ok());
+    for (const auto &[field, kind, value] : {std::tuple{"Iva_Id", "n", QString::number(reduced)},
+                                             std::tuple{"AliquotaIva", "f", QStringLiteral("10")}})
+        test::addRow(fixture.archive(), QStringLiteral("Personalizzazioni"),
+                     {{QStringLiteral("NomeTabella"), QStringLiteral("prezziar")},
+                      {QStringLiteral("NomeCampo"), QString::fromLatin1(field)},
+                      {QStringLiteral("Tipo"), QString::fromLatin1(kind)},
+                      {QStringLiteral("Valore"), value}});
+    tariff("Rossi - Milano", 100);
+    TariffListWindow list(*fixture.session, windows, TariffListWindow::Mode::Registry);
+    list.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&list));
+    list.searchBox(QStringLiteral("Cliente"))->setText(QStringLiteral("Rossi"));
+    list.searchBox(QStringLiteral("Note"))->setText(QStringLiteral("urgente"));
+    test::whenWindowOpens(QStringLiteral("TForm3"), [](QDialog &card) {
+        // What a user must fill: the description, the unit and the unit value.
+        test::typeInto(card, QStringLiteral("edtDescrizione"), QStringLiteral("Bologna - Roma"));
+        QTest::keyClick(card.findChild<LookupBox *>(QStringLiteral("LookUm_Id")), Qt::Key_Down);
+        card.findChild<QTabWidget *>()->setCurrentIndex(2);
+        test::typeInto(card, QStringLiteral("edtPrezzo"), QStringLiteral("800"));
+        test::click(card, QStringLiteral("spdIndietro"));
+    });
+    test::click(list, QStringLiteral("spdInserisci"));
+    const qint64 added =
+        fixture.archive()
+            .scalar(QStringLiteral("SELECT Id FROM prezziar WHERE Descrizione = 'Bologna - Roma'"))
+            .value()
+            .toLongLong();
+    ASSERT_GT(added, 0) << fixture.prompter.lastText().toStdString();
+    EXPECT_GE(list.records().rowOfKey(added), 0) << "shown although the boxes held other words";
+    EXPECT_EQ(list.searchBox(QStringLiteral("Cliente"))->text(), QString());
+    EXPECT_EQ(fixture.archive()
+                  .scalar(QStringLiteral("SELECT Iva_Id FROM prezziar WHERE Id = ?"), {added})
+                  .value()
+                  .toLongLong(),
+              reduced)
+        << "the firm's own default VAT, not the options' one";
+}
+
+TEST_F(TariffWindows, AUnitIsAddedFromTheCardAndChosen)
+{
+    ASSERT_TRUE(fixture.archive().execute(QStringLiteral("DELETE FROM UnitaMisura")).ok());
+    const qint64 key = tariff("Verona - Milano", 650);
+    ASSERT_TRUE(
+        fixture.archive().update(QStringLiteral("prezziar"), key, {{QStringLiteral("Um_Id"), QVariant()}}));
+    TariffCardWindow card(*fixture.session, windows, key, false);
+    card.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&card));
+    auto *units = card.findChild<LookupBox *>(QStringLiteral("LookUm_Id"));
+    ASSERT_EQ(units->count(), 0);
+    auto *add = card.findChild<QToolButton *>(QStringLiteral("spdApriUm_Id"));
+    ASSERT_NE(add, nullptr);
+    ASSERT_TRUE(add->isEnabled());
+    test::whenWindowOpens(QStringLiteral("TfrmGrigliaUnitaMisura"), [](QDialog &list) {
+        test::whenWindowOpens(QStringLiteral("TfrmUnitaMisura"), [&list](QDialog &unit) {
+            test::typeInto(unit, QStringLiteral("edtDescrizione"), QStringLiteral("Bancale"));
+            test::click(unit, QStringLiteral("spdIndietro"));
+            QTimer::singleShot(0, &list, [&list] { test::click(list, QStringLiteral("spdIndietro")); });
+        });
+        test::click(list, QStringLiteral("spdInserisci"));
+    });
+    add->click();
+    EXPECT_EQ(units->currentText(), QStringLiteral("Bancale"));
+    ASSERT_TRUE(card.back()) << fixture.prompter.lastText().toStdString();
+    EXPECT_EQ(fixture.archive()
+                  .scalar(QStringLiteral("SELECT UnitaMisura.Descrizione FROM prezziar JOIN UnitaMisura ON "
+                                         "UnitaMisura.Id = prezziar.Um_Id WHERE prezziar.Id = ?"),
+                          {key})
+                  .value()
+                  .toString(),
+              QStringLiteral("Bancale"));
+}
+
+TEST_F(TariffWindows, ChangingEveryTariffsVatLeavesWithdrawnTariffsAlone)
+{
+    const qint64 used = tariff("In uso", 100);
+    const qint64 withdrawn = tariff("Ritirata", 100, true);
+    for (const qint64 key : {used, withdrawn})
+        ASSERT_TRUE(fixture.archive().update(
+            QStringLiteral("prezziar"), key,
+            {{QStringLiteral("AliquotaIva"), 10.0}, {QStringLiteral("PrezzoCompleto"), 110.0}}));
+    ASSERT_EQ(transport::changeAllTariffsVat(fixture.archive(), vat, 22.0).value(), 1);
+    const auto full = [&](qint64 key) {
+        return fixture.archive()
+            .scalar(QStringLiteral("SELECT PrezzoCompleto FROM prezziar WHERE Id = ?"), {key})
+            .value()
+            .toDouble();
+    };
+    EXPECT_DOUBLE_EQ(full(used), 122.0);
+    EXPECT_DOUBLE_EQ(full(withdrawn), 110.0);
 }

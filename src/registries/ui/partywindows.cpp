@@ -57,10 +57,12 @@ RegistryField choice(const char *name, const char *caption, const QString &sql, 
     return registryChoice(name, caption, sql, copySql, std::move(copied));
 }
 
-RegistryField withCard(RegistryField field, const char *card, const char *button)
+RegistryField withCard(RegistryField field, const char *card, const char *button, const char *list = nullptr)
 {
     field.cardWindow = QString::fromLatin1(card);
     field.cardButton = QString::fromLatin1(button);
+    if (list)
+        field.listWindow = QString::fromLatin1(list);
     return field;
 }
 
@@ -274,14 +276,14 @@ void PartyCardWindow::buildCustomerPages()
          field("CodEORI", "Cod. Eori", RegistryField::Kind::Text, 17),
          withCard(choice("Pagamento_ID", "Modalità di pagamento",
                          QStringLiteral("SELECT id, Descrizione FROM ModPagamento ORDER BY Descrizione")),
-                  "TfrmModPagamDett", "SpeedButton8"),
+                  "TfrmModPagamDett", "SpeedButton8", "TfrmModPagam"),
          field("Sconto", "Sconto %", RegistryField::Kind::Amount),
          withCard(
              choice("Categoria_ID", "Categoria",
                     QStringLiteral("SELECT ID, Descrizione FROM ClientiCategoria ORDER BY Descrizione"),
                     QStringLiteral("SELECT Colore AS ColoreCategoria FROM ClientiCategoria WHERE ID = ?"),
                     {QStringLiteral("ColoreCategoria")}),
-             "TfrmCategorieClienti", "SpeedButton5"),
+             "TfrmCategorieClienti", "SpeedButton5", "TfrmCategorieClienti_Griglia"),
          field("Iban", "Iban", RegistryField::Kind::Text, 34), field("DescBanca", "Banca"),
          field("DestinazioneMerce", "Destinaz. Merce", RegistryField::Kind::Memo),
          field("SaldoInizioAnno", "Saldo iniziale", RegistryField::Kind::Amount),
@@ -396,11 +398,11 @@ void PartyCardWindow::buildSupplierPages()
          field("Codice", "Codice"),
          withCard(choice("Pagamento_ID", "Modalità di pagamento",
                          QStringLiteral("SELECT id, Descrizione FROM ModPagamento ORDER BY Descrizione")),
-                  "TfrmModPagamDett", "SpeedButton8"),
+                  "TfrmModPagamDett", "SpeedButton8", "TfrmModPagam"),
          withCard(
              choice("Categoria_ID", "Categoria",
                     QStringLiteral("SELECT ID, Descrizione FROM FornitorCategoria ORDER BY Descrizione")),
-             "TfrmCategorieFornitori", "SpeedButton5"),
+             "TfrmCategorieFornitori", "SpeedButton5", "TfrmCategorieFornitori_Griglia"),
          field("Iban", "Iban", RegistryField::Kind::Text, 34), field("DescBanca", "Banca"),
          field("PercentualeProvvigioni", "Provvigione agente %", RegistryField::Kind::Amount),
          field("DestinazioneMerce", "Destinaz. Merce", RegistryField::Kind::Memo),
@@ -456,12 +458,11 @@ bool PartyCardWindow::changePage(int page)
 {
     if (page == m_shownPage)
         return true;
-    // Leaving "Generale" the party must at least have its name and nationality.
-    if (m_customers) {
-        if (const auto failure = customerPageChecks().firstFailure(m_form->values())) {
-            m_session.prompter().message(titles::error(), failure->message);
-            return false;
-        }
+    // Leaving "Generale" the party must at least have its name (and a customer its nationality).
+    if (const auto failure =
+            (m_customers ? customerPageChecks() : supplierChecks()).firstFailure(m_form->values())) {
+        m_session.prompter().message(titles::error(), failure->message);
+        return false;
     }
     if (!m_form->quietSave())
         return false;
@@ -471,7 +472,8 @@ bool PartyCardWindow::changePage(int page)
 
 bool PartyCardWindow::save()
 {
-    return m_form->save();
+    // "salva" is the save alone: the checks belong to "Indietro".
+    return m_form->saveUnchecked();
 }
 
 void PartyCardWindow::cancelNew()
@@ -511,7 +513,8 @@ bool PartyCardWindow::leave()
 
 void PartyCardWindow::print()
 {
-    if (m_form->isDirty() && !m_form->save())
+    // What is pending is saved first, without the checks of "Indietro".
+    if (!m_form->saveUnchecked())
         return;
     ReportContext context;
     context.key = m_form->key();

@@ -16,6 +16,8 @@
 #include <QPlainTextEdit>
 #include <QSpinBox>
 #include <QSqlRecord>
+#include <QStackedWidget>
+#include <QTabWidget>
 
 namespace rotalina::shell::ui {
 
@@ -55,6 +57,32 @@ void RecordForm::setDirty(bool dirty)
     m_forced = dirty;
     if (!dirty)
         m_shown = values();
+}
+
+bool RecordForm::refusesImpossibleDate()
+{
+    QWidget *date = impossibleDate();
+    if (!date)
+        return false;
+    m_session.prompter().message(titles::error(),
+                                 impossibleDateMessage(static_cast<DateBox *>(date)->text()));
+    showEditor(date);
+    return true;
+}
+
+void RecordForm::showEditor(QWidget *editor)
+{
+    // The page of the window that holds it comes to the front first.
+    for (QWidget *inner = editor; inner && inner->parentWidget(); inner = inner->parentWidget()) {
+        auto *pages = qobject_cast<QStackedWidget *>(inner->parentWidget());
+        if (!pages)
+            continue;
+        if (auto *tabs = qobject_cast<QTabWidget *>(pages->parentWidget()))
+            tabs->setCurrentWidget(inner);
+        else
+            pages->setCurrentWidget(inner);
+    }
+    editor->setFocus(Qt::OtherFocusReason);
 }
 
 QWidget *RecordForm::impossibleDate() const
@@ -185,18 +213,14 @@ bool RecordForm::loadOnlyRow()
 
 bool RecordForm::validate()
 {
-    if (QWidget *date = impossibleDate()) {
-        m_session.prompter().message(titles::error(),
-                                     impossibleDateMessage(static_cast<DateBox *>(date)->text()));
-        date->setFocus(Qt::OtherFocusReason);
+    if (refusesImpossibleDate())
         return false;
-    }
     const std::optional<RecordChecks::Failure> failure = m_checks.firstFailure(values());
     if (!failure)
         return true;
     m_session.prompter().message(titles::error(), failure->message);
     if (QWidget *editor = m_editors.value(failure->field.toLower()))
-        editor->setFocus(Qt::OtherFocusReason);
+        showEditor(editor);
     return false;
 }
 
@@ -232,6 +256,13 @@ bool RecordForm::write(bool checked)
 bool RecordForm::save()
 {
     return validate() && write(true);
+}
+
+bool RecordForm::saveUnchecked()
+{
+    if (refusesImpossibleDate())
+        return false;
+    return quietSave();
 }
 
 bool RecordForm::quietSave()

@@ -71,8 +71,12 @@ public:
     bool validate();
     // "salva": checks, then writes the row.
     bool save();
-    // A save the program makes by itself (closing, changing page): no checks.
+    // A save the program makes by itself (closing, changing page): no checks, and a date box that
+    // holds no real date is left out.
     bool quietSave();
+    // "salva" of a window whose checks belong to "Indietro": no checks, but a date that is no date
+    // is told and refused.
+    bool saveUnchecked();
     // "Annulla" of a row just added: asks, and on Yes deletes the row. True when it was deleted.
     bool cancelNew();
     // "Indietro": checks and saves pending changes; true when the window may close. With nothing
@@ -91,6 +95,10 @@ private:
     void watch(QWidget *editor);
     // The first date box whose text is not a real date, or null.
     QWidget *impossibleDate() const;
+    // Tells of an impossible date and puts the focus on it; false when every date is real.
+    bool refusesImpossibleDate();
+    // Brings the editor's page to the front and gives it the focus.
+    static void showEditor(QWidget *editor);
 
     Session &m_session;
     QString m_table;

@@ -25,6 +25,7 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
+#include <QSet>
 #include <QSqlRecord>
 #include <QTabWidget>
 #include <QToolButton>
@@ -130,31 +131,63 @@ void addRegistryFields(FormPage &page, RecordForm &form, Session &session, const
         }
         case RegistryField::Kind::Lookup: {
             QToolButton *open = nullptr;
-            if (windows && !field.cardWindow.isEmpty()) {
+            const bool card = windows && windows->has(field.cardWindow);
+            const bool list = windows && windows->has(field.listWindow);
+            if (windows && (!field.cardWindow.isEmpty() || !field.listWindow.isEmpty())) {
                 open = new QToolButton(&page);
                 open->setText(QStringLiteral("…"));
                 open->setObjectName(field.cardButton.isEmpty() ? QStringLiteral("spdApri") + field.field
                                                                : field.cardButton);
-                open->setToolTip(QStringLiteral("Apre la scheda della voce scelta"));
-                open->setEnabled(windows->has(field.cardWindow));
+                open->setToolTip(list ? QStringLiteral("Apre la scheda della voce scelta, o l'elenco per "
+                                                       "aggiungerne una")
+                                      : QStringLiteral("Apre la scheda della voce scelta"));
+                open->setEnabled(card || list);
             }
             LookupBox *box =
                 page.lookup(field.field, field.caption, field.lookupSql, field.copiedFields, open);
             box->setSearchable(box->count() > searchableChoices);
+            if (!field.unlistedSql.isEmpty()) {
+                const QString unlisted = field.unlistedSql;
+                box->setUnlistedText([&session, unlisted](const QVariant &key) {
+                    const core::Result<QVariant> text = session.archive()->scalar(unlisted, {key});
+                    return text && text->isValid() ? text->toString() : key.toString();
+                });
+            }
             if (open) {
-                // The card may change the chosen row: the choices are read again afterwards.
-                const QString sql = field.lookupSql;
-                const QString card = field.cardWindow;
-                QObject::connect(
-                    open, &QToolButton::clicked, &page, [&session, &page, windows, box, sql, card] {
-                        const QVariant key = box->key();
-                        if (!RecordChecks::hasValue(key))
-                            return;
-                        windows->open(card, session, &page,
-                                      {{QStringLiteral("chiave"), key}, {QStringLiteral("nuovo"), false}});
-                        FormPage::fill(box, session, sql);
-                        box->setKey(key);
-                    });
+                // The card or the list may change the rows: the choices are read again afterwards,
+                // and a row added while nothing was chosen becomes the choice.
+                QObject::connect(open, &QToolButton::clicked, &page,
+                                 [&session, &page, windows, box, field, card, list] {
+                                     const QVariant key = box->key();
+                                     const bool chosen = RecordChecks::hasValue(key);
+                                     QSet<QString> before;
+                                     for (int i = 0; i < box->count(); ++i)
+                                         before.insert(box->itemData(i).toString());
+                                     if (chosen && card)
+                                         windows->open(field.cardWindow, session, &page,
+                                                       {{QStringLiteral("chiave"), key},
+                                                        {QStringLiteral("nuovo"), false}});
+                                     else if (list)
+                                         windows->open(field.listWindow, session, &page);
+                                     else
+                                         return;
+                                     FormPage::fill(box, session, field.lookupSql);
+                                     box->setKey(key);
+                                     if (chosen)
+                                         return;
+                                     QVariant added;
+                                     for (int i = 0; i < box->count(); ++i) {
+                                         if (before.contains(box->itemData(i).toString()))
+                                             continue;
+                                         if (added.isValid())
+                                             return; // several added: the user chooses
+                                         added = box->itemData(i);
+                                     }
+                                     if (added.isValid()) {
+                                         box->setKey(added);
+                                         emit box->chosen(added);
+                                     }
+                                 });
             }
             if (field.copySql.isEmpty())
                 break;

@@ -48,6 +48,13 @@ RegistryField choice(const char *name, const char *caption, const char *sql, con
                           copySql ? QString::fromLatin1(copySql) : QString(), std::move(copied));
 }
 
+// A choice that shows a stored key it does not offer (a withdrawn customer) by the statement's text.
+RegistryField withUnlisted(RegistryField field, const char *sql)
+{
+    field.unlistedSql = QString::fromLatin1(sql);
+    return field;
+}
+
 } // namespace
 
 TariffListWindow::TariffListWindow(Session &session, const WindowRegistry &windows, Mode mode,
@@ -85,7 +92,7 @@ TariffListWindow::TariffListWindow(Session &session, const WindowRegistry &windo
     m_grid->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_records->setNumberField(QStringLiteral("Prezzo"), 2);
     m_records->setNumberField(QStringLiteral("PrezzoCompleto"), 2);
-    m_records->setNumberField(QStringLiteral("Chilometri"), 0);
+    m_records->setNumberField(QStringLiteral("Chilometri"), 2);
     m_grid->setRecords(m_records.get());
     layout->addWidget(m_grid, 1);
     connect(m_grid, &DataGrid::avanti, this, &TariffListWindow::avanti);
@@ -245,8 +252,9 @@ void TariffListWindow::openCard(qint64 key, bool isNew)
 
 void TariffListWindow::add()
 {
-    for (const char *box : {"Descrizione", "Codice", "Da", "A"})
-        searchBox(QString::fromLatin1(box))->clear();
+    // The new tariff is shown whatever the search boxes held.
+    for (const auto &[caption, box] : std::as_const(m_search))
+        box->clear();
     const core::Result<qint64> key = addTariff(*m_session.archive(), m_session.today());
     if (!key) {
         m_session.prompter().message(titles::error(), key.error());
@@ -332,14 +340,18 @@ TariffCardWindow::TariffCardWindow(Session &session, const WindowRegistry &windo
     };
     FormPage *general = page(QStringLiteral("   Generale   "));
     addRegistryFields(
-        *general, *m_form, session,
+        *general, *m_form, session, &windows,
         {field("Codice", "Codice"), field("Descrizione", "Descrizione"),
-         choice("Cliente_ID", "Cliente",
-                "SELECT Id, NominativoVisualizzato FROM Clienti WHERE Annullato = false ORDER BY "
-                "NominativoVisualizzato",
-                "SELECT NominativoDocumenti AS Cliente FROM Clienti WHERE Id = ?",
-                {QStringLiteral("Cliente")}),
-         choice("Reparto", "Reparto", "SELECT Descrizione, Descrizione FROM Reparti ORDER BY Descrizione"),
+         withUnlisted(
+             choice("Cliente_ID", "Cliente",
+                    "SELECT Id, NominativoVisualizzato FROM Clienti WHERE Annullato = false ORDER BY "
+                    "NominativoVisualizzato",
+                    "SELECT NominativoDocumenti AS Cliente FROM Clienti WHERE Id = ?",
+                    {QStringLiteral("Cliente")}),
+             "SELECT NominativoVisualizzato FROM Clienti WHERE Id = ?"),
+         withList(choice("Reparto", "Reparto",
+                         "SELECT Descrizione, Descrizione FROM Reparti ORDER BY Descrizione"),
+                  "TfrmReparti"),
          field("DataInserimento", "Data di inserimento", RegistryField::Kind::Date),
          choice("Partenza_ID", "Partenza",
                 "SELECT ID, Comune || ' (' || COALESCE(Provincia, '') || ')' FROM Comuni ORDER BY Comune",
@@ -353,7 +365,9 @@ TariffCardWindow::TariffCardWindow(Session &session, const WindowRegistry &windo
          choice("Fine_Indirizzo", "Indirizzo",
                 "SELECT ID, RagioneSociale || ' - ' || COALESCE(Indirizzo, '') FROM Indirizzi ORDER BY "
                 "RagioneSociale"),
-         choice("Um_Id", "Unità di misura", "SELECT Id, Descrizione FROM UnitaMisura ORDER BY Descrizione"),
+         withList(choice("Um_Id", "Unità di misura",
+                         "SELECT Id, Descrizione FROM UnitaMisura ORDER BY Descrizione"),
+                  "TfrmGrigliaUnitaMisura"),
          field("Annullato", "Annullato", RegistryField::Kind::Check)});
     for (const char *copy : {"Cliente", "PartenzaCitta", "FineCitta"})
         addHiddenField(*m_form, general, QString::fromLatin1(copy));
@@ -370,7 +384,7 @@ TariffCardWindow::TariffCardWindow(Session &session, const WindowRegistry &windo
     general->row(QString(), searches);
 
     FormPage *route = page(QStringLiteral("   Percorso   "));
-    route->amount(QStringLiteral("Chilometri"), QStringLiteral("Chilometri"), 0);
+    route->amount(QStringLiteral("Chilometri"), QStringLiteral("Chilometri"), 2);
     route->number(QStringLiteral("TempoOre"), QStringLiteral("Ore"), 0, 999);
     QSpinBox *minutes = route->number(QStringLiteral("TempoMinuti"), QStringLiteral("Minuti"), -999, 999);
     connect(minutes, &QSpinBox::editingFinished, this, &TariffCardWindow::checkMinutes);
@@ -384,9 +398,12 @@ TariffCardWindow::TariffCardWindow(Session &session, const WindowRegistry &windo
     FormPage *prices = page(QStringLiteral("   Prezzi   "));
     AmountBox *unitValue = prices->amount(QStringLiteral("Prezzo"), QStringLiteral("Valore Unitario"), 4);
     AmountBox *discount = prices->amount(QStringLiteral("Sconto"), QStringLiteral("Sconto"));
-    LookupBox *vat = prices->lookup(QStringLiteral("Iva_Id"), QStringLiteral("Aliquota Iva"),
-                                    QStringLiteral("SELECT ID, Descrizione FROM Iva ORDER BY Descrizione"),
-                                    {QStringLiteral("AliquotaIva")});
+    addRegistryFields(
+        *prices, *m_form, session, &windows,
+        {withList(choice("Iva_Id", "Aliquota Iva", "SELECT ID, Descrizione FROM Iva ORDER BY Descrizione",
+                         "SELECT Iva AS AliquotaIva FROM Iva WHERE ID = ?", {QStringLiteral("AliquotaIva")}),
+                  "TfrmGrigliaIva")});
+    auto *vat = static_cast<LookupBox *>(m_form->editor(QStringLiteral("Iva_Id")));
     addHiddenField(*m_form, prices, QStringLiteral("AliquotaIva"));
     prices->amount(QStringLiteral("PrezzoCompleto"), QStringLiteral("Prezzo Finale"));
     auto *unitFromFinal = new QPushButton(QStringLiteral("Calcola il Valore Unitario"), prices);
@@ -399,13 +416,8 @@ TariffCardWindow::TariffCardWindow(Session &session, const WindowRegistry &windo
     prices->text(QStringLiteral("AltriDatiEconomici"), QStringLiteral("Altri dati economici"));
     connect(unitValue, &QLineEdit::editingFinished, this, &TariffCardWindow::computeFinalPrice);
     connect(discount, &QLineEdit::editingFinished, this, &TariffCardWindow::computeFinalPrice);
-    connect(vat, &LookupBox::chosen, this, [this](const QVariant &key) {
-        const core::Result<QVariant> rate =
-            m_session.archive()->scalar(QStringLiteral("SELECT Iva FROM Iva WHERE ID = ?"), {key});
-        if (rate)
-            m_form->setValue(QStringLiteral("AliquotaIva"), *rate);
-        computeFinalPrice();
-    });
+    // The rate is copied by the choice; the final price follows it.
+    connect(vat, &LookupBox::chosen, this, &TariffCardWindow::computeFinalPrice);
 
     FormPage *other = page(QStringLiteral("   Altro   "));
     other->memo(QStringLiteral("Note"), QStringLiteral("Note"));
@@ -507,18 +519,6 @@ void TariffCardWindow::findAddress(bool departure)
 
 bool TariffCardWindow::back()
 {
-    // The first missing field is shown on its page.
-    if (const auto failure = m_form->checks().firstFailure(m_form->values())) {
-        m_session.prompter().message(titles::error(), failure->message);
-        if (QWidget *editor = m_form->editor(failure->field)) {
-            for (int page = 0; page < m_pages->count(); ++page) {
-                if (m_pages->widget(page)->isAncestorOf(editor))
-                    m_pages->setCurrentIndex(page);
-            }
-            editor->setFocus();
-        }
-        return false;
-    }
     return m_form->back();
 }
 
