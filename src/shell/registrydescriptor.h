@@ -41,6 +41,9 @@ struct RegistryField
     // choice empties them.
     QString copySql;
     QStringList copiedFields;
+    // A value the copy statement gives empty leaves its field as it is (a town without a single
+    // postcode keeps the one typed).
+    bool copyKeepsWhatIsEmpty = false;
     // The card a small button beside the choice opens on the chosen row, and the button's name.
     QString cardWindow;
     QString cardButton;

@@ -135,7 +135,13 @@ QStringList importableCodeTables()
 
 core::Status seedNewArchive(Archive &archive)
 {
-    for (const CodeTableFile &file : shippedCodeTables()) {
+    // The code tables, then the registries a firm starts working with (the usual VAT rates, units
+    // and payment terms), which are the firm's own to change afterwards.
+    QList<CodeTableFile> files = shippedCodeTables();
+    files << CodeTableFile{QStringLiteral("Iva"), QStringLiteral("iva.csv")}
+          << CodeTableFile{QStringLiteral("UnitaMisura"), QStringLiteral("unita_misura.csv")}
+          << CodeTableFile{QStringLiteral("ModPagamento"), QStringLiteral("mod_pagamento.csv")};
+    for (const CodeTableFile &file : std::as_const(files)) {
         const core::Result<core::CsvTable> csv = readShipped(file.file);
         if (!csv)
             return core::Status::failure(QStringLiteral("%1: %2").arg(file.file, csv.error()));

@@ -189,6 +189,7 @@ TEST_F(RegistryWindows, EveryRegistryOpensAddsRefusesMissingFieldsSavesAndDelete
 TEST_F(RegistryWindows, CancellingANewRowDeletesItAndFiltersNarrowTheList)
 {
     const RegistryDescriptor &units = *registries::registryNamed(QStringLiteral("TfrmGrigliaUnitaMisura"));
+    ASSERT_TRUE(fixture.archive().execute(QStringLiteral("DELETE FROM UnitaMisura")).ok());
     for (const char *name : {"Viaggio", "Quintali", "Bancale"})
         test::addRow(fixture.archive(), QStringLiteral("UnitaMisura"),
                      {{QStringLiteral("Descrizione"), QString::fromLatin1(name)}});

@@ -94,3 +94,38 @@ TEST(CodeTableImport, OnlyCodeTablesAndKnownColumns)
     ASSERT_FALSE(missing.ok());
     EXPECT_TRUE(missing.error().startsWith(QStringLiteral("Impossibile leggere il file")));
 }
+
+TEST(NewArchive, StartsWithTheRatesUnitsAndPaymentTermsAFirmNeeds)
+{
+    auto archive = test::newArchive();
+    EXPECT_EQ(test::count(*archive, QStringLiteral("SELECT COUNT(*) FROM Iva WHERE Iva > 0")), 4);
+    // Every 0 % rate carries the nature an electronic invoice needs, and it is a known nature.
+    EXPECT_EQ(
+        test::count(*archive, QStringLiteral("SELECT COUNT(*) FROM Iva WHERE Iva = 0 AND Pa_Natura_Codice IN "
+                                             "(SELECT Codice FROM PA_Natura)")),
+        test::count(*archive, QStringLiteral("SELECT COUNT(*) FROM Iva WHERE Iva = 0")));
+    EXPECT_EQ(test::count(*archive, QStringLiteral("SELECT COUNT(*) FROM UnitaMisura")), 9);
+    // Payment terms name a known payment method and as many day counts as instalments.
+    EXPECT_GE(test::count(*archive, QStringLiteral("SELECT COUNT(*) FROM ModPagamento")), 7);
+    EXPECT_EQ(test::count(*archive, QStringLiteral(
+                                        "SELECT COUNT(*) FROM ModPagamento WHERE PA_ModalitaPagamento_Codice "
+                                        "NOT IN (SELECT Codice FROM PA_ModalitaPagamento)")),
+              0);
+    EXPECT_EQ(test::count(*archive,
+                          QStringLiteral("SELECT COUNT(*) FROM ModPagamento WHERE (NumeroScadenze >= 1 AND "
+                                         "GG1Scadenza IS NULL) OR (NumeroScadenze >= 2 AND GG2Scadenza IS "
+                                         "NULL) OR (NumeroScadenze >= 3 AND GG3Scadenza IS NULL)")),
+              0);
+    EXPECT_EQ(test::count(*archive,
+                          QStringLiteral("SELECT COUNT(*) FROM opzioni JOIN Iva ON opzioni.Iva_Id = Iva.ID "
+                                         "WHERE Iva.Iva = 22 AND opzioni.AliquotaIva = 22")),
+              1)
+        << "the standard rate of the options";
+    // New rows continue after the ones shipped.
+    EXPECT_GT(
+        archive->insert(QStringLiteral("Iva"), {{QStringLiteral("Descrizione"), QStringLiteral("Nuova")}})
+            .value(),
+        11);
+    EXPECT_FALSE(importableCodeTables().contains(QStringLiteral("Iva")))
+        << "the firm's registry, not a code table";
+}

@@ -146,6 +146,10 @@ TEST_F(TariffWindows, PickerChoosesInSelectionOrderAmongTheUsableOnes)
 
 TEST_F(TariffWindows, CardComputesPricesAndShowsTheMissingFieldOnItsPage)
 {
+    // A firm that has no standard VAT rate among its options.
+    ASSERT_TRUE(fixture.archive()
+                    .execute(QStringLiteral("UPDATE opzioni SET Iva_Id = NULL, AliquotaIva = NULL"))
+                    .ok());
     const qint64 key = transport::addTariff(fixture.archive(), fixture.session->today()).value();
     TariffCardWindow card(*fixture.session, windows, key, true);
     card.show();
@@ -217,6 +221,9 @@ TEST_F(TariffWindows, Screenshot)
 
 TEST_F(TariffWindows, TheOptionsChangeEveryTariffsVatAfterAskingAndOnlyWithAStandardRate)
 {
+    ASSERT_TRUE(fixture.archive()
+                    .execute(QStringLiteral("UPDATE opzioni SET Iva_Id = NULL, AliquotaIva = NULL"))
+                    .ok());
     const qint64 cheap = test::addRow(fixture.archive(), QStringLiteral("prezziar"),
                                       {{QStringLiteral("Prezzo"), 10.0}, {QStringLiteral("Sconto"), 0.0}});
     const auto fullPrice = [&] {

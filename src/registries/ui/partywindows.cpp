@@ -57,6 +57,12 @@ RegistryField choice(const char *name, const char *caption, const QString &sql, 
     return registryChoice(name, caption, sql, copySql, std::move(copied));
 }
 
+RegistryField keepingWhatIsEmpty(RegistryField field)
+{
+    field.copyKeepsWhatIsEmpty = true;
+    return field;
+}
+
 RegistryField withCard(RegistryField field, const char *card, const char *button, const char *list = nullptr)
 {
     field.cardWindow = QString::fromLatin1(card);
@@ -317,10 +323,11 @@ void PartyCardWindow::buildCustomerPages()
     addRegistryFields(
         *seat, *m_form, session, &m_windows,
         {field("Via", "Via"), field("Numero", "N°", RegistryField::Kind::Text, 10),
-         withCard(choice("Comune_id", "Comune", townsByKey,
-                         QStringLiteral("SELECT Comune AS Citta, Provincia FROM Comuni WHERE ID = ?"),
-                         {QStringLiteral("Citta"), QStringLiteral("Provincia")}),
-                  "TfrmComuniDett", "SpeedButton4"),
+         keepingWhatIsEmpty(withCard(
+             choice("Comune_id", "Comune", townsByKey,
+                    QStringLiteral("SELECT Comune AS Citta, Provincia, CAP AS Cap FROM Comuni WHERE ID = ?"),
+                    {QStringLiteral("Citta"), QStringLiteral("Provincia"), QStringLiteral("Cap")}),
+             "TfrmComuniDett", "SpeedButton4")),
          field("Cap", "Cap", RegistryField::Kind::Text, 10),
          field("Provincia", "Provincia", RegistryField::Kind::Text, 2),
          choice("Sede_Nazione", "Nazione", nations)});
@@ -555,7 +562,7 @@ PostcodeChooser::PostcodeChooser(Session &session, qint64 town, QWidget *parent)
     setObjectName(QStringLiteral("TfrmTrovaCap"));
     setWindowTitle(QStringLiteral("Trova Cap"));
     auto *layout = new QVBoxLayout(this);
-    m_rows->setStatement(postcodesOfTown(), {town});
+    m_rows->setStatement(postcodesOfTown(), {town, town});
     if (core::Status read = m_rows->reload(); !read)
         session.prompter().message(titles::error(), read.error());
     m_grid->setRecords(m_rows.get());
@@ -584,13 +591,15 @@ void PostcodeChooser::choose()
 
 QString postcodesOfTown()
 {
+    // A town with one postcode has no streets of its own: its postcode is the choice.
     return QStringLiteral(
         "SELECT IndirizziItalia.id_cap, IndirizziItalia.Frazione, IndirizziItalia.NumeroCivico, "
-        "IndirizziItalia.CAP, "
-        "IndirizziItalia.Comune_ID, IndirizziItalia.Indirizzo, Comuni.Comune FROM IndirizziItalia INNER JOIN "
-        "Comuni ON IndirizziItalia.Comune_ID = Comuni.ID WHERE Comuni.ID = ? ORDER BY "
-        "IndirizziItalia.Frazione, "
-        "IndirizziItalia.Indirizzo");
+        "IndirizziItalia.CAP, IndirizziItalia.Comune_ID, IndirizziItalia.Indirizzo, Comuni.Comune "
+        "FROM IndirizziItalia INNER JOIN Comuni ON IndirizziItalia.Comune_ID = Comuni.ID WHERE Comuni.ID = ? "
+        "UNION ALL SELECT 0, NULL, NULL, Comuni.CAP, Comuni.ID, NULL, Comuni.Comune FROM Comuni "
+        "WHERE Comuni.ID = ? AND COALESCE(Comuni.CAP, '') <> '' "
+        "AND NOT EXISTS (SELECT 1 FROM IndirizziItalia WHERE IndirizziItalia.Comune_ID = Comuni.ID) "
+        "ORDER BY 2, 6");
 }
 
 void PartyCardWindow::checkVatNumber()

@@ -192,14 +192,19 @@ void addRegistryFields(FormPage &page, RecordForm &form, Session &session, const
             if (field.copySql.isEmpty())
                 break;
             const QString copySql = field.copySql;
-            QObject::connect(box, &LookupBox::chosen, &form, [&session, &form, copySql](const QVariant &key) {
-                core::Result<QSqlQuery> copied = session.archive()->select(copySql, {key});
-                if (!copied || !copied->next())
-                    return;
-                const QSqlRecord record = copied->record();
-                for (int i = 0; i < record.count(); ++i)
-                    form.setValue(record.fieldName(i), record.value(i));
-            });
+            const bool keepEmpty = field.copyKeepsWhatIsEmpty;
+            QObject::connect(box, &LookupBox::chosen, &form,
+                             [&session, &form, copySql, keepEmpty](const QVariant &key) {
+                                 core::Result<QSqlQuery> copied = session.archive()->select(copySql, {key});
+                                 if (!copied || !copied->next())
+                                     return;
+                                 const QSqlRecord record = copied->record();
+                                 for (int i = 0; i < record.count(); ++i) {
+                                     if (keepEmpty && record.value(i).toString().trimmed().isEmpty())
+                                         continue;
+                                     form.setValue(record.fieldName(i), record.value(i));
+                                 }
+                             });
             break;
         }
         }
