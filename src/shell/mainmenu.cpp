@@ -210,6 +210,7 @@ const QList<MenuButton> &mainMenuButtons()
                 "FatturaScadenze.Tipo = 'B')",
                 "Pagamenti Fornitori", "Fornitore"),
 
+            window(utility, none, "btnUtilityDatiDitta", "Dati ditta", "TfrmDitta"),
             window(utility, none, "btnUtilityRealizzazione", "Realizzazione", "TfrmRealizzazione"),
             window(utility, none, "btnErroriFatturaElettronica", "Errori di scarto Fattura Elettronica",
                    "TfrmGrigliaErroriFatturazioneElettronica"),

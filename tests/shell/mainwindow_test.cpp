@@ -2,6 +2,7 @@
 #include "shell/ui/datebox.h"
 #include "shell/ui/entrynavigation.h"
 #include "shell/ui/helpdispatcher.h"
+#include "shell/ui/helpwindow.h"
 #include "shell/ui/mainwindow.h"
 #include "shell/ui/shellwindows.h"
 #include "shell/ui/windowregistry.h"
@@ -11,6 +12,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -19,6 +21,7 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBrowser>
 #include <QTimer>
 #include <QToolButton>
 #include <gtest/gtest.h>
@@ -67,7 +70,19 @@ protected:
         window->show();
         EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
         EXPECT_EQ(window->runStartup(), Outcome::Ready) << fixture.prompter.lastText().toStdString();
+        // A new archive asks for the firm's identity first; these tests leave it for later.
+        if (QWidget *company = companyWindow())
+            company->close();
         return *window;
+    }
+
+    static QWidget *companyWindow()
+    {
+        for (QWidget *shown : QApplication::topLevelWidgets()) {
+            if (shown->objectName() == u"TfrmDitta" && shown->isVisible())
+                return shown;
+        }
+        return nullptr;
     }
 
     template <typename T> T *find(const char *name) const
@@ -120,6 +135,15 @@ TEST_F(MainWindowTest, EveryPageAndButtonIsThere)
     EXPECT_FALSE(find<QToolButton>("btnVetture")->isEnabled());
     EXPECT_FALSE(find<QToolButton>("btnStoricoFattureClienti")->isEnabled());
     EXPECT_TRUE(find<QToolButton>("btnUtilityRealizzazione")->isEnabled());
+    // Companion programs are offered only when they are installed beside the program.
+    EXPECT_FALSE(find<QToolButton>("btnFatturaElettronica")->isEnabled());
+    EXPECT_FALSE(find<QToolButton>("btnEsportazioni")->isEnabled());
+    QFile companion(fixture.path(QStringLiteral("Zelexport")));
+    ASSERT_TRUE(companion.open(QIODevice::WriteOnly));
+    companion.close();
+    ASSERT_TRUE(companion.setPermissions(companion.permissions() | QFileDevice::ExeOwner));
+    window->refreshButtons();
+    EXPECT_TRUE(find<QToolButton>("btnEsportazioni")->isEnabled());
     EXPECT_TRUE(find<QToolButton>("btnVideoGriglie")->isEnabled());
     if (test::engineUnderTest() == storage::Engine::SQLite) {
         EXPECT_EQ(find<QPlainTextEdit>("Memo1")->toPlainText(), fixture.path(QStringLiteral("archivio.db")));
@@ -289,8 +313,16 @@ TEST_F(MainWindowTest, HelpVideosAndTheOldDataCleanUp)
         core::writeTextFile(fixture.path(QStringLiteral("help/100.html")), QStringLiteral("<p>aiuto</p>"))
             .ok());
     find<QPushButton>("btnHelp")->click();
-    EXPECT_EQ(fixture.desktop.opened.last(),
+    ASSERT_NE(HelpDispatcher::window(), nullptr) << "the help shows in a window of the program";
+    EXPECT_TRUE(HelpDispatcher::window()->isVisible());
+    EXPECT_EQ(HelpDispatcher::window()->page(),
               QUrl::fromLocalFile(fixture.path(QStringLiteral("help/100.html"))));
+    EXPECT_TRUE(HelpDispatcher::window()->browser()->toPlainText().contains(QStringLiteral("aiuto")));
+    HelpDispatcher::window()->findChild<QPushButton *>(QStringLiteral("btnApriBrowser"))->click();
+    EXPECT_EQ(fixture.desktop.opened.last(),
+              QUrl::fromLocalFile(fixture.path(QStringLiteral("help/100.html"))))
+        << "and in the browser when asked";
+    HelpDispatcher::window()->close();
 
     // The hidden clean-up asks first; No leaves the data alone.
     ASSERT_TRUE(fixture.archive()
@@ -370,6 +402,41 @@ TEST_F(MainWindowTest, HelpIsFoundBesideTheProgramWhenTheDataLiveElsewhere)
     start();
     EXPECT_TRUE(fixture.prompter.texts().filter(QStringLiteral("File di Help non Trovato")).isEmpty());
     find<QPushButton>("btnHelp")->click();
-    EXPECT_EQ(fixture.desktop.opened.last(),
+    ASSERT_NE(HelpDispatcher::window(), nullptr);
+    EXPECT_EQ(HelpDispatcher::window()->page(),
               QUrl::fromLocalFile(QDir(installed.path()).filePath(QStringLiteral("help/index.html"))));
+    HelpDispatcher::window()->close();
+}
+
+TEST_F(MainWindowTest, ANewArchiveAsksForTheFirmsIdentityAndUtilityOffersItLater)
+{
+    fixture.useNewArchive();
+    window = std::make_unique<MainWindow>(*fixture.session, windows);
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    ASSERT_EQ(window->runStartup(), Outcome::Ready);
+    QWidget *company = companyWindow();
+    ASSERT_NE(company, nullptr) << "the company window opens by itself on a firm without a name";
+    EXPECT_TRUE(company->isModal());
+    auto *name = company->findChild<QLineEdit *>(QStringLiteral("edtRagSoc"));
+    ASSERT_NE(name, nullptr);
+    name->setFocus();
+    QTest::keyClicks(name, QStringLiteral("Autotrasporti Bianchi Srl"));
+    company->findChild<QPushButton *>(QStringLiteral("spdIndietro"))->click();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(companyWindow(), nullptr);
+    EXPECT_EQ(fixture.archive().scalar(QStringLiteral("SELECT RagSoc FROM ditta")).value().toString(),
+              QStringLiteral("Autotrasporti Bianchi Srl"));
+    EXPECT_TRUE(find<QLabel>("Label1")->text().contains(QStringLiteral("Autotrasporti Bianchi Srl")));
+
+    // Later, "Dati ditta" on the "Utility" page is where a user looks for it.
+    auto *button = find<QToolButton>("btnUtilityDatiDitta");
+    EXPECT_EQ(button->text(), QStringLiteral("Dati ditta"));
+    EXPECT_TRUE(button->isEnabled());
+
+    // A named firm is not asked again.
+    window = std::make_unique<MainWindow>(*fixture.session, windows);
+    window->show();
+    ASSERT_EQ(window->runStartup(), Outcome::Ready);
+    EXPECT_EQ(companyWindow(), nullptr);
 }

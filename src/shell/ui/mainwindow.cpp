@@ -189,15 +189,7 @@ QWidget *MainWindow::buildBottom()
     m_loadCompany = new QPushButton(QStringLiteral("Carica ditta"), bottom);
     m_loadCompany->setObjectName(QStringLiteral("Button2"));
     m_loadCompany->setVisible(false);
-    connect(m_loadCompany, &QPushButton::clicked, this, [this] {
-        if (m_windows.open(QStringLiteral("TfrmDitta"), m_session, this) && m_session.archive()) {
-            // The header follows a change of the company's name.
-            const core::Result<QVariant> name =
-                m_session.archive()->scalar(QStringLiteral("SELECT RagSoc FROM ditta"));
-            if (name)
-                showCompanyName(name->toString());
-        }
-    });
+    connect(m_loadCompany, &QPushButton::clicked, this, &MainWindow::openCompanyWindow);
     layout->addWidget(m_loadCompany);
 
     auto *rebind = new QPushButton(QStringLiteral("Connessione"), bottom);
@@ -248,11 +240,17 @@ void MainWindow::refreshButtons()
 {
     for (const MenuButton &button : mainMenuButtons()) {
         QToolButton *tool = m_buttons.value(button.objectName);
-        const bool always =
-            button.kind == MenuButton::Kind::Video || button.kind == MenuButton::Kind::Companion;
-        // Windows live in the archive: without one only what needs no archive is offered.
-        const bool available = always || (m_windows.has(button.target) &&
-                                          (m_session.archive() || button.target == u"TfrmRealizzazione"));
+        // Windows live in the archive: without one only what needs no archive is offered. A
+        // companion program is offered when it is installed beside this one.
+        bool available = false;
+        if (button.kind == MenuButton::Kind::Video)
+            available = true;
+        else if (button.kind == MenuButton::Kind::Companion)
+            available =
+                QFileInfo(QDir(m_session.installFolder()).absoluteFilePath(button.target)).isExecutable();
+        else
+            available = m_windows.has(button.target) &&
+                        (m_session.archive() || button.target == u"TfrmRealizzazione");
         tool->setEnabled(available);
         const QString tip = button.hint.isEmpty() ? button.caption : button.hint;
         tool->setToolTip(available ? tip
@@ -273,6 +271,8 @@ StartupSequence::Outcome MainWindow::runStartup()
     if (m_startupDone)
         grid_layouts::applyToAll(m_session);
     refreshButtons();
+    if (m_startupDone)
+        askCompanyIdentity();
     if (outcome == StartupSequence::Outcome::WrongPassword)
         emit quitRequested();
     return outcome;
@@ -311,6 +311,8 @@ void MainWindow::switchArchive(const QString &text)
     if (outcome == StartupSequence::Outcome::Ready)
         m_startupDone = true;
     refreshButtons();
+    if (outcome == StartupSequence::Outcome::Ready)
+        askCompanyIdentity();
     if (outcome == StartupSequence::Outcome::WrongPassword)
         emit quitRequested();
 }
@@ -319,7 +321,10 @@ void MainWindow::press(const MenuButton &button)
 {
     switch (button.kind) {
     case MenuButton::Kind::Window:
-        m_windows.open(button.target, m_session, this);
+        if (button.target == u"TfrmDitta")
+            openCompanyWindow();
+        else
+            m_windows.open(button.target, m_session, this);
         break;
     case MenuButton::Kind::History:
         runHistory(button);
@@ -379,8 +384,34 @@ void MainWindow::showArchivePath(const QString &text)
     m_path->setPlainText(location ? location->displayText() : text);
 }
 
+void MainWindow::openCompanyWindow()
+{
+    if (m_windows.open(QStringLiteral("TfrmDitta"), m_session, this))
+        rereadCompanyName();
+}
+
+void MainWindow::rereadCompanyName()
+{
+    // The header follows a change of the company's name.
+    if (!m_session.archive())
+        return;
+    const core::Result<QVariant> name =
+        m_session.archive()->scalar(QStringLiteral("SELECT RagSoc FROM ditta"));
+    if (name)
+        showCompanyName(name->toString());
+}
+
+void MainWindow::askCompanyIdentity()
+{
+    if (m_companyNamed || !m_session.archive())
+        return;
+    if (QDialog *company = m_windows.show(QStringLiteral("TfrmDitta"), m_session, this))
+        connect(company, &QDialog::finished, this, &MainWindow::rereadCompanyName);
+}
+
 void MainWindow::showCompanyName(const QString &name)
 {
+    m_companyNamed = !name.trimmed().isEmpty();
     m_header->setText(name.trimmed().isEmpty() ? QStringLiteral("Rotalina")
                                                : QStringLiteral("Rotalina  -  ") + name.trimmed());
 }

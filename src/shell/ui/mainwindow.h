@@ -65,6 +65,11 @@ private:
     void runHistory(const MenuButton &button);
     void deleteOldData();
     void switchArchive(const QString &text);
+    // The company window; on the first start of an archive without the firm's name it opens by
+    // itself, so that the firm enters its identity before its first document.
+    void openCompanyWindow();
+    void askCompanyIdentity();
+    void rereadCompanyName();
 
     Session &m_session;
     const WindowRegistry &m_windows;
@@ -77,6 +82,7 @@ private:
     QHash<QString, QToolButton *> m_buttons;
     bool m_startupDone = false;
     bool m_startupTried = false;
+    bool m_companyNamed = true;
 };
 
 } // namespace rotalina::shell::ui

@@ -25,6 +25,21 @@ int WindowRegistry::helpContext(const QString &name) const
     return found == m_entries.cend() ? 0 : found->helpContext;
 }
 
+QDialog *WindowRegistry::create(const QString &name, Session &session, QWidget *parent,
+                                const QVariantMap &parameters) const
+{
+    const auto found = m_entries.constFind(name);
+    if (found == m_entries.cend() || !found->factory)
+        return nullptr;
+    QDialog *window = found->factory(session, parameters, parent);
+    if (!window)
+        return nullptr;
+    if (window->objectName().isEmpty())
+        window->setObjectName(name);
+    setHelpContext(window, found->helpContext);
+    return window;
+}
+
 bool WindowRegistry::open(const QString &name, Session &session, QWidget *parent,
                           const QVariantMap &parameters) const
 {
@@ -35,14 +50,23 @@ bool WindowRegistry::open(const QString &name, Session &session, QWidget *parent
         found->command(session, parameters, parent);
         return true;
     }
-    std::unique_ptr<QDialog> window(found->factory(session, parameters, parent));
+    std::unique_ptr<QDialog> window(create(name, session, parent, parameters));
     if (!window)
         return false;
-    if (window->objectName().isEmpty())
-        window->setObjectName(name);
-    setHelpContext(window.get(), found->helpContext);
     window->exec();
     return true;
+}
+
+QDialog *WindowRegistry::show(const QString &name, Session &session, QWidget *parent,
+                              const QVariantMap &parameters) const
+{
+    QDialog *window = create(name, session, parent, parameters);
+    if (!window)
+        return nullptr;
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->setWindowModality(Qt::ApplicationModal);
+    window->show();
+    return window;
 }
 
 void WindowRegistry::setHelpContext(QWidget *window, int context)

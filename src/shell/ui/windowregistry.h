@@ -34,12 +34,19 @@ public:
     // Shows the window modally, or runs the command; false when no such window exists.
     bool open(const QString &name, Session &session, QWidget *parent,
               const QVariantMap &parameters = {}) const;
+    // Shows the window modally without waiting for it to close (it deletes itself then); null when
+    // no such window exists.
+    QDialog *show(const QString &name, Session &session, QWidget *parent,
+                  const QVariantMap &parameters = {}) const;
 
     // Gives a window its help topic (read by the F1 key).
     static void setHelpContext(QWidget *window, int context);
     static int helpContextOf(const QWidget *widget);
 
 private:
+    QDialog *create(const QString &name, Session &session, QWidget *parent,
+                    const QVariantMap &parameters) const;
+
     struct Entry
     {
         int helpContext;
