@@ -13,6 +13,7 @@
 #include "shell/ui/mainwindow.h"
 #include "shell/ui/messageboxprompter.h"
 #include "shell/ui/shellwindows.h"
+#include "shell/ui/translations.h"
 #include "shell/ui/windowregistry.h"
 #include "storage/archive.h"
 #include "storage/archivepathfile.h"
@@ -86,6 +87,7 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Rotalina"));
     QApplication::setApplicationVersion(QStringLiteral(ROTALINA_VERSION));
+    shell::ui::installItalianTranslations(app);
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Rotalina: gestione dell'autotrasporto conto terzi."));

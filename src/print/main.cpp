@@ -6,6 +6,7 @@
 #include "print/printjob.h"
 #include "print/ui/previewwindow.h"
 #include "shell/ui/messageboxprompter.h"
+#include "shell/ui/translations.h"
 #include "storage/archive.h"
 #include "storage/archivepathfile.h"
 
@@ -33,6 +34,7 @@ int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Rotalina - Stampa"));
+    shell::ui::installItalianTranslations(app);
     const QString folder = core::programFolder();
     const QString fallbackLog = print::printLogPath(QString(), folder);
 

@@ -29,6 +29,10 @@ public:
     virtual QString askText(const QString &title, const QString &label, const QString &initial = {}) = 0;
 };
 
+// The file name chosen in a save dialog with the extension of the chosen filter ("PDF (*.pdf)")
+// added when the user typed none of the filter's extensions: "privacy" saved as PDF is "privacy.pdf".
+QString withFilterSuffix(const QString &path, const QString &chosenFilter);
+
 // The titles the program's messages use.
 namespace titles {
 inline QString error()

@@ -5,16 +5,20 @@
 #include "shell/ui/filterbar.h"
 #include "shell/ui/lookupbox.h"
 #include "shell/ui/toolbuttons.h"
+#include "shell/ui/translations.h"
 
 #include <QApplication>
 #include <QCompleter>
+#include <QFileInfo>
 #include <QHeaderView>
+#include <QLibraryInfo>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStandardItemModel>
 #include <QTest>
+#include <QTranslator>
 #include <QVBoxLayout>
 #include <gtest/gtest.h>
 
@@ -290,4 +294,19 @@ TEST(ToolButtons, NamesAndCaptionsOfTheStandardButtons)
         EXPECT_EQ(button->objectName(), QString::fromLatin1(e.name));
         EXPECT_EQ(button->text(), QString::fromLatin1(e.caption));
     }
+}
+
+TEST(Translations, QtsOwnTextsAreItalian)
+{
+    if (!QFileInfo::exists(QLibraryInfo::path(QLibraryInfo::TranslationsPath) +
+                           QStringLiteral("/qtbase_it.qm")))
+        GTEST_SKIP() << "Qt's Italian translations are not installed (Debian package qt6-translations-l10n)";
+    const QLocale before;
+    QTranslator *italian = installItalianTranslations(*qApp);
+    ASSERT_NE(italian, nullptr);
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Annulla"));
+    EXPECT_EQ(QCoreApplication::translate("QFileDialog", "File &name:"), QStringLiteral("&Nome del file:"));
+    QCoreApplication::removeTranslator(italian);
+    delete italian;
+    QLocale::setDefault(before);
 }

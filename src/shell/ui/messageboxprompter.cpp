@@ -51,7 +51,9 @@ QStringList MessageBoxPrompter::openFiles(const QString &title, const QString &f
 
 QString MessageBoxPrompter::saveFile(const QString &title, const QString &path, const QString &filter)
 {
-    return QFileDialog::getSaveFileName(owner(), title, path, filter);
+    QString chosenFilter;
+    const QString chosen = QFileDialog::getSaveFileName(owner(), title, path, filter, &chosenFilter);
+    return withFilterSuffix(chosen, chosenFilter);
 }
 
 QString MessageBoxPrompter::chooseFolder(const QString &title, const QString &folder)
