@@ -323,9 +323,11 @@ ComposedReport compose(const ReportLayout &layout, const ReportData &data, bool 
         report.blocks.append(
             ReportBlock::of(ReportBlock::Paragraph, expandTemplate(layout.parameterLine, header, false)));
 
+    // A paragraph of fields that are all empty ("Codice fiscale: {CodFiscale}") is left out.
     for (const QString &paragraph : layout.text) {
-        const QString text = expandTemplate(paragraph, header, false);
-        report.blocks.append(ReportBlock::of(ReportBlock::Paragraph, text));
+        const QString text = expandTemplate(paragraph, header, true);
+        if (!text.isEmpty())
+            report.blocks.append(ReportBlock::of(ReportBlock::Paragraph, text));
     }
 
     if (layout.kind == LayoutKind::Labels) {

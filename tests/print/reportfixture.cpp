@@ -960,6 +960,10 @@ core::Result<QList<ReportCase>> seedReportArchive(storage::Archive &archive)
                           {QStringLiteral("Gasolio autotrazione"), QStringLiteral("1.000,00"),
                            QStringLiteral("A/778")})
           << documentCase(58, alfa, {QStringLiteral("Alfa Logistica S.p.A."), QStringLiteral("2016/679")})
+          // A private customer without a VAT number: no empty "Partita IVA" line.
+          << documentCase(58, bottega,
+                          {QStringLiteral("Bottega D'Angelo"), QStringLiteral("DNGMRA70A01A944X")},
+                          {QStringLiteral("Partita IVA")})
           << documentCase(59, fuelSupplier,
                           {QStringLiteral("Carburanti Nord S.r.l."), QStringLiteral("2016/679")})
           << documentCase(60, driver, {QStringLiteral("Giuseppe Neri"), QStringLiteral("NREGPP80A01L781X")})
