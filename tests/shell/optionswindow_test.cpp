@@ -277,3 +277,34 @@ TEST_F(SettingsWindows, TheCompanyWindowNeverCutsOrRewritesAValueItWasNotAskedTo
     EXPECT_EQ(stored("ditta", "PIva").toString(), QStringLiteral("IT01234567890"));
     EXPECT_EQ(stored("ditta", "Tel").toString(), QStringLiteral("045 1234567"));
 }
+
+TEST_F(SettingsWindows, TheCompanyTownListShowsTheStoredTownEachTimeItOpens)
+{
+    ASSERT_TRUE(fixture.archive()
+                    .execute(QStringLiteral(
+                        "UPDATE ditta SET RagSoc = 'Bianchi Srl', Comune = 'Parma', Provincia = 'PR', "
+                        "Cap = '43121', StabileOrganizzazione_Comune = 'ROMA'"))
+                    .ok());
+    for (int opening = 0; opening < 2; ++opening) {
+        CompanyWindow window(*fixture.session, windows);
+        auto *town = child<LookupBox>(window, "LookComuni");
+        EXPECT_EQ(town->currentText(), QStringLiteral("Parma (PR)"));
+        EXPECT_FALSE(town->showsUnlisted());
+        auto *establishment = child<LookupBox>(window, "LookComuniStabile");
+        EXPECT_EQ(establishment->currentText(), QStringLiteral("ROMA"))
+            << "a stored name the list lacks, as stored";
+        EXPECT_TRUE(establishment->showsUnlisted());
+        if (opening == 0) {
+            window.show();
+            ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+            test::typeInto(window, QStringLiteral("edtTel"), QStringLiteral("0521 000000"));
+            ASSERT_TRUE(window.back());
+        }
+    }
+    EXPECT_EQ(stored("ditta", "Comune").toString(), QStringLiteral("Parma"));
+    EXPECT_EQ(stored("ditta", "StabileOrganizzazione_Comune").toString(), QStringLiteral("ROMA"));
+    CompanyWindow window(*fixture.session, windows);
+    child<QPushButton>(window, "btnCancellaComune")->click();
+    EXPECT_EQ(child<LookupBox>(window, "LookComuni")->currentIndex(), -1);
+    EXPECT_TRUE(window.company().values().value(QStringLiteral("Cap")).toString().isEmpty());
+}

@@ -87,6 +87,7 @@ CompanyWindow::CompanyWindow(Session &session, const WindowRegistry &windows, QW
     layout->addLayout(buttonRow(this, {representative, intermediary, saveButton, backButton}));
 
     m_company->loadOnlyRow();
+    showTowns();
     m_pages->setCurrentIndex(0);
     resize(900, 700);
 }
@@ -137,18 +138,47 @@ QWidget *CompanyWindow::mainFields()
 }
 
 LookupBox *CompanyWindow::townList(const QString &townField, const QString &postcodeField,
-                                   const QString &provinceField, const QString &objectName)
+                                   const QString &provinceField, const QString &objectName, QWidget *parent)
 {
-    auto *towns = new LookupBox;
+    // The town is stored by name: the name's box is kept out of sight and the list shows it.
+    auto *name = new QLineEdit(parent);
+    name->setObjectName(QStringLiteral("edt") + townField);
+    name->hide();
+    m_company->bind(townField, name);
+    auto *towns = new LookupBox(parent);
     towns->setObjectName(objectName);
     towns->setToolTip(QStringLiteral("Scegli il comune: compila Cap e Provincia"));
     FormPage::fill(
         towns, m_session,
         QStringLiteral(
             "SELECT ID, Comune || ' (' || Provincia || ')' FROM Comuni ORDER BY Comune, Provincia"));
+    towns->setSearchable(true);
     connect(towns, &LookupBox::chosen, this,
             [=, this](const QVariant &key) { chooseTown(key, townField, postcodeField, provinceField); });
+    connect(towns, &LookupBox::cleared, this, [=, this] {
+        for (const QString &field : {townField, postcodeField, provinceField})
+            m_company->setValue(field, QVariant());
+    });
+    m_townLists.append({towns, townField, provinceField});
     return towns;
+}
+
+void CompanyWindow::showTowns()
+{
+    // Each list stands on the stored town; a town the municipalities do not hold is shown as stored.
+    const QVariantMap values = m_company->values();
+    for (const TownList &list : std::as_const(m_townLists)) {
+        const QString town = values.value(list.townField).toString().trimmed();
+        if (town.isEmpty()) {
+            list.box->clearChoice();
+            continue;
+        }
+        const core::Result<QVariant> key = m_session.archive()->scalar(
+            QStringLiteral(
+                "SELECT ID FROM Comuni WHERE Comune = ? AND COALESCE(Provincia, '') = ? ORDER BY ID"),
+            {town, values.value(list.provinceField).toString().trimmed()});
+        list.box->setKey(key && key->isValid() ? *key : QVariant(town));
+    }
 }
 
 QWidget *CompanyWindow::seatPage()
@@ -158,17 +188,12 @@ QWidget *CompanyWindow::seatPage()
     page->text(QStringLiteral("Via"), QStringLiteral("Indirizzo"));
     page->text(QStringLiteral("Numero"), QStringLiteral("Numero"));
     auto *town = new QHBoxLayout;
-    auto *name = new QLineEdit;
-    name->setObjectName(QStringLiteral("edtComune"));
-    name->setReadOnly(true);
-    m_company->bind(QStringLiteral("Comune"), name);
     auto *clear = new QPushButton(QStringLiteral("Cancella"));
     clear->setObjectName(QStringLiteral("btnCancellaComune"));
     clear->setAutoDefault(false);
     connect(clear, &QPushButton::clicked, this, &CompanyWindow::clearTown);
-    town->addWidget(name, 1);
     town->addWidget(townList(QStringLiteral("Comune"), QStringLiteral("Cap"), QStringLiteral("Provincia"),
-                             QStringLiteral("LookComuni")),
+                             QStringLiteral("LookComuni"), page),
                     1);
     town->addWidget(clear);
     page->row(QStringLiteral("Comune"), town);
@@ -203,17 +228,10 @@ QWidget *CompanyWindow::permanentEstablishmentPage()
     page->check(QStringLiteral("StabileOrganizzazione"), QStringLiteral("Includi"));
     page->text(QStringLiteral("StabileOrganizzazione_Indirizzo"), QStringLiteral("Indirizzo"));
     page->text(QStringLiteral("StabileOrganizzazione_NumeroCivico"), QStringLiteral("Numero Civico"));
-    auto *name = new QLineEdit;
-    name->setObjectName(QStringLiteral("edtStabileOrganizzazione_Comune"));
-    name->setReadOnly(true);
-    m_company->bind(QStringLiteral("StabileOrganizzazione_Comune"), name);
-    auto *town = new QHBoxLayout;
-    town->addWidget(name, 1);
-    town->addWidget(
-        townList(QStringLiteral("StabileOrganizzazione_Comune"), QStringLiteral("StabileOrganizzazione_CAP"),
-                 QStringLiteral("StabileOrganizzazione_Provincia"), QStringLiteral("LookComuniStabile")),
-        1);
-    page->row(QStringLiteral("Comune"), town);
+    page->row(QStringLiteral("Comune"), townList(QStringLiteral("StabileOrganizzazione_Comune"),
+                                                 QStringLiteral("StabileOrganizzazione_CAP"),
+                                                 QStringLiteral("StabileOrganizzazione_Provincia"),
+                                                 QStringLiteral("LookComuniStabile"), page));
     page->text(QStringLiteral("StabileOrganizzazione_CAP"), QStringLiteral("Cap"), 5);
     page->lookup(QStringLiteral("StabileOrganizzazione_Provincia"), QStringLiteral("Provincia"), provinces);
     page->lookup(QStringLiteral("StabileOrganizzazione_Nazione"), QStringLiteral("Nazione"), nations);
@@ -267,6 +285,7 @@ void CompanyWindow::clearTown()
 {
     for (const char *field : {"Comune", "Cap", "Provincia"})
         m_company->setValue(QString::fromLatin1(field), QVariant());
+    showTowns();
 }
 
 bool CompanyWindow::save()

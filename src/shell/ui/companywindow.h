@@ -49,7 +49,8 @@ private:
     QWidget *permanentEstablishmentPage();
     QWidget *companyRegisterPage();
     LookupBox *townList(const QString &townField, const QString &postcodeField, const QString &provinceField,
-                        const QString &objectName);
+                        const QString &objectName, QWidget *parent);
+    void showTowns();
     void checkVatNumber(const QString &field);
     void checkFiscalCode(const QString &field);
 
@@ -57,6 +58,13 @@ private:
     const WindowRegistry &m_windows;
     RecordForm *m_company;
     QTabWidget *m_pages;
+    struct TownList
+    {
+        LookupBox *box;
+        QString townField;
+        QString provinceField;
+    };
+    QList<TownList> m_townLists;
 };
 
 // TfrmModificaRappresentanteFiscale and TfrmModificaTerzoIntermediario: the company's fiscal

@@ -123,8 +123,9 @@ TariffListWindow::TariffListWindow(Session &session, const WindowRegistry &windo
     connect(addButton, &QPushButton::clicked, this, &TariffListWindow::add);
     QPushButton *next = makeToolButton(ToolAction::Avanti, this);
     connect(next, &QPushButton::clicked, this, &TariffListWindow::avanti);
-    layout->addLayout(buttonRow({makeToolButton(ToolAction::Aiuto, this), reread, vat, prices, copyButton,
-                                 back, remove, addButton, next}));
+    // The window's own buttons, then those of every list in their usual order.
+    layout->addLayout(buttonRow({vat, prices, copyButton, addButton, next, remove, reread,
+                                 makeToolButton(ToolAction::Aiuto, this), back}));
     // The editing buttons belong to the registry, not to a document choosing its tariffs.
     for (QPushButton *editing : {vat, prices, copyButton, remove, addButton})
         editing->setVisible(mode == Mode::Registry);
