@@ -12,6 +12,7 @@
 #include "shell/ui/helpdispatcher.h"
 #include "shell/ui/mainwindow.h"
 #include "shell/ui/messageboxprompter.h"
+#include "shell/ui/moduleicon.h"
 #include "shell/ui/shellwindows.h"
 #include "shell/ui/translations.h"
 #include "shell/ui/windowregistry.h"
@@ -88,6 +89,7 @@ int main(int argc, char **argv)
     QApplication::setApplicationName(QStringLiteral("Rotalina"));
     QApplication::setApplicationVersion(QStringLiteral(ROTALINA_VERSION));
     shell::ui::installItalianTranslations(app);
+    shell::ui::useIconThemeFallback();
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Rotalina: gestione dell'autotrasporto conto terzi."));

@@ -1,9 +1,11 @@
 #include "core/textfile.h"
+#include "shell/mainmenu.h"
 #include "shell/ui/datebox.h"
 #include "shell/ui/entrynavigation.h"
 #include "shell/ui/helpdispatcher.h"
 #include "shell/ui/helpwindow.h"
 #include "shell/ui/mainwindow.h"
+#include "shell/ui/moduleicon.h"
 #include "shell/ui/shellwindows.h"
 #include "shell/ui/windowregistry.h"
 #include "support/shellfixture.h"
@@ -439,4 +441,22 @@ TEST_F(MainWindowTest, ANewArchiveAsksForTheFirmsIdentityAndUtilityOffersItLater
     window->show();
     ASSERT_EQ(window->runStartup(), Outcome::Ready);
     EXPECT_EQ(companyWindow(), nullptr);
+}
+
+TEST(ModuleIcons, EveryNamedIconExistsInTheInstalledTheme)
+{
+    useIconThemeFallback();
+    if (!QIcon::hasThemeIcon(QStringLiteral("user-identity")))
+        GTEST_SKIP() << "no Breeze icons installed (Debian package breeze-icon-theme): the tiles stand in";
+    int themed = 0;
+    for (const shell::MenuButton &button : shell::mainMenuButtons()) {
+        const QString name = moduleIconName(button.target);
+        if (name.isEmpty())
+            continue;
+        EXPECT_TRUE(QIcon::hasThemeIcon(name))
+            << button.objectName.toStdString() << ": " << name.toStdString();
+        EXPECT_FALSE(moduleIcon(button.target, button.caption, Qt::blue).pixmap(48).isNull());
+        ++themed;
+    }
+    EXPECT_GE(themed, 30);
 }

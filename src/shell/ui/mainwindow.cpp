@@ -94,8 +94,8 @@ QToolButton *MainWindow::buildButton(const MenuButton &button, QWidget *parent)
     tool->setText(button.caption);
     tool->setToolTip(button.caption);
     tool->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-    tool->setIcon(
-        moduleIcon(button.caption, pageColour(static_cast<int>(mainMenuTabs().indexOf(button.tab)))));
+    tool->setIcon(moduleIcon(button.target, button.caption,
+                             pageColour(static_cast<int>(mainMenuTabs().indexOf(button.tab)))));
     tool->setIconSize(QSize(44, 44));
     tool->setFixedSize(156, 92);
     tool->setAutoRaise(true);

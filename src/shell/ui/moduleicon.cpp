@@ -1,11 +1,13 @@
 #include "shell/ui/moduleicon.h"
 
 #include <QFont>
+#include <QHash>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QStringList>
 
 namespace rotalina::shell::ui {
@@ -51,12 +53,70 @@ QPixmap tile(const QString &caption, const QColor &colour, int size)
 }
 } // namespace
 
-QIcon moduleIcon(const QString &caption, const QColor &colour)
+QString moduleIconName(const QString &target)
 {
+    static const QHash<QString, const char *> names = {
+        {QStringLiteral("TForm2"), "view-financial-list"},
+        {QStringLiteral("TfrmGrigliaBanche"), "view-bank"},
+        {QStringLiteral("TfrmVetture"), "car"},
+        {QStringLiteral("TfrmReparti"), "view-list-details"},
+        {QStringLiteral("TfrmModelli"), "tag"},
+        {QStringLiteral("TfrmGrigliaComuni"), "map-flat"},
+        {QStringLiteral("TfrmGrigliaProvince"), "map-flat"},
+        {QStringLiteral("TfrmGrigliaRegioni"), "map-globe"},
+        {QStringLiteral("TfrmGrigliaPersonale"), "system-users"},
+        {QStringLiteral("TfrmClienti"), "user-identity"},
+        {QStringLiteral("TFornitori"), "system-users"},
+        {QStringLiteral("TfrmModPagam"), "wallet-open"},
+        {QStringLiteral("TfrmGrigliaIva"), "accessories-calculator"},
+        {QStringLiteral("TfrmGrigliaPadroncini"), "view-media-artist"},
+        {QStringLiteral("TfrmGrigliaColori"), "color-picker"},
+        {QStringLiteral("TfrmArchivioTipologie"), "tag-folder"},
+        {QStringLiteral("TfrmIndirizzi"), "x-office-address-book"},
+        {QStringLiteral("TfrmGrigliaUnitaMisura"), "games-config-tiles"},
+        {QStringLiteral("TfrmArchivioContabilita"), "office-chart-bar"},
+        {QStringLiteral("TfrmGrigliaAvvisi"), "mail-message"},
+        {QStringLiteral("TForm5"), "view-financial-transfer-unreconciled"},
+        {QStringLiteral("TfrmOpzioni"), "preferences-system"},
+        {QStringLiteral("TfrmGrigliaCalendario"), "view-calendar"},
+        {QStringLiteral("ChiusuraIva"), "accessories-calculator"},
+        {QStringLiteral("TfrmAvvisiClienti_Campi"), "mail-send"},
+        {QStringLiteral("TfrmGrigliaConti"), "view-time-schedule-calculus"},
+        {QStringLiteral("TfrmGrigliaFatture"), "document-edit-sign"},
+        {QStringLiteral("TfrmGrigliaCarico"), "document-import"},
+        {QStringLiteral("TfrmGrigliaPreventivi"), "x-office-spreadsheet"},
+        {QStringLiteral("TfrmGrigliaDDT"), "folder-documents"},
+        {QStringLiteral("TfrmDitta"), "help-about"},
+        {QStringLiteral("TfrmRealizzazione"), "license"},
+        {QStringLiteral("TfrmScadenziario"), "view-history"},
+    };
+    return QString::fromLatin1(names.value(target));
+}
+
+QIcon moduleIcon(const QString &target, const QString &caption, const QColor &colour)
+{
+    const QString name = moduleIconName(target);
+    if (!name.isEmpty() && QIcon::hasThemeIcon(name))
+        return QIcon::fromTheme(name);
     QIcon icon;
     for (int size : {32, 48, 64, 96})
         icon.addPixmap(tile(caption, colour, size));
     return icon;
+}
+
+void useIconThemeFallback()
+{
+    // Without a desktop session Qt may look for themes only among its own resources.
+    QStringList paths = QIcon::themeSearchPaths();
+    for (const QString &folder : QStandardPaths::locateAll(
+             QStandardPaths::GenericDataLocation, QStringLiteral("icons"), QStandardPaths::LocateDirectory)) {
+        if (!paths.contains(folder))
+            paths.append(folder);
+    }
+    QIcon::setThemeSearchPaths(paths);
+    QIcon::setFallbackThemeName(QStringLiteral("breeze"));
+    if (QIcon::themeName().isEmpty())
+        QIcon::setThemeName(QStringLiteral("breeze"));
 }
 
 QColor pageColour(int page)
