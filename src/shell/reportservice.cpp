@@ -58,7 +58,8 @@ core::Status writeReportRequest(storage::Archive &archive, const QString &workst
     if (filled.workstation.isEmpty())
         filled.workstation = workstation;
     const ReportSpec spec = reportSpec(code, filled, settings.layout, archive.dialect());
-    const QDir folder(installFolder);
+    // The layouts are kept together in their own folder beside the programs.
+    const QDir folder(QDir(installFolder).filePath(QStringLiteral("reports")));
     const auto fullPath = [&](const QString &file) {
         return file.isEmpty() ? QString() : folder.absoluteFilePath(file);
     };

@@ -43,7 +43,8 @@ protected:
             settings.defaultPrinter = true; // no printer dialog in a test
             settings.layout = c.options;
             EXPECT_TRUE(shell::writeReportRequest(*archive, test::reportWorkstation,
-                                                  test::sourceReportsFolder(), c.code, c.context, settings));
+                                                  QStringLiteral(ROTALINA_SOURCE_DIR), c.code, c.context,
+                                                  settings));
         }
         core::Result<print::PrintJob> prepared = print::PrintJob::prepare(*archive, test::reportWorkstation);
         if (!prepared)

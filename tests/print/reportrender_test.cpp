@@ -184,8 +184,9 @@ TEST_F(ReportRendering, FilteredListKeepsOnlyTheMatchingRows)
 {
     test::ReportCase customers = sample->find(QStringLiteral("1"));
     shell::ReportSettings settings;
-    ASSERT_TRUE(shell::writeReportRequest(archive, test::reportWorkstation, test::sourceReportsFolder(), 1,
-                                          customers.context, settings));
+    ASSERT_TRUE(shell::writeReportRequest(archive, test::reportWorkstation,
+                                          QStringLiteral(ROTALINA_SOURCE_DIR), 1, customers.context,
+                                          settings));
     const core::Result<print::PrintJob> job = print::PrintJob::prepare(archive, test::reportWorkstation);
     ASSERT_TRUE(job) << job.error().toStdString();
     ASSERT_TRUE(job->request().filter);

@@ -61,8 +61,9 @@ TEST(ReportRequest, ListRequestCarriesEveryFieldAndReplacesTheEarlierOne)
     const QVariantMap row = write(*archive, 1);
     EXPECT_EQ(row.value("nomeprogramma").toString(), QStringLiteral("Rotalina"));
     EXPECT_EQ(row.value("nomecomputer").toString(), QStringLiteral("UFFICIO1"));
-    EXPECT_EQ(row.value("nomereport").toString(), QStringLiteral("/opt/rotalina/Clienti.rpt"));
-    EXPECT_EQ(row.value("nomereportlandscape").toString(), QStringLiteral("/opt/rotalina/ClientiLan.rpt"));
+    EXPECT_EQ(row.value("nomereport").toString(), QStringLiteral("/opt/rotalina/reports/Clienti.rpt"));
+    EXPECT_EQ(row.value("nomereportlandscape").toString(),
+              QStringLiteral("/opt/rotalina/reports/ClientiLan.rpt"));
     EXPECT_TRUE(row.value("query").toString().startsWith(
         QStringLiteral("SELECT Clienti.NominativoDocumenti AS Cliente")));
     EXPECT_TRUE(row.value("querysottoreport1").toString().isEmpty());

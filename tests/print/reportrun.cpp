@@ -23,7 +23,9 @@ core::Result<print::ComposedReport> composeCase(storage::Archive &archive, const
 {
     shell::ReportSettings settings;
     settings.layout = reportCase.options;
-    if (core::Status written = shell::writeReportRequest(archive, reportWorkstation, reportsFolder,
+    // The request names the layouts in the "reports" folder beside the programs.
+    const QString installFolder = QFileInfo(reportsFolder).absolutePath();
+    if (core::Status written = shell::writeReportRequest(archive, reportWorkstation, installFolder,
                                                          reportCase.code, reportCase.context, settings);
         !written)
         return core::Result<print::ComposedReport>::failure(written.error());

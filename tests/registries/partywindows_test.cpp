@@ -162,7 +162,7 @@ TEST_F(PartyWindows, CustomerCardChecksWarnsPrintsAndKeepsPayments)
     EXPECT_EQ(fixture.desktop.started, QStringList{QStringLiteral("/opt/rotalina/rotalina-stampa ")});
     EXPECT_EQ(
         fixture.archive().scalar(QStringLiteral("SELECT NomeReport FROM TempStampa")).value().toString(),
-        QStringLiteral("/opt/rotalina/PrivacyClienti.rpt"));
+        QStringLiteral("/opt/rotalina/reports/PrivacyClienti.rpt"));
 
     // A payment's amount goes back to the opening balance when it is deleted.
     ASSERT_TRUE(fixture.archive().update(QStringLiteral("Clienti"), key,

@@ -384,7 +384,7 @@ TEST_F(MainWindowTest, PrintButtonsRequestTheirListReports)
             QStringLiteral("SELECT NomeReport FROM TempStampa WHERE NomeComputer = ?"),
             {fixture.session->workstation()});
         ASSERT_TRUE(layout) << layout.error().toStdString();
-        EXPECT_EQ(layout->toString(), QStringLiteral("/opt/rotalina/") + QLatin1String(p.layout));
+        EXPECT_EQ(layout->toString(), QStringLiteral("/opt/rotalina/reports/") + QLatin1String(p.layout));
         EXPECT_EQ(fixture.desktop.started, QStringList{QStringLiteral("/opt/rotalina/rotalina-stampa ")})
             << p.button;
     }
