@@ -11,7 +11,7 @@ using K = FieldKind;
 const SchemaDefinition &archiveSchema()
 {
     static const SchemaDefinition schema(
-        1,
+        2,
         {
             TableDef{"fattura",
                      {
@@ -1783,7 +1783,11 @@ const SchemaDefinition &archiveSchema()
                          {"CodicePagamento", K::Text},
                      },
                      {}},
-        });
+        },
+        {},
+        // Version 2: the long lists searched by name as the user types.
+        {{QStringLiteral("Clienti"), QStringLiteral("NominativoVisualizzato"), 2},
+         {QStringLiteral("Fornitor"), QStringLiteral("Fornitore"), 2}});
     return schema;
 }
 

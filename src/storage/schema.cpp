@@ -31,8 +31,10 @@ bool TableDef::isWorkTable() const
     return field(QStringLiteral("NomeComputer")) != nullptr;
 }
 
-SchemaDefinition::SchemaDefinition(int version, QList<TableDef> tables, QList<MigrationStep> steps)
-    : m_version(version), m_tables(std::move(tables)), m_steps(std::move(steps))
+SchemaDefinition::SchemaDefinition(int version, QList<TableDef> tables, QList<MigrationStep> steps,
+                                   QList<SearchIndexDef> searchIndexes)
+    : m_version(version), m_tables(std::move(tables)), m_steps(std::move(steps)),
+      m_searchIndexes(std::move(searchIndexes))
 {}
 
 const TableDef *SchemaDefinition::table(const QString &name) const

@@ -73,22 +73,34 @@ struct MigrationStep
     std::function<core::Status(Archive &)> apply;
 };
 
+// A text field searched by any part of it, whatever its case and accents, in long lists (customer
+// names): on PostgreSQL a trigram index over its folded form serves those searches.
+struct SearchIndexDef
+{
+    QString table;
+    QString field;
+    int since = 1;
+};
+
 // The tables of the archive at its newest version, with the version each part arrived in. Both
 // engines' statements are produced from it and upgrades are derived from it.
 class SchemaDefinition
 {
 public:
-    SchemaDefinition(int version, QList<TableDef> tables, QList<MigrationStep> steps = {});
+    SchemaDefinition(int version, QList<TableDef> tables, QList<MigrationStep> steps = {},
+                     QList<SearchIndexDef> searchIndexes = {});
 
     int version() const { return m_version; }
     const QList<TableDef> &tables() const { return m_tables; }
     const QList<MigrationStep> &steps() const { return m_steps; }
+    const QList<SearchIndexDef> &searchIndexes() const { return m_searchIndexes; }
     const TableDef *table(const QString &name) const; // case-insensitive
 
 private:
     int m_version;
     QList<TableDef> m_tables;
     QList<MigrationStep> m_steps;
+    QList<SearchIndexDef> m_searchIndexes;
 };
 
 // The archive of this program.

@@ -80,6 +80,12 @@ QString createTableStatement(const SqlDialect &dialect, const TableDef &table, i
            columns.join(QStringLiteral(", ")) + u')';
 }
 
+QString searchIndexStatement(const SearchIndexDef &index)
+{
+    return QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON %2 USING gin (rl_fold(%3) gin_trgm_ops)")
+        .arg(QStringLiteral("cerca_%1_%2").arg(index.table, index.field).toLower(), index.table, index.field);
+}
+
 QString createIndexStatement(const TableDef &table, const IndexDef &index)
 {
     return QStringLiteral("CREATE INDEX ") + indexName(table, index) + QStringLiteral(" ON ") + table.name +
@@ -95,6 +101,34 @@ core::Result<int> readVersion(Archive &archive)
     if (!version)
         return core::Result<int>::failure(version.error());
     return version->isNull() ? 0 : version->toInt();
+}
+
+// The trigram indexes of folded texts, on PostgreSQL only (SQLite reads such searches quickly
+// enough, and an index on a function of ours would tie its file to this program). Without the
+// pg_trgm extension, and without the right to add it, the archive simply goes without them.
+core::Status createSearchIndexes(Archive &archive, const SchemaDefinition &schema, int fromExclusive,
+                                 int toInclusive)
+{
+    if (archive.engine() != Engine::PostgreSQL)
+        return {};
+    QList<SearchIndexDef> wanted;
+    for (const SearchIndexDef &index : schema.searchIndexes()) {
+        if (index.since > fromExclusive && index.since <= toInclusive)
+            wanted.append(index);
+    }
+    if (wanted.isEmpty())
+        return {};
+    // A failed statement spoils a PostgreSQL transaction: the attempt stands in a savepoint.
+    if (core::Status marked = run(archive, QStringLiteral("SAVEPOINT rl_trigrammi")); !marked)
+        return marked;
+    if (!run(archive, QStringLiteral("CREATE EXTENSION IF NOT EXISTS pg_trgm"))) {
+        return run(archive, QStringLiteral("ROLLBACK TO SAVEPOINT rl_trigrammi"));
+    }
+    for (const SearchIndexDef &index : wanted) {
+        if (core::Status made = run(archive, searchIndexStatement(index)); !made)
+            return made;
+    }
+    return run(archive, QStringLiteral("RELEASE SAVEPOINT rl_trigrammi"));
 }
 
 core::Status create(Archive &archive, const SchemaDefinition &schema, int version)
@@ -115,6 +149,8 @@ core::Status create(Archive &archive, const SchemaDefinition &schema, int versio
         if (core::Status made = createIndexes(archive, table, 0, version); !made)
             return made;
     }
+    if (core::Status made = createSearchIndexes(archive, schema, 0, version); !made)
+        return made;
     return writeVersion(archive, version);
 }
 
@@ -148,6 +184,8 @@ core::Status upgrade(Archive &archive, const SchemaDefinition &schema, int fromV
         if (core::Status made = createIndexes(archive, table, fromVersion, target); !made)
             return made;
     }
+    if (core::Status made = createSearchIndexes(archive, schema, fromVersion, target); !made)
+        return made;
     for (const MigrationStep &step : schema.steps()) {
         if (step.version <= fromVersion || step.version > target)
             continue;

@@ -30,6 +30,8 @@ core::Status upgrade(Archive &archive, const SchemaDefinition &schema, int fromV
 // The statements that create a table with the fields it had at the given version.
 QString createTableStatement(const SqlDialect &dialect, const TableDef &table, int version);
 QString createIndexStatement(const TableDef &table, const IndexDef &index);
+// The PostgreSQL trigram index of a folded text field.
+QString searchIndexStatement(const SearchIndexDef &index);
 
 // Every index of a table: one per reference field and per field kept per workstation, and those
 // the table declares.

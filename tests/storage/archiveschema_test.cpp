@@ -200,3 +200,27 @@ TEST(NewArchive, OpeningAgainChangesNothing)
         << "code tables are not loaded twice";
     EXPECT_LT(test::count(*again, QStringLiteral("SELECT COUNT(*) FROM Comuni")), 8000);
 }
+
+TEST(ArchiveSchema, CustomerAndSupplierNamesAreSearchedThroughAnIndexOnPostgreSql)
+{
+    if (test::engineUnderTest() != Engine::PostgreSQL)
+        GTEST_SKIP() << "SQLite reads such searches without an index";
+    auto archive = test::newArchive();
+    EXPECT_EQ(test::count(*archive, QStringLiteral("SELECT COUNT(*) FROM pg_indexes WHERE indexname IN "
+                                                   "('cerca_clienti_nominativovisualizzato', "
+                                                   "'cerca_fornitor_fornitore')")),
+              2);
+    // The index serves the list's own condition (written out: a statement that explains another
+    // cannot be prepared with bound values).
+    QString condition = archive->dialect().foldedLike(QStringLiteral("Clienti.NominativoVisualizzato"));
+    condition.replace(u'?', QStringLiteral("'%rossi%'"));
+    ASSERT_TRUE(archive->execute(QStringLiteral("SET enable_seqscan = off")).ok());
+    auto plan = archive->select(QStringLiteral("EXPLAIN SELECT Id FROM Clienti WHERE ") + condition);
+    ASSERT_TRUE(plan.ok()) << plan.error().toStdString();
+    QString text;
+    while (plan->next())
+        text += plan->value(0).toString() + u'\n';
+    EXPECT_TRUE(text.contains(QStringLiteral("cerca_clienti_nominativovisualizzato")))
+        << text.toStdString();
+    ASSERT_TRUE(archive->execute(QStringLiteral("SET enable_seqscan = on")).ok());
+}

@@ -91,6 +91,8 @@ QString templateFingerprint()
         for (const storage::IndexDef &index : storage::schema_migration::indexesOf(table))
             hash.addData(index.fields.join(u',').toUtf8());
     }
+    for (const storage::SearchIndexDef &index : schema.searchIndexes())
+        hash.addData(storage::schema_migration::searchIndexStatement(index).toUtf8());
     const QDir shipped(QStringLiteral(":/data"));
     for (const QString &file : shipped.entryList(QDir::Files, QDir::Name)) {
         QFile data(shipped.filePath(file));
