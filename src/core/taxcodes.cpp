@@ -62,9 +62,16 @@ bool isValidCodiceFiscale(const QString &code)
         "^[A-Z]{6}[0-9LMNPQRSTUV]{2}[ABCDEHLMPRST][0-9LMNPQRSTUV]{2}[A-Z][0-9LMNPQRSTUV]{3}[A-Z]$"));
     if (!shape.match(upper).hasMatch())
         return false;
-    // Day of birth 1-31, or 41-71 for women.
-    const int day = digitAt(upper, 9) * 10 + digitAt(upper, 10);
-    if (!((day >= 1 && day <= 31) || (day >= 41 && day <= 71)))
+    // A date of birth that exists: the day (plus 40 for women) in the month of its letter; the
+    // 29th of February only in a year divisible by four, whatever its century.
+    static const QString months = QStringLiteral("ABCDEHLMPRST");
+    const int month = static_cast<int>(months.indexOf(upper.at(8))) + 1;
+    const int year = digitAt(upper, 6) * 10 + digitAt(upper, 7);
+    int day = digitAt(upper, 9) * 10 + digitAt(upper, 10);
+    if (day > 40)
+        day -= 40;
+    static const int longest[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (day < 1 || day > longest[month - 1] || (month == 2 && day == 29 && year % 4 != 0))
         return false;
     int sum = 0;
     for (int i = 0; i < 15; ++i)
