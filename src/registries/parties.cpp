@@ -521,7 +521,52 @@ std::optional<QStringList> cardsOf(const QString &text)
     return cards;
 }
 
-QVariantMap customerValues(storage::Archive &archive, const core::ContactRecord &contact)
+// Where the two registries keep what a card carries.
+struct ContactFields
+{
+    QString table;
+    QString name; // the company's name
+    QString email;
+    QString street;
+    QString town;
+    QString categories;
+    QString mark; // the program's own category of its cards
+    std::function<core::Result<qint64>(storage::Archive &)> add;
+    std::function<core::Status(storage::Archive &, qint64, const QVariantMap &)> save;
+};
+
+const ContactFields &customerFields()
+{
+    static const ContactFields fields{QStringLiteral("Clienti"),
+                                      QStringLiteral("Cliente"),
+                                      QStringLiteral("EMail"),
+                                      QStringLiteral("Via"),
+                                      QStringLiteral("Citta"),
+                                      QStringLiteral("ClientiCategoria"),
+                                      QStringLiteral("RotalinaC"),
+                                      addCustomer,
+                                      [](storage::Archive &archive, qint64 key, const QVariantMap &values) {
+                                          return saveCustomer(archive, key, values);
+                                      }};
+    return fields;
+}
+
+const ContactFields &supplierFields()
+{
+    static const ContactFields fields{QStringLiteral("Fornitor"),
+                                      QStringLiteral("Fornitore"),
+                                      QStringLiteral("Email"),
+                                      QStringLiteral("VIA"),
+                                      QStringLiteral("Comune"),
+                                      QStringLiteral("FornitorCategoria"),
+                                      QStringLiteral("RotalinaF"),
+                                      addSupplier,
+                                      saveSupplier};
+    return fields;
+}
+
+QVariantMap partyValues(storage::Archive &archive, const core::ContactRecord &contact,
+                        const ContactFields &kind)
 {
     using E = core::ContactRecord;
     const auto first = [&](std::initializer_list<E::Element> elements) {
@@ -531,36 +576,38 @@ QVariantMap customerValues(storage::Archive &archive, const core::ContactRecord 
         }
         return QString();
     };
-    QVariantMap values{
-        {QStringLiteral("Cliente"), contact[E::FormattedName].trimmed()},
-        {QStringLiteral("Cognome"), contact[E::FamilyName].trimmed()},
-        {QStringLiteral("Nome"), contact[E::GivenName].trimmed()},
-        {QStringLiteral("Telefono"), first({E::WorkPhone1, E::HomePhone1})},
-        {QStringLiteral("Telefono2"), first({E::WorkPhone2, E::HomePhone2})},
-        {QStringLiteral("Cellulare"),
-         first({E::WorkMobile1, E::HomeMobile1, E::WorkMobile2, E::HomeMobile2})},
-        {QStringLiteral("Fax"), first({E::WorkFax, E::HomeFax})},
-        {QStringLiteral("EMail"), first({E::WorkEmail1, E::HomeEmail1, E::WorkEmail2, E::HomeEmail2})},
-        {QStringLiteral("Internet"), first({E::WorkUrl, E::HomeUrl})},
-        {QStringLiteral("Via"), first({E::WorkStreet, E::HomeStreet})},
-        {QStringLiteral("Numero"), first({E::WorkHouseNumber, E::HomeHouseNumber})},
-        {QStringLiteral("Cap"), first({E::WorkPostalCode, E::HomePostalCode})},
-        {QStringLiteral("Note"), contact[E::Label].trimmed()},
-        {QStringLiteral("DestinazioneMerce"), contact[E::Note].trimmed()}};
-    // A card made from a person's name alone has its name as formatted name: it is no company.
+    QVariantMap values{{kind.name, contact[E::FormattedName].trimmed()},
+                       {QStringLiteral("Cognome"), contact[E::FamilyName].trimmed()},
+                       {QStringLiteral("Nome"), contact[E::GivenName].trimmed()},
+                       {QStringLiteral("Telefono"), first({E::WorkPhone1, E::HomePhone1})},
+                       {QStringLiteral("Telefono2"), first({E::WorkPhone2, E::HomePhone2})},
+                       {QStringLiteral("Cellulare"),
+                        first({E::WorkMobile1, E::HomeMobile1, E::WorkMobile2, E::HomeMobile2})},
+                       {QStringLiteral("Fax"), first({E::WorkFax, E::HomeFax})},
+                       {kind.email, first({E::WorkEmail1, E::HomeEmail1, E::WorkEmail2, E::HomeEmail2})},
+                       {QStringLiteral("Internet"), first({E::WorkUrl, E::HomeUrl})},
+                       {kind.street, first({E::WorkStreet, E::HomeStreet})},
+                       {QStringLiteral("Numero"), first({E::WorkHouseNumber, E::HomeHouseNumber})},
+                       {QStringLiteral("Cap"), first({E::WorkPostalCode, E::HomePostalCode})},
+                       {QStringLiteral("Note"), contact[E::Label].trimmed()},
+                       {QStringLiteral("DestinazioneMerce"), contact[E::Note].trimmed()}};
+    // A card made from a person's name alone has its name as formatted name: it is no company. A
+    // supplier keeps it, its name being the only one the registry requires.
     const QString person = QString(contact[E::GivenName] + u' ' + contact[E::FamilyName]).trimmed();
-    if (!person.isEmpty() && values.value(QStringLiteral("Cliente")).toString() == person)
-        values.insert(QStringLiteral("Cliente"), QString());
+    if (kind.table == u"Clienti" && !person.isEmpty() && values.value(kind.name).toString() == person)
+        values.insert(kind.name, QString());
+    if (kind.table != u"Clienti" && values.value(kind.name).toString().isEmpty())
+        values.insert(kind.name, person);
     const QString town = first({E::WorkTown, E::HomeTown});
     if (!town.isEmpty()) {
-        values.insert(QStringLiteral("Citta"), town);
+        values.insert(kind.town, town);
         core::Result<QSqlQuery> found = archive.select(
             QStringLiteral(
                 "SELECT ID, Comune, Provincia FROM Comuni WHERE rl_fold(Comune) = rl_fold(?) ORDER BY ID"),
             {town});
         if (found && found->next()) {
             values.insert(QStringLiteral("Comune_id"), found->value(0));
-            values.insert(QStringLiteral("Citta"), found->value(1));
+            values.insert(kind.town, found->value(1));
             values.insert(QStringLiteral("Provincia"), found->value(2));
         } else {
             values.insert(QStringLiteral("Provincia"), first({E::WorkRegion, E::HomeRegion}));
@@ -568,24 +615,23 @@ QVariantMap customerValues(storage::Archive &archive, const core::ContactRecord 
     }
     for (QString category : contact[E::Categories].split(u',')) {
         category = category.trimmed();
-        if (category.isEmpty() || category == u"RotalinaC")
+        if (category.isEmpty() || category == u"RotalinaC" || category == u"RotalinaF")
             continue;
         core::Result<QSqlQuery> found = archive.select(
-            QStringLiteral("SELECT ID, Colore FROM ClientiCategoria WHERE Descrizione = ?"), {category});
+            QStringLiteral("SELECT * FROM %1 WHERE Descrizione = ?").arg(kind.categories), {category});
         if (found && found->next()) {
-            values.insert(QStringLiteral("Categoria_ID"), found->value(0));
-            values.insert(QStringLiteral("ColoreCategoria"), found->value(1));
+            values.insert(QStringLiteral("Categoria_ID"), found->value(QStringLiteral("ID")));
+            if (kind.table == u"Clienti")
+                values.insert(QStringLiteral("ColoreCategoria"), found->value(QStringLiteral("Colore")));
             break;
         }
     }
     return values;
 }
 
-} // namespace
-
-core::Result<ContactImport> importCustomerContacts(storage::Archive &archive, const QStringList &files,
-                                                   DuplicateAction action,
-                                                   const std::function<bool(const QString &name)> &askSkip)
+core::Result<ContactImport> importPartyContacts(storage::Archive &archive, const ContactFields &kind,
+                                                const QStringList &files, DuplicateAction action,
+                                                const std::function<bool(const QString &name)> &askSkip)
 {
     using R = core::Result<ContactImport>;
     ContactImport result;
@@ -598,8 +644,8 @@ core::Result<ContactImport> importCustomerContacts(storage::Archive &archive, co
         }
         for (const QString &card : *cards) {
             const core::ContactRecord contact = core::leggiVCard(card);
-            const QVariantMap values = customerValues(archive, contact);
-            const QString company = values.value(QStringLiteral("Cliente")).toString();
+            const QVariantMap values = partyValues(archive, contact, kind);
+            const QString company = values.value(kind.name).toString();
             const QString surname = values.value(QStringLiteral("Cognome")).toString();
             const QString firstName = values.value(QStringLiteral("Nome")).toString();
             if (company.isEmpty() && surname.isEmpty() && firstName.isEmpty()) {
@@ -609,9 +655,11 @@ core::Result<ContactImport> importCustomerContacts(storage::Archive &archive, co
             const core::Result<QVariant> existing =
                 company.isEmpty()
                     ? archive.scalar(
-                          QStringLiteral("SELECT Id FROM Clienti WHERE Cognome = ? AND Nome = ? ORDER BY Id"),
+                          QStringLiteral("SELECT Id FROM %1 WHERE Cognome = ? AND Nome = ? ORDER BY Id")
+                              .arg(kind.table),
                           {surname, firstName})
-                    : archive.scalar(QStringLiteral("SELECT Id FROM Clienti WHERE Cliente = ? ORDER BY Id"),
+                    : archive.scalar(QStringLiteral("SELECT Id FROM %1 WHERE %2 = ? ORDER BY Id")
+                                         .arg(kind.table, kind.name),
                                      {company});
             if (!existing)
                 return R::failure(existing.error());
@@ -631,16 +679,16 @@ core::Result<ContactImport> importCustomerContacts(storage::Archive &archive, co
                     if (RecordChecks::hasValue(it.value()))
                         given.insert(it.key(), it.value());
                 }
-                if (core::Status saved = saveCustomer(archive, existing->toLongLong(), given); !saved)
+                if (core::Status saved = kind.save(archive, existing->toLongLong(), given); !saved)
                     return R::failure(saved.error());
                 ++result.updated;
                 continue;
             }
             storage::Transaction transaction(archive);
-            const core::Result<qint64> key = addCustomer(archive);
+            const core::Result<qint64> key = kind.add(archive);
             if (!key)
                 return R::failure(key.error());
-            if (core::Status saved = saveCustomer(archive, *key, values); !saved)
+            if (core::Status saved = kind.save(archive, *key, values); !saved)
                 return R::failure(saved.error());
             if (core::Status committed = transaction.commit(); !committed)
                 return R::failure(committed.error());
@@ -648,6 +696,22 @@ core::Result<ContactImport> importCustomerContacts(storage::Archive &archive, co
         }
     }
     return result;
+}
+
+} // namespace
+
+core::Result<ContactImport> importCustomerContacts(storage::Archive &archive, const QStringList &files,
+                                                   DuplicateAction action,
+                                                   const std::function<bool(const QString &name)> &askSkip)
+{
+    return importPartyContacts(archive, customerFields(), files, action, askSkip);
+}
+
+core::Result<ContactImport> importSupplierContacts(storage::Archive &archive, const QStringList &files,
+                                                   DuplicateAction action,
+                                                   const std::function<bool(const QString &name)> &askSkip)
+{
+    return importPartyContacts(archive, supplierFields(), files, action, askSkip);
 }
 
 } // namespace rotalina::registries

@@ -107,5 +107,9 @@ struct ContactImport
 core::Result<ContactImport> importCustomerContacts(storage::Archive &archive, const QStringList &files,
                                                    DuplicateAction action,
                                                    const std::function<bool(const QString &name)> &askSkip);
+// The same for suppliers: a supplier already there has the same name, or surname and first name.
+core::Result<ContactImport> importSupplierContacts(storage::Archive &archive, const QStringList &files,
+                                                   DuplicateAction action,
+                                                   const std::function<bool(const QString &name)> &askSkip);
 
 } // namespace rotalina::registries

@@ -428,3 +428,52 @@ TEST(CustomerContacts, CardsOfOtherProgramsBecomeCustomersAndBrokenFilesAreNamed
     EXPECT_EQ(row->value(8).toString(), QStringLiteral("Müller Jürgen"));
     EXPECT_FALSE(row->value(9).isNull());
 }
+
+TEST(SupplierContacts, CardsBecomeSuppliersWithTheirTownAndCategoryAndComeBackAsTheSame)
+{
+    auto archive = test::newArchive();
+    const qint64 category = test::addRow(*archive, QStringLiteral("FornitorCategoria"),
+                                         {{QStringLiteral("Descrizione"), QStringLiteral("Officine")}});
+    QTemporaryDir folder;
+    const QString file = folder.filePath(QStringLiteral("fornitori.vcf"));
+    ASSERT_TRUE(core::writeTextFile(
+        file, QStringLiteral("BEGIN:VCARD\r\nVERSION:4.0\r\nFN:Officina Verdi Snc\r\n"
+                             "ORG:Officina Verdi Snc\r\nCATEGORIES:Officine\r\n"
+                             "TEL;TYPE=work:045 111222\r\nEMAIL;TYPE=work:info@verdi.it\r\n"
+                             "ADR;TYPE=work:;;Via dell'Artigianato 4;forli;;47121;\r\n"
+                             "END:VCARD\r\n"
+                             "BEGIN:VCARD\r\nVERSION:4.0\r\nFN:Mario Neri\r\n"
+                             "N:Neri;Mario;;;\r\nEND:VCARD\r\n")));
+    const auto imported = registries::importSupplierContacts(*archive, {file}, DuplicateAction::Ask,
+                                                             [](const QString &) { return true; });
+    ASSERT_TRUE(imported) << imported.error().toStdString();
+    EXPECT_EQ(imported->added, 2);
+    const auto row = [&](const char *sql) {
+        return archive->scalar(QString::fromUtf8(sql)).value();
+    };
+    EXPECT_EQ(row("SELECT Email FROM Fornitor WHERE Fornitore = 'Officina Verdi Snc'").toString(),
+              QStringLiteral("info@verdi.it"));
+    EXPECT_EQ(row("SELECT Comune FROM Fornitor WHERE Fornitore = 'Officina Verdi Snc'").toString(),
+              QStringLiteral("Forlì"))
+        << "the town as the municipalities write it";
+    EXPECT_EQ(row("SELECT Provincia FROM Fornitor WHERE Fornitore = 'Officina Verdi Snc'").toString(),
+              QStringLiteral("FC"));
+    EXPECT_EQ(row("SELECT Categoria_ID FROM Fornitor WHERE Fornitore = 'Officina Verdi Snc'").toLongLong(),
+              category);
+    EXPECT_EQ(row("SELECT IdPaese FROM Fornitor WHERE Fornitore = 'Officina Verdi Snc'").toString(),
+              QStringLiteral("IT"));
+    EXPECT_EQ(
+        row("SELECT COUNT(*) FROM Fornitor WHERE Fornitore = 'Mario Neri' AND Cognome = 'Neri'").toInt(), 1)
+        << "a person's card gives the supplier its name";
+
+    // Its own export read back: the same supplier, updated where the card says more.
+    const qint64 verdi = row("SELECT Id FROM Fornitor WHERE Fornitore = 'Officina Verdi Snc'").toLongLong();
+    const QString own = folder.filePath(QStringLiteral("verdi.vcf"));
+    ASSERT_TRUE(
+        core::writeTextFile(own, core::scriviVCard(registries::supplierContact(*archive, verdi).value())));
+    const auto again = registries::importSupplierContacts(*archive, {own}, DuplicateAction::Update, {});
+    ASSERT_TRUE(again) << again.error().toStdString();
+    EXPECT_EQ(again->updated, 1);
+    EXPECT_EQ(again->added, 0);
+    EXPECT_EQ(row("SELECT COUNT(*) FROM Fornitor").toInt(), 2);
+}

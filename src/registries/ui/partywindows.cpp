@@ -92,12 +92,10 @@ PartyListWindow::PartyListWindow(Session &session, bool customers, const WindowR
     addButton(all);
     addButton(emails);
     addButton(exportCards);
-    if (customers) {
-        auto *importCards = new QPushButton(QStringLiteral("Importa VCard"), this);
-        importCards->setObjectName(QStringLiteral("btImportaVCard"));
-        connect(importCards, &QPushButton::clicked, this, &PartyListWindow::importContacts);
-        addButton(importCards);
-    }
+    auto *importCards = new QPushButton(QStringLiteral("Importa VCard"), this);
+    importCards->setObjectName(QStringLiteral("btImportaVCard"));
+    connect(importCards, &QPushButton::clicked, this, &PartyListWindow::importContacts);
+    addButton(importCards);
     resize(1100, 600);
 }
 
@@ -173,20 +171,24 @@ void PartyListWindow::importContacts()
         m_session.archive()->scalar(QStringLiteral("SELECT AzioneImportazioneVCard FROM opzioni"));
     const auto action =
         static_cast<DuplicateAction>(option && !option->isNull() ? std::clamp(option->toInt(), 0, 2) : 0);
+    const auto askSkip = [this](const QString &name) {
+        const QString party = m_customers ? QStringLiteral("Cliente") : QStringLiteral("Fornitore");
+        return m_session.prompter().ask(
+            titles::warning(), QStringLiteral("Il %1 :").arg(party) + name +
+                                   QStringLiteral(" e' già presente in archivio: Come si vuole procedere ? "
+                                                  "Salto il %1 ?")
+                                       .arg(party));
+    };
     const core::Result<ContactImport> imported =
-        importCustomerContacts(*m_session.archive(), files, action, [this](const QString &name) {
-            return m_session.prompter().ask(
-                titles::warning(),
-                QStringLiteral("Il Cliente :") + name +
-                    QStringLiteral(
-                        " e' già presente in archivio: Come si vuole procedere ? Salto il Cliente ?"));
-        });
+        m_customers ? importCustomerContacts(*m_session.archive(), files, action, askSkip)
+                    : importSupplierContacts(*m_session.archive(), files, action, askSkip);
     reload();
     if (!imported) {
         m_session.prompter().message(titles::error(), imported.error());
         return;
     }
-    QString summary = QStringLiteral("Clienti aggiunti: %1, aggiornati: %2, saltati: %3.")
+    QString summary = QStringLiteral("%1 aggiunti: %2, aggiornati: %3, saltati: %4.")
+                          .arg(m_customers ? QStringLiteral("Clienti") : QStringLiteral("Fornitori"))
                           .arg(imported->added)
                           .arg(imported->updated)
                           .arg(imported->skipped);
