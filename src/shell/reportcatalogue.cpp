@@ -21,6 +21,30 @@ QString dateLiteral(const QDate &date, Bound bound = Bound::StartOfDay)
     return core::datetext::sqlLiteral(date, bound);
 }
 
+// The job orders of the driver chosen in the print window, as first or second driver; nothing
+// when no driver was chosen.
+QString driverCondition(const ReportContext &context)
+{
+    return context.partyKey
+               ? QStringLiteral(" AND (TotaliCo.Personale_ID = %1 OR TotaliCo.Personale2_ID = %1)")
+                     .arg(number(*context.partyKey))
+               : QString();
+}
+
+// The conditions of a situation print: each only when its box was filled.
+QString situationConditions(const QString &partyField, const QString &dateField, const ReportContext &context)
+{
+    QString conditions;
+    if (context.partyKey)
+        conditions += QStringLiteral(" AND %1 = %2").arg(partyField, number(*context.partyKey));
+    if (context.from.isValid())
+        conditions += QStringLiteral(" AND %1 >= %2").arg(dateField, dateLiteral(context.from));
+    if (context.to.isValid())
+        conditions +=
+            QStringLiteral(" AND %1 <= %2").arg(dateField, dateLiteral(context.to, Bound::EndOfDay));
+    return conditions;
+}
+
 // The columns of a customer's address as documents print it.
 const QString customerColumns = QStringLiteral(
     "Clienti.NominativoDocumenti AS Cliente, Clienti.Via, Clienti.NumCasa, Clienti.Cap, Clienti.Citta, "
@@ -493,7 +517,8 @@ ReportSpec reportSpec(int code, const ReportContext &context, const ReportOption
         file(code == 9    ? QStringLiteral("PrimaNota.rpt")
              : code == 10 ? QStringLiteral("PrimaNotaClienti.rpt")
                           : QStringLiteral("PrimaNotaFornitori.rpt"));
-        spec.query = cashBook(QStringLiteral(" ORDER BY finanzia.Data, finanzia.Operazione"));
+        spec.query =
+            cashBook(QStringLiteral(" ORDER BY finanzia.Tipologia_ID, finanzia.Data, finanzia.Operazione"));
         spec.parameter = core::formatItalianNumber(options.cashBookOpening, 2);
         break;
     case 12:
@@ -518,9 +543,8 @@ ReportSpec reportSpec(int code, const ReportContext &context, const ReportOption
     }
     case 14:
         file(QStringLiteral("NotaCreditoFornitoreLista.rpt"));
-        spec.query = documentList(
-            QStringLiteral("fattura.Carico = true AND fattura.FattNota = true AND fattura.Storico = false"),
-            QStringLiteral("fattura.ProgressivoCarico, fattura.DataRegistrazione"));
+        spec.query = documentList(QStringLiteral("fattura.Carico = true AND fattura.FattNota = true"),
+                                  QStringLiteral("fattura.ProgressivoCarico, fattura.DataRegistrazione"));
         break;
     case 15:
         file(QStringLiteral("Bilancio.rpt"));
@@ -583,7 +607,7 @@ ReportSpec reportSpec(int code, const ReportContext &context, const ReportOption
         spec.query = QStringLiteral(
             "SELECT Calendario.Data, Calendario.DataAvviso, Calendario.TipologiaCalendario, "
             "Calendario.Personale, Calendario.Cliente, Calendario.Note, Calendario.Conclusa FROM Calendario "
-            "WHERE Calendario.Storico = false ORDER BY Calendario.Data, Calendario.Personale");
+            "ORDER BY Calendario.Data, Calendario.Personale");
         break;
     case 24:
         file(QStringLiteral("ChiusuraIvaMensile.rpt"));
@@ -623,38 +647,31 @@ ReportSpec reportSpec(int code, const ReportContext &context, const ReportOption
         break;
     case 30:
         file(QStringLiteral("FattureLista.rpt"));
-        spec.query = documentList(
-            QStringLiteral("fattura.Carico = false AND fattura.FattNota = false AND fattura.Storico = false"),
-            QStringLiteral("fattura.Data, fattura.Num"));
+        spec.query = documentList(QStringLiteral("fattura.Carico = false AND fattura.FattNota = false"),
+                                  QStringLiteral("fattura.Data, fattura.Num"));
         break;
     case 31:
         file(QStringLiteral("CaricoLista.rpt"));
-        spec.query = documentList(
-            QStringLiteral("fattura.Carico = true AND fattura.FattNota = false AND fattura.Storico = false"),
-            QStringLiteral("fattura.ProgressivoCarico, fattura.DataRegistrazione"));
+        spec.query = documentList(QStringLiteral("fattura.Carico = true AND fattura.FattNota = false"),
+                                  QStringLiteral("fattura.ProgressivoCarico, fattura.DataRegistrazione"));
         break;
     case 32: {
         file(QStringLiteral("ContiLista.rpt"));
-        const QString driver =
-            context.partyKey
-                ? QStringLiteral(" AND (TotaliCo.Personale_ID = %1 OR TotaliCo.Personale2_ID = %1)")
-                      .arg(number(*context.partyKey))
-                : QString();
+        const QString driver = driverCondition(context);
         spec.query =
             QStringLiteral(
                 "SELECT TotaliCo.Numero, TotaliCo.Serie, TotaliCo.Data, TotaliCo.Cliente, TotaliCo.Targa1, "
                 "Personale.Personale AS Autista, TotaliCo.OrdineCarico, TotaliCo.TotImponibile, "
                 "TotaliCo.TotFattura, TotaliCo.Fatturato, TotaliCo.Chiusa FROM TotaliCo "
                 "LEFT JOIN Personale ON TotaliCo.Personale_ID = Personale.Id "
-                "WHERE TotaliCo.Annullato = false AND TotaliCo.Storico = false%1 ORDER BY TotaliCo.Numero")
+                "WHERE TotaliCo.Annullato = false%1 ORDER BY TotaliCo.Numero")
                 .arg(driver);
         break;
     }
     case 33:
         file(QStringLiteral("NoteCreditoLista.rpt"));
-        spec.query = documentList(
-            QStringLiteral("fattura.Carico = false AND fattura.FattNota = true AND fattura.Storico = false"),
-            QStringLiteral("fattura.Data, fattura.Num"));
+        spec.query = documentList(QStringLiteral("fattura.Carico = false AND fattura.FattNota = true"),
+                                  QStringLiteral("fattura.Data, fattura.Num"));
         break;
     case 34:
         file(QStringLiteral("VettureRiepilogo.rpt"));
@@ -671,8 +688,7 @@ ReportSpec reportSpec(int code, const ReportContext &context, const ReportOption
         spec.query = QStringLiteral(
             "SELECT PreventiTestata.Numero, PreventiTestata.Data, PreventiTestata.Cliente, "
             "PreventiTestata.Targa1, PreventiTestata.TotImponibile, PreventiTestata.TotalePreventivo, "
-            "PreventiTestata.Chiuso FROM PreventiTestata WHERE PreventiTestata.Storico = false "
-            "ORDER BY PreventiTestata.Numero");
+            "PreventiTestata.Chiuso FROM PreventiTestata ORDER BY PreventiTestata.Numero");
         break;
     case 36:
         file(QStringLiteral("PersonaleRiepilogo.rpt"));
@@ -809,7 +825,7 @@ ReportSpec reportSpec(int code, const ReportContext &context, const ReportOption
             "AS Destinatario, Ddt.Natura, Ddt.Quantita, Vettore.Descrizione AS Vettore FROM Ddt "
             "LEFT JOIN Clienti ON Ddt.Cliente_ID = Clienti.Id LEFT JOIN Indirizzi Destinatario ON "
             "Ddt.Destinatario_ID = Destinatario.ID LEFT JOIN Vettore ON Ddt.Vettore_ID = Vettore.id "
-            "WHERE Ddt.Storico = false ORDER BY Ddt.Data, Ddt.Numero");
+            "ORDER BY Ddt.Data, Ddt.Numero");
         break;
     case 57:
         file(QStringLiteral("VettureCaricoRighe.rpt"));
@@ -866,13 +882,15 @@ ReportSpec reportSpec(int code, const ReportContext &context, const ReportOption
         break;
     case 62:
         file(QStringLiteral("ContiListaCompleta.rpt"));
-        spec.query = QStringLiteral(
-            "SELECT TotaliCo.Numero, TotaliCo.Data, TotaliCo.Cliente, TotaliCo.Targa1, "
-            "TotaliCo.TotImponibile, "
-            "Conti.NumeroRiga, Conti.Descrizione, Conti.Um AS Quantita, Conti.ValoreUnitario, Conti.Sconto, "
-            "Conti.TotaleImponibile FROM TotaliCo LEFT JOIN Conti ON Conti.Testata_ID = TotaliCo.ID "
-            "WHERE TotaliCo.Annullato = false AND TotaliCo.Storico = false ORDER BY TotaliCo.Numero, "
-            "Conti.NumeroRiga");
+        // The extended form of list 32, from the same window: the same job orders, the same driver.
+        spec.query =
+            QStringLiteral("SELECT TotaliCo.Numero, TotaliCo.Data, TotaliCo.Cliente, TotaliCo.Targa1, "
+                           "TotaliCo.TotImponibile, "
+                           "Conti.NumeroRiga, Conti.Descrizione, Conti.Um AS Quantita, Conti.ValoreUnitario, "
+                           "Conti.Sconto, Conti.TotaleImponibile FROM TotaliCo LEFT JOIN Conti ON "
+                           "Conti.Testata_ID = TotaliCo.ID WHERE TotaliCo.Annullato = false%1 ORDER BY "
+                           "TotaliCo.Numero, Conti.NumeroRiga")
+                .arg(driverCondition(context));
         break;
     case 63:
         file(QStringLiteral("Indirizzi.rpt"));
@@ -914,7 +932,6 @@ ReportSpec reportSpec(int code, const ReportContext &context, const ReportOption
         const bool suppliers = code == 69;
         file(suppliers ? QStringLiteral("PrimaNotaSituazioneFornitori.rpt")
                        : QStringLiteral("PrimaNotaSituazioneClienti.rpt"));
-        const QString party = number(context.partyKey.value_or(0));
         const QString dateField =
             suppliers ? QStringLiteral("fattura.DataRegistrazione") : QStringLiteral("fattura.Data");
         spec.query =
@@ -923,20 +940,25 @@ ReportSpec reportSpec(int code, const ReportContext &context, const ReportOption
                 "fattura.Data AS DataFattura, fattura.DataRegistrazione, fattura.FattNota, "
                 "fattura.TotFattura, CASE WHEN "
                 "fattura.FattNota = true THEN -fattura.TotFattura ELSE fattura.TotFattura END AS Importo "
-                "FROM fattura WHERE fattura.Carico = %2 AND fattura.%3 = %4 AND %5 >= %6 AND %5 <= %7 "
-                "ORDER BY %5")
+                "FROM fattura WHERE fattura.Carico = %2%3 ORDER BY Intestatario, %4")
                 .arg(suppliers ? QStringLiteral("fattura.Fornitore") : QStringLiteral("fattura.Cliente"),
                      suppliers ? QStringLiteral("true") : QStringLiteral("false"),
-                     suppliers ? QStringLiteral("Fornitore_ID") : QStringLiteral("Cliente_ID"), party,
-                     dateField, dateLiteral(context.from), dateLiteral(context.to, Bound::EndOfDay));
+                     situationConditions(suppliers ? QStringLiteral("fattura.Fornitore_ID")
+                                                   : QStringLiteral("fattura.Cliente_ID"),
+                                         dateField, context),
+                     dateField);
+        // The payments of the same party and period; without a party, those of every party of the
+        // print's side.
         spec.subQuery1 =
             QStringLiteral(
                 "SELECT finanzia.Data, finanzia.Operazione, finanzia.Entrata, finanzia.Uscita, "
                 "ModPagamento.Descrizione AS ModalitaPagamento FROM finanzia LEFT JOIN ModPagamento ON "
-                "finanzia.ModPagamento_Id = ModPagamento.id WHERE finanzia.%1 = %2 AND finanzia.Data >= %3 "
-                "AND finanzia.Data <= %4 ORDER BY finanzia.Data")
-                .arg(suppliers ? QStringLiteral("Fornitore_id") : QStringLiteral("Cliente_id"), party,
-                     dateLiteral(context.from), dateLiteral(context.to, Bound::EndOfDay));
+                "finanzia.ModPagamento_Id = ModPagamento.id WHERE finanzia.%1 IS NOT NULL AND finanzia.%1 <> "
+                "0%2 ORDER BY finanzia.Data")
+                .arg(suppliers ? QStringLiteral("Fornitore_id") : QStringLiteral("Cliente_id"),
+                     situationConditions(suppliers ? QStringLiteral("finanzia.Fornitore_id")
+                                                   : QStringLiteral("finanzia.Cliente_id"),
+                                         QStringLiteral("finanzia.Data"), context));
         break;
     }
     case 70:
@@ -946,8 +968,7 @@ ReportSpec reportSpec(int code, const ReportContext &context, const ReportOption
             "SUM(fattdett.Colli) AS Colli, SUM(fattdett.Peso) AS Peso, SUM(fattdett.PesoRiconosciuto) AS "
             "PesoRiconosciuto, SUM(fattdett.Volume) AS Volume, SUM(fattdett.TotaleImponibile) AS Imponibile "
             "FROM fattdett INNER JOIN fattura ON fattdett.NumFatt = fattura.ID LEFT JOIN Regioni ON "
-            "fattdett.Regione_ID = Regioni.IDRegione WHERE fattura.Storico = false GROUP BY "
-            "Regioni.Descrizione "
+            "fattdett.Regione_ID = Regioni.IDRegione GROUP BY Regioni.Descrizione "
             "ORDER BY Regione");
         break;
     case 71:
@@ -968,8 +989,7 @@ ReportSpec reportSpec(int code, const ReportContext &context, const ReportOption
                            "%1.TotaleImponibile * %1.PercentualeProvvigione / 100 AS Provvigione FROM %1 "
                            "INNER JOIN fattura "
                            "ON %2 = fattura.ID INNER JOIN Fornitor ON fattura.Agente_id = Fornitor.Id WHERE "
-                           "fattura.Storico = false "
-                           "AND fattura.Carico = false AND fattura.FattNota = %3 ORDER BY "
+                           "fattura.Carico = false AND fattura.FattNota = %3 ORDER BY "
                            "Fornitor.Fornitore, fattura.Data, fattura.Num")
                 .arg(rows, link, notes ? QStringLiteral("true") : QStringLiteral("false"));
         break;
@@ -1038,8 +1058,8 @@ ReportSpec reportSpec(int code, const ReportContext &context, const ReportOption
             "DistinteCaricoTestata.DataConsegna, DistinteCaricoTestata.Cliente, "
             "DistinteCaricoTestata.Targa1, "
             "Personale.Personale AS Autista, DistinteCaricoTestata.Chiusa FROM DistinteCaricoTestata "
-            "LEFT JOIN Personale ON DistinteCaricoTestata.Personale_ID = Personale.Id WHERE "
-            "DistinteCaricoTestata.Storico = false ORDER BY DistinteCaricoTestata.Numero");
+            "LEFT JOIN Personale ON DistinteCaricoTestata.Personale_ID = Personale.Id "
+            "ORDER BY DistinteCaricoTestata.Numero");
         break;
     case 80:
         file(QStringLiteral("ConferimentoTrasporto.rpt"));

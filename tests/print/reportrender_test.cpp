@@ -196,3 +196,79 @@ TEST_F(ReportRendering, FilteredListKeepsOnlyTheMatchingRows)
     EXPECT_TRUE(text.contains(QStringLiteral("Bottega D'Angelo")));
     EXPECT_FALSE(text.contains(QStringLiteral("Alfa Logistica")));
 }
+
+TEST_F(ReportRendering, ListsPrintWhatTheirWindowAsksAndNothingElse)
+{
+    const auto printed = [&](test::ReportCase c) {
+        const core::Result<print::ComposedReport> report =
+            test::composeCase(archive, c, test::sourceReportsFolder());
+        EXPECT_TRUE(report) << report.error().toStdString();
+        return report ? test::printedText(*report) : QString();
+    };
+
+    // The cash book by kind of cash, then date, then description: the cash desk before the bank
+    // (within the party's group in the customer and supplier layouts).
+    ASSERT_TRUE(archive.insert(
+        QStringLiteral("finanzia"),
+        {{QStringLiteral("Data"), QDate(2026, 11, 30)},
+         {QStringLiteral("Operazione"), QStringLiteral("Versamento in cassa")},
+         {QStringLiteral("Entrata"), 50.0},
+         {QStringLiteral("Tipologia_ID"), 1},
+         {QStringLiteral("Cliente_id"), archive
+                                            .scalar(QStringLiteral("SELECT Cliente_id FROM finanzia WHERE "
+                                                                   "Operazione = 'Incasso fattura 12/2026'"))
+                                            .value()},
+         {QStringLiteral("Fornitore_id"),
+          archive
+              .scalar(QStringLiteral("SELECT Fornitore_id FROM finanzia WHERE "
+                                     "Operazione = 'Pagamento fattura A/778'"))
+              .value()}}));
+    for (const auto &[code, other] :
+         {std::pair{"9", "Incasso fattura 12/2026"}, std::pair{"10", "Incasso fattura 12/2026"},
+          std::pair{"11", "Pagamento fattura A/778"}}) {
+        const QString text = printed(sample->find(QString::fromLatin1(code)));
+        const qsizetype cash = text.indexOf(QStringLiteral("Versamento in cassa"));
+        const qsizetype bank = text.indexOf(QString::fromLatin1(other));
+        ASSERT_GE(cash, 0) << code;
+        ASSERT_GE(bank, 0) << code;
+        EXPECT_LT(cash, bank) << code << ": the cash desk (kind 1) comes first although its date is later";
+    }
+    ASSERT_TRUE(
+        archive.execute(QStringLiteral("DELETE FROM finanzia WHERE Operazione = 'Versamento in cassa'")));
+
+    // A closed year is no reason to leave documents out of the lists of the "Stampe" page.
+    ASSERT_TRUE(archive.execute(QStringLiteral("UPDATE fattura SET Storico = true")));
+    ASSERT_TRUE(archive.execute(QStringLiteral("UPDATE TotaliCo SET Storico = true")));
+    EXPECT_TRUE(printed(sample->find(QStringLiteral("30"))).contains(QStringLiteral("1.631,00")));
+    EXPECT_TRUE(printed(sample->find(QStringLiteral("31"))).contains(QStringLiteral("A/778")));
+    EXPECT_TRUE(printed(sample->find(QStringLiteral("62"))).contains(QStringLiteral("101")));
+    ASSERT_TRUE(archive.execute(QStringLiteral("UPDATE fattura SET Storico = false")));
+    ASSERT_TRUE(archive.execute(QStringLiteral("UPDATE TotaliCo SET Storico = false")));
+
+    // The extended job-order list is narrowed to the chosen driver as the plain one is.
+    for (const char *code : {"32", "62"}) {
+        test::ReportCase otherDriver = sample->find(QString::fromLatin1(code));
+        otherDriver.context.partyKey = 987654;
+        EXPECT_FALSE(printed(otherDriver).contains(QStringLiteral("Alfa Logistica"))) << code;
+        test::ReportCase ownDriver = sample->find(QString::fromLatin1(code));
+        ownDriver.context.partyKey =
+            archive.scalar(QStringLiteral("SELECT Personale_ID FROM TotaliCo WHERE Numero = 101"))
+                .value()
+                .toLongLong();
+        EXPECT_TRUE(printed(ownDriver).contains(QStringLiteral("Alfa Logistica"))) << code;
+    }
+
+    // A situation without a party or dates takes every party and every date.
+    test::ReportCase everyCustomer = sample->find(QStringLiteral("68"));
+    everyCustomer.context = {};
+    const QString customers = printed(everyCustomer);
+    EXPECT_TRUE(customers.contains(QStringLiteral("1.631,00"))) << customers.toStdString();
+    EXPECT_TRUE(customers.contains(QStringLiteral("366,00"))) << "another period too";
+    test::ReportCase fromOnly = sample->find(QStringLiteral("68"));
+    fromOnly.context.partyKey.reset();
+    fromOnly.context.to = QDate();
+    EXPECT_TRUE(printed(fromOnly).contains(QStringLiteral("1.631,00")));
+    test::ReportCase everySupplier = sample->find(QStringLiteral("69"));
+    everySupplier.context = {};
+    EXPECT_TRUE(printed(everySupplier).contains(QStringLiteral("A/778")));
+}
