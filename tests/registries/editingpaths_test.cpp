@@ -4,6 +4,7 @@
 #include "registries/lookupregistries.h"
 #include "registries/parties.h"
 #include "registries/ui/partywindows.h"
+#include "shell/ui/amountbox.h"
 #include "shell/ui/entrynavigation.h"
 #include "shell/ui/lookupbox.h"
 #include "shell/ui/recordform.h"
@@ -269,4 +270,105 @@ TEST_F(EditingPaths, NewCustomersAndSuppliersFromTheirListsGetTheirStartingValue
     test::click(suppliers, QStringLiteral("spdInserisci"));
     EXPECT_EQ(stored(QStringLiteral("SELECT IdPaese FROM Fornitor WHERE Fornitore = 'Gomme Srl'")).toString(),
               QStringLiteral("IT"));
+}
+
+// Every registry of the "Archivio" page as a new user meets it: "Aggiungi", only the fields its
+// checks ask for, "Indietro": saved without a message and with the starting values of the
+// registry; "Aggiungi" then Esc: nothing left behind.
+TEST_F(EditingPaths, EveryRegistryIsAddedWithWhatItNeedsAndLeftWithEscWithoutARow)
+{
+    test::addRow(fixture.archive(), QStringLiteral("Carburanti"),
+                 {{QStringLiteral("Descrizione"), QStringLiteral("Gasolio")}});
+    for (const shell::RegistryDescriptor &r : registries::lookupRegistries()) {
+        if (r.listWindow == r.cardWindow || !r.ownerField.isEmpty())
+            continue; // rows that belong to another registry's card
+        SCOPED_TRACE(r.listWindow.toStdString());
+        const auto rows = [&] {
+            return stored(QStringLiteral("SELECT COUNT(*) FROM %1").arg(r.table)).toInt();
+        };
+        const int before = rows();
+        const auto fillWhatIsAsked = [&r](QWidget &window, RecordForm &form) {
+            for (int guard = 0; guard < 10; ++guard) {
+                const auto missing = r.checks.firstFailure(form.values());
+                if (!missing)
+                    return;
+                QWidget *editor = form.editor(missing->field);
+                ASSERT_NE(editor, nullptr) << missing->field.toStdString();
+                if (auto *choice = qobject_cast<LookupBox *>(editor)) {
+                    choice->setFocus();
+                    QTest::keyClick(choice, Qt::Key_Down); // the first choice
+                } else {
+                    const bool amount = qobject_cast<AmountBox *>(editor);
+                    test::typeInto(window, editor->objectName(),
+                                   amount ? QStringLiteral("1.234,5") : QStringLiteral("Prova d'uso"));
+                }
+            }
+            ADD_FAILURE() << "the checks are never satisfied";
+        };
+
+        RegistryListWindow list(*fixture.session, r, windows);
+        list.show();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&list));
+        fixture.prompter.clear();
+        if (r.cardWindow.isEmpty()) {
+            test::click(list, QStringLiteral("spdInserisci"));
+            fillWhatIsAsked(list, list.inlineCard()->form());
+            test::click(list, QStringLiteral("spdSalva"));
+        } else {
+            test::whenWindowOpens(r.cardWindow, [&](QDialog &card) {
+                fillWhatIsAsked(card, static_cast<RegistryCardWindow &>(card).card().form());
+                test::click(card, QStringLiteral("spdIndietro"));
+            });
+            test::click(list, QStringLiteral("spdInserisci"));
+        }
+        EXPECT_TRUE(fixture.prompter.shown().isEmpty()) << fixture.prompter.lastText().toStdString();
+        EXPECT_EQ(rows(), before + 1);
+        // The starting values the registry gives a new row are there.
+        const qint64 added = stored(QStringLiteral("SELECT MAX(%1) FROM %2")
+                                        .arg(fixture.archive().schema().table(r.table)->keyName(), r.table))
+                                 .toLongLong();
+        for (auto it = r.newValues.cbegin(); it != r.newValues.cend(); ++it) {
+            const QVariant value =
+                stored(QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?")
+                           .arg(it.key(), r.table, fixture.archive().schema().table(r.table)->keyName()),
+                       {added});
+            EXPECT_FALSE(value.isNull()) << it.key().toStdString();
+            EXPECT_EQ(value.toDouble(), it.value().toDouble()) << it.key().toStdString();
+        }
+
+        // "Aggiungi" then Esc, the question answered Yes: no row left.
+        fixture.prompter.answerQuestions({true});
+        if (r.cardWindow.isEmpty()) {
+            test::click(list, QStringLiteral("spdInserisci"));
+            QTest::keyClick(&list, Qt::Key_Escape);
+        } else {
+            test::whenWindowOpens(r.cardWindow,
+                                  [](QDialog &card) { QTest::keyClick(&card, Qt::Key_Escape); });
+            test::click(list, QStringLiteral("spdInserisci"));
+        }
+        EXPECT_EQ(fixture.prompter.lastText(),
+                  QStringLiteral("Sei sicuro di voler annullare l'inserimento ?"));
+        EXPECT_EQ(rows(), before + 1);
+    }
+}
+
+TEST_F(EditingPaths, TheCustomersTownFillsItsPostcodeAndATownWithOnePostcodeOffersIt)
+{
+    const qint64 key = registries::addCustomer(fixture.archive()).value();
+    PartyCardWindow card(*fixture.session, true, windows, key, false);
+    card.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&card));
+    card.pages()->setCurrentIndex(1);
+    auto *town = card.findChild<LookupBox *>(QStringLiteral("LookComune_id"));
+    ASSERT_NE(town, nullptr);
+    test::typeInto(card, QStringLiteral("LookComune_id"), QStringLiteral("l'aquila"));
+    EXPECT_EQ(card.form().values().value(QStringLiteral("Cap")).toString(), QStringLiteral("67100"));
+    EXPECT_EQ(card.form().values().value(QStringLiteral("Provincia")).toString(), QStringLiteral("AQ"));
+
+    PostcodeChooser oneCode(*fixture.session, 66049);
+    ASSERT_EQ(oneCode.rows().rowCount(), 1) << "L'Aquila has one postcode and no streets of its own";
+    EXPECT_EQ(oneCode.rows().value(0, QStringLiteral("CAP")).toString(), QStringLiteral("67100"));
+    PostcodeChooser manyCodes(*fixture.session, 1272);
+    EXPECT_GT(manyCodes.rows().rowCount(), 10) << "Turin's streets with their postcodes";
+    EXPECT_EQ(manyCodes.rows().rowOfKey(0), -1) << "and not the town's own line";
 }

@@ -10,6 +10,7 @@
 #include "shell/ui/windowregistry.h"
 #include "storage/recordlistmodel.h"
 #include "support/allwindows.h"
+#include "support/modaldriver.h"
 #include "support/shellfixture.h"
 
 #include <QDir>
@@ -220,12 +221,11 @@ TEST_F(RegistryWindows, AChosenTownFillsTheAddressPostcodeAndTheTankShowsItsFill
     const qint64 key = shell::addRegistryRow(fixture.archive(), addresses).value();
     RegistryCardWindow card(*fixture.session, addresses, windows, key, true);
     card.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&card));
     auto *town = qobject_cast<LookupBox *>(card.card().form().editor(QStringLiteral("Comune_ID")));
     ASSERT_NE(town, nullptr);
     EXPECT_TRUE(town->isEditable()) << "thousands of towns are searched by typing";
-    town->setFocus();
-    town->lineEdit()->setText(QStringLiteral("Bussolengo"));
-    emit town->lineEdit()->editingFinished();
+    test::typeInto(card, town->objectName(), QStringLiteral("Bussolengo"));
     EXPECT_EQ(card.card().form().values().value(QStringLiteral("Cap")).toString(), QStringLiteral("37012"));
     EXPECT_TRUE(town->currentText().startsWith(QStringLiteral("Bussolengo")));
 

@@ -66,7 +66,9 @@ void typeInto(QWidget &window, const QString &editorName, const QString &text)
     else if (auto *text = qobject_cast<QPlainTextEdit *>(editor))
         text->selectAll();
     QTest::keyClicks(editor, text);
-    QTest::keyClick(editor, Qt::Key_Tab);
+    // An open list of choices has the keyboard, as it has for a user.
+    QWidget *popup = QApplication::activePopupWidget();
+    QTest::keyClick(popup ? popup : editor, Qt::Key_Tab);
 }
 
 void click(QWidget &window, const QString &buttonName)

@@ -7,6 +7,7 @@
 #include <QAbstractListModel>
 #include <QAbstractProxyModel>
 #include <QCompleter>
+#include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPalette>
@@ -195,14 +196,12 @@ void LookupBox::setSearchable(bool searchable)
                 setCurrentIndex(chosenRow.row());
                 emit chosen(itemData(chosenRow.row()));
             });
-    connect(lineEdit(), &QLineEdit::editingFinished, this, &LookupBox::settleTyped);
+    // The typed text settles on a choice when the user presses Enter or leaves the box.
+    connect(lineEdit(), &QLineEdit::returnPressed, this, &LookupBox::settleTyped);
 }
 
 void LookupBox::settleTyped()
 {
-    // Opening the list of choices found takes the focus from the box: that is no leaving.
-    if (m_search && m_search->popup()->isVisible())
-        return;
     const QString typed = currentText().trimmed();
     if (typed.isEmpty()) {
         if (currentIndex() >= 0) {
@@ -244,6 +243,18 @@ void LookupBox::settleTyped()
     } else {
         // Nothing matches: the box shows again what is chosen.
         setEditText(currentIndex() >= 0 ? itemText(currentIndex()) : QString());
+    }
+}
+
+void LookupBox::focusOutEvent(QFocusEvent *event)
+{
+    // The box, not its line, has the focus: leaving it settles what was typed. The list of
+    // choices opening takes the focus too, but that is no leaving.
+    QComboBox::focusOutEvent(event);
+    if (isEditable() && event->reason() != Qt::PopupFocusReason) {
+        if (m_search)
+            m_search->popup()->hide();
+        settleTyped();
     }
 }
 

@@ -54,6 +54,7 @@ signals:
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
 
 private:
     void settleTyped();

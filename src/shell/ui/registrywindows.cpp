@@ -528,6 +528,16 @@ void RegistryListWindow::addButton(QWidget *button)
     m_buttons->insertWidget(1 + m_ownButtons++, button);
 }
 
+bool RegistryListWindow::offersCancel() const
+{
+    return m_inline && m_inline->form().isNew();
+}
+
+bool RegistryListWindow::cancelInsert()
+{
+    return m_inline->form().cancelNew();
+}
+
 bool RegistryListWindow::settleInline()
 {
     // The row edited below the list is saved before another one is shown.

@@ -155,8 +155,11 @@ public:
     void addButton(QWidget *button);
 
 protected:
-    // The row edited below the list is saved before the list closes.
+    // The row edited below the list is saved before the list closes; a row just added there and
+    // left with Esc is cancelled as "Annulla" would.
     bool leave() override { return settleInline(); }
+    bool offersCancel() const override;
+    bool cancelInsert() override;
 
 private:
     void currentChanged();
