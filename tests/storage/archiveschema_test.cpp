@@ -220,7 +220,6 @@ TEST(ArchiveSchema, CustomerAndSupplierNamesAreSearchedThroughAnIndexOnPostgreSq
     QString text;
     while (plan->next())
         text += plan->value(0).toString() + u'\n';
-    EXPECT_TRUE(text.contains(QStringLiteral("cerca_clienti_nominativovisualizzato")))
-        << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("cerca_clienti_nominativovisualizzato"))) << text.toStdString();
     ASSERT_TRUE(archive->execute(QStringLiteral("SET enable_seqscan = on")).ok());
 }
