@@ -69,6 +69,13 @@ double calcolaPrezzoFinale(bool rounding, double quantity, double unitValue, dou
     return rounding ? arrotonda(gross) : gross;
 }
 
+double calcolaImposta(double quantity, double unitValue, double vatRate, const Discounts &discounts)
+{
+    if (vatRate <= 0)
+        return 0;
+    return calcolaImponibile(false, quantity, unitValue, discounts) * vatRate * 0.01;
+}
+
 double calcolaValoreUnitario(double quantity, double finalPrice, double vatRate, const Discounts &discounts)
 {
     if (finalPrice == 0 || quantity == 0)

@@ -22,6 +22,9 @@ double calcolaImponibile(bool rounding, double quantity, double unitValue, const
 double calcolaPrezzoFinale(bool rounding, double quantity, double unitValue, double vatRate,
                            const Discounts &discounts = {});
 
+// VAT of a document row: the net amount (unrounded) times the rate; 0 without a positive rate.
+double calcolaImposta(double quantity, double unitValue, double vatRate, const Discounts &discounts = {});
+
 // Unit value that yields the given gross amount, to four decimals. A discount of 100 % or more
 // leaves no unit value to find: the result is 0.
 double calcolaValoreUnitario(double quantity, double finalPrice, double vatRate,
