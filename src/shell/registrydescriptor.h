@@ -52,6 +52,10 @@ struct RegistryField
     QString listWindow;
     // How a stored key that the choices do not hold is shown: a statement with the key bound.
     QString unlistedSql;
+    // The hint shown over the editor.
+    QString hint;
+    // The field begins a new column of the card (long cards stand in columns side by side).
+    bool newColumn = false;
 };
 
 // A field of a card, and a choice from another table with the values its choice copies.

@@ -319,6 +319,7 @@ core::Result<QSqlQuery> Archive::run(const QString &sql, const QVariantList &par
         const QSqlError error = query.lastError();
         if (m_location.engine() == Engine::SQLite && isBusy(error)) {
             if (attempt < busyAttempts) {
+                ++m_busyRetries;
                 QThread::msleep(200);
                 continue;
             }
@@ -614,6 +615,18 @@ core::Status Archive::beginTransaction()
     m_transactionDepth = 1;
     m_rollbackOnly = false;
     return {};
+}
+
+core::Status Archive::lockSequence(const QString &sequence)
+{
+    if (m_transactionDepth == 0)
+        return core::Status::failure(QStringLiteral("Nessuna transazione aperta."));
+    if (m_location.engine() == Engine::SQLite)
+        return {};
+    const QString name = QStringLiteral("rotalina:") + sequence;
+    const core::Result<QSqlQuery> locked =
+        run(QStringLiteral("SELECT pg_advisory_xact_lock(hashtext(?))"), QVariantList{name});
+    return locked ? core::Status{} : core::Status::failure(locked.error());
 }
 
 core::Status Archive::commitTransaction()

@@ -89,6 +89,13 @@ public:
     core::Status commitTransaction();
     void rollbackTransaction();
     bool inTransaction() const { return m_transactionDepth > 0; }
+    // Inside a transaction: waits until no other workstation is giving out numbers of the same
+    // sequence, and keeps them waiting until the transaction ends. A SQLite archive is already
+    // held whole by the transaction; PostgreSQL takes a lock on the sequence's name.
+    core::Status lockSequence(const QString &sequence);
+    // How many times a statement waited and tried again because another workstation held the
+    // archive, since the archive was opened.
+    int busyRetries() const { return m_busyRetries; }
 
     // Names of the tables present in the archive, in lower case.
     QStringList existingTables() const;
@@ -110,6 +117,7 @@ private:
     int m_version = 0;
     int m_transactionDepth = 0;
     bool m_rollbackOnly = false;
+    int m_busyRetries = 0;
 };
 
 // Points a PostgreSQL connection at the server, database and account of the address.

@@ -79,6 +79,15 @@ QString SqlDialect::monthOf(const QString &column) const
                                       : QStringLiteral("CAST(EXTRACT(MONTH FROM %1) AS INTEGER)").arg(column);
 }
 
+QString SqlDialect::wholeNumberOf(const QString &column) const
+{
+    if (m_engine == Engine::SQLite)
+        return QStringLiteral("(CASE WHEN %1 <> '' AND length(%1) <= 18 AND %1 NOT GLOB '*[^0-9]*' "
+                              "THEN CAST(%1 AS INTEGER) END)")
+            .arg(column);
+    return QStringLiteral("(CASE WHEN %1 ~ '^[0-9]{1,18}$' THEN CAST(%1 AS BIGINT) END)").arg(column);
+}
+
 QString SqlDialect::insertStatement(const QString &table, const QStringList &columns,
                                     const QString &returning, int rows)
 {

@@ -36,6 +36,8 @@ public:
     // Year and month of a date column, as integers.
     QString yearOf(const QString &column) const;
     QString monthOf(const QString &column) const;
+    // A text column as a whole number when it holds digits only (up to 18 of them), else NULL.
+    QString wholeNumberOf(const QString &column) const;
 
     // INSERT INTO table (columns) VALUES (?, ...) RETURNING key, for rows rows at once.
     static QString insertStatement(const QString &table, const QStringList &columns, const QString &returning,

@@ -106,108 +106,116 @@ void addRegistryFields(FormPage &page, RecordForm &form, Session &session, const
                        const WindowRegistry *windows)
 {
     for (const RegistryField &field : fields) {
-        switch (field.kind) {
-        case RegistryField::Kind::Text:
-            page.text(field.field, field.caption, field.maxLength);
-            break;
-        case RegistryField::Kind::Memo:
-            page.memo(field.field, field.caption);
-            break;
-        case RegistryField::Kind::Amount:
-            page.amount(field.field, field.caption, field.decimals);
-            break;
-        case RegistryField::Kind::Date:
-            page.date(field.field, field.caption);
-            break;
-        case RegistryField::Kind::Check:
-            page.check(field.field, field.caption);
-            break;
-        case RegistryField::Kind::Colour: {
-            QComboBox *box = colourChoice(&page);
-            box->setObjectName(QStringLiteral("cmb") + field.field);
-            page.row(field.caption, box);
-            form.bind(field.field, box);
-            break;
+        addRegistryField(page, form, session, field, windows);
+        if (!field.hint.isEmpty()) {
+            if (QWidget *editor = form.editor(field.field))
+                editor->setToolTip(field.hint);
         }
-        case RegistryField::Kind::Lookup: {
-            QToolButton *open = nullptr;
-            const bool card = windows && windows->has(field.cardWindow);
-            const bool list = windows && windows->has(field.listWindow);
-            if (windows && (!field.cardWindow.isEmpty() || !field.listWindow.isEmpty())) {
-                open = new QToolButton(&page);
-                open->setText(QStringLiteral("…"));
-                open->setObjectName(field.cardButton.isEmpty() ? QStringLiteral("spdApri") + field.field
-                                                               : field.cardButton);
-                open->setToolTip(list ? QStringLiteral("Apre la scheda della voce scelta, o l'elenco per "
-                                                       "aggiungerne una")
-                                      : QStringLiteral("Apre la scheda della voce scelta"));
-                open->setEnabled(card || list);
-            }
-            LookupBox *box =
-                page.lookup(field.field, field.caption, field.lookupSql, field.copiedFields, open);
-            box->setSearchable(box->count() > searchableChoices);
-            if (!field.unlistedSql.isEmpty()) {
-                const QString unlisted = field.unlistedSql;
-                box->setUnlistedText([&session, unlisted](const QVariant &key) {
-                    const core::Result<QVariant> text = session.archive()->scalar(unlisted, {key});
-                    return text && text->isValid() ? text->toString() : key.toString();
+    }
+}
+
+void addRegistryField(FormPage &page, RecordForm &form, Session &session, const RegistryField &field,
+                      const WindowRegistry *windows)
+{
+    switch (field.kind) {
+    case RegistryField::Kind::Text:
+        page.text(field.field, field.caption, field.maxLength);
+        break;
+    case RegistryField::Kind::Memo:
+        page.memo(field.field, field.caption);
+        break;
+    case RegistryField::Kind::Amount:
+        page.amount(field.field, field.caption, field.decimals);
+        break;
+    case RegistryField::Kind::Date:
+        page.date(field.field, field.caption);
+        break;
+    case RegistryField::Kind::Check:
+        page.check(field.field, field.caption);
+        break;
+    case RegistryField::Kind::Colour: {
+        QComboBox *box = colourChoice(&page);
+        box->setObjectName(QStringLiteral("cmb") + field.field);
+        page.row(field.caption, box);
+        form.bind(field.field, box);
+        break;
+    }
+    case RegistryField::Kind::Lookup: {
+        QToolButton *open = nullptr;
+        const bool card = windows && windows->has(field.cardWindow);
+        const bool list = windows && windows->has(field.listWindow);
+        if (windows && (!field.cardWindow.isEmpty() || !field.listWindow.isEmpty())) {
+            open = new QToolButton(&page);
+            open->setText(QStringLiteral("…"));
+            open->setObjectName(field.cardButton.isEmpty() ? QStringLiteral("spdApri") + field.field
+                                                           : field.cardButton);
+            open->setToolTip(list ? QStringLiteral("Apre la scheda della voce scelta, o l'elenco per "
+                                                   "aggiungerne una")
+                                  : QStringLiteral("Apre la scheda della voce scelta"));
+            open->setEnabled(card || list);
+        }
+        LookupBox *box = page.lookup(field.field, field.caption, field.lookupSql, field.copiedFields, open);
+        box->setSearchable(box->count() > searchableChoices);
+        if (!field.unlistedSql.isEmpty()) {
+            const QString unlisted = field.unlistedSql;
+            box->setUnlistedText([&session, unlisted](const QVariant &key) {
+                const core::Result<QVariant> text = session.archive()->scalar(unlisted, {key});
+                return text && text->isValid() ? text->toString() : key.toString();
+            });
+        }
+        if (open) {
+            // The card or the list may change the rows: the choices are read again afterwards,
+            // and a row added while nothing was chosen becomes the choice.
+            QObject::connect(
+                open, &QToolButton::clicked, &page, [&session, &page, windows, box, field, card, list] {
+                    const QVariant key = box->key();
+                    const bool chosen = RecordChecks::hasValue(key);
+                    QSet<QString> before;
+                    for (int i = 0; i < box->count(); ++i)
+                        before.insert(box->itemData(i).toString());
+                    if (chosen && card)
+                        windows->open(field.cardWindow, session, &page,
+                                      {{QStringLiteral("chiave"), key}, {QStringLiteral("nuovo"), false}});
+                    else if (list)
+                        windows->open(field.listWindow, session, &page);
+                    else
+                        return;
+                    FormPage::fill(box, session, field.lookupSql);
+                    box->setKey(key);
+                    if (chosen)
+                        return;
+                    QVariant added;
+                    for (int i = 0; i < box->count(); ++i) {
+                        if (before.contains(box->itemData(i).toString()))
+                            continue;
+                        if (added.isValid())
+                            return; // several added: the user chooses
+                        added = box->itemData(i);
+                    }
+                    if (added.isValid()) {
+                        box->setKey(added);
+                        emit box->chosen(added);
+                    }
                 });
-            }
-            if (open) {
-                // The card or the list may change the rows: the choices are read again afterwards,
-                // and a row added while nothing was chosen becomes the choice.
-                QObject::connect(open, &QToolButton::clicked, &page,
-                                 [&session, &page, windows, box, field, card, list] {
-                                     const QVariant key = box->key();
-                                     const bool chosen = RecordChecks::hasValue(key);
-                                     QSet<QString> before;
-                                     for (int i = 0; i < box->count(); ++i)
-                                         before.insert(box->itemData(i).toString());
-                                     if (chosen && card)
-                                         windows->open(field.cardWindow, session, &page,
-                                                       {{QStringLiteral("chiave"), key},
-                                                        {QStringLiteral("nuovo"), false}});
-                                     else if (list)
-                                         windows->open(field.listWindow, session, &page);
-                                     else
-                                         return;
-                                     FormPage::fill(box, session, field.lookupSql);
-                                     box->setKey(key);
-                                     if (chosen)
-                                         return;
-                                     QVariant added;
-                                     for (int i = 0; i < box->count(); ++i) {
-                                         if (before.contains(box->itemData(i).toString()))
-                                             continue;
-                                         if (added.isValid())
-                                             return; // several added: the user chooses
-                                         added = box->itemData(i);
-                                     }
-                                     if (added.isValid()) {
-                                         box->setKey(added);
-                                         emit box->chosen(added);
-                                     }
-                                 });
-            }
-            if (field.copySql.isEmpty())
-                break;
-            const QString copySql = field.copySql;
-            const bool keepEmpty = field.copyKeepsWhatIsEmpty;
-            QObject::connect(box, &LookupBox::chosen, &form,
-                             [&session, &form, copySql, keepEmpty](const QVariant &key) {
-                                 core::Result<QSqlQuery> copied = session.archive()->select(copySql, {key});
-                                 if (!copied || !copied->next())
-                                     return;
-                                 const QSqlRecord record = copied->record();
-                                 for (int i = 0; i < record.count(); ++i) {
-                                     if (keepEmpty && record.value(i).toString().trimmed().isEmpty())
-                                         continue;
-                                     form.setValue(record.fieldName(i), record.value(i));
-                                 }
-                             });
+        }
+        if (field.copySql.isEmpty())
             break;
-        }
-        }
+        const QString copySql = field.copySql;
+        const bool keepEmpty = field.copyKeepsWhatIsEmpty;
+        QObject::connect(box, &LookupBox::chosen, &form,
+                         [&session, &form, copySql, keepEmpty](const QVariant &key) {
+                             core::Result<QSqlQuery> copied = session.archive()->select(copySql, {key});
+                             if (!copied || !copied->next())
+                                 return;
+                             const QSqlRecord record = copied->record();
+                             for (int i = 0; i < record.count(); ++i) {
+                                 if (keepEmpty && record.value(i).toString().trimmed().isEmpty())
+                                     continue;
+                                 form.setValue(record.fieldName(i), record.value(i));
+                             }
+                         });
+        break;
+    }
     }
 }
 
@@ -306,9 +314,22 @@ RegistryCard::RegistryCard(Session &session, const RegistryDescriptor &registry,
 {
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    auto *page = new FormPage(*m_form, this);
-    addRegistryFields(*page, *m_form, session, registry.fields);
-    layout->addWidget(page);
+    // The fields stand in columns, a new one where a field asks for it.
+    auto *columns = new QHBoxLayout;
+    QList<RegistryField> column;
+    const auto addColumn = [&] {
+        auto *page = new FormPage(*m_form, this);
+        addRegistryFields(*page, *m_form, session, column);
+        columns->addWidget(page, 0, Qt::AlignTop);
+        column.clear();
+    };
+    for (const RegistryField &field : registry.fields) {
+        if (field.newColumn && !column.isEmpty())
+            addColumn();
+        column.append(field);
+    }
+    addColumn();
+    layout->addLayout(columns);
     m_form->checks() = registry.checks;
     m_form->setWriter([this](qint64 key, const QVariantMap &values) {
         return saveRegistryRow(*m_session.archive(), m_registry, key, values);

@@ -95,6 +95,8 @@ private:
 // gets the button that opens it when the window registry is given.
 void addRegistryFields(FormPage &page, RecordForm &form, Session &session, const QList<RegistryField> &fields,
                        const WindowRegistry *windows = nullptr);
+void addRegistryField(FormPage &page, RecordForm &form, Session &session, const RegistryField &field,
+                      const WindowRegistry *windows = nullptr);
 inline void addRegistryFields(FormPage &page, RecordForm &form, Session &session,
                               const WindowRegistry *windows, const QList<RegistryField> &fields)
 {

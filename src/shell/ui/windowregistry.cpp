@@ -7,7 +7,8 @@ namespace rotalina::shell::ui {
 
 namespace {
 const char *helpProperty = "rotalinaHelpContext";
-}
+const char *choiceProperty = "rotalinaChoice";
+} // namespace
 
 void WindowRegistry::add(const QString &name, int helpContext, Factory factory)
 {
@@ -55,6 +56,20 @@ bool WindowRegistry::open(const QString &name, Session &session, QWidget *parent
         return false;
     window->exec();
     return true;
+}
+
+QVariant WindowRegistry::choose(const QString &name, Session &session, QWidget *parent,
+                                const QVariantMap &parameters) const
+{
+    std::unique_ptr<QDialog> window(create(name, session, parent, parameters));
+    if (!window || window->exec() != QDialog::Accepted)
+        return {};
+    return window->property(choiceProperty);
+}
+
+void WindowRegistry::setChoice(QDialog *window, const QVariant &choice)
+{
+    window->setProperty(choiceProperty, choice);
 }
 
 QDialog *WindowRegistry::show(const QString &name, Session &session, QWidget *parent,

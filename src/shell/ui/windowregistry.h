@@ -2,6 +2,7 @@
 
 #include <QHash>
 #include <QString>
+#include <QVariant>
 #include <QVariantMap>
 #include <functional>
 
@@ -38,6 +39,13 @@ public:
     // no such window exists.
     QDialog *show(const QString &name, Session &session, QWidget *parent,
                   const QVariantMap &parameters = {}) const;
+
+    // Shows a window that chooses something (a picker) modally: what it chose when it was closed
+    // by choosing, else an invalid value.
+    QVariant choose(const QString &name, Session &session, QWidget *parent,
+                    const QVariantMap &parameters = {}) const;
+    // What a picker chose, set before it closes.
+    static void setChoice(QDialog *window, const QVariant &choice);
 
     // Gives a window its help topic (read by the F1 key).
     static void setHelpContext(QWidget *window, int context);

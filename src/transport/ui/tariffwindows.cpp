@@ -239,6 +239,10 @@ void TariffListWindow::avanti()
     if (!m_selectionOrder.isEmpty())
         m_selectionClause = tariffSelectionClause(m_selectionOrder);
     m_chosen = true;
+    QVariantList chosen;
+    for (const qint64 key : std::as_const(m_selectionOrder))
+        chosen.append(key);
+    WindowRegistry::setChoice(this, chosen);
     accept();
 }
 
