@@ -3,6 +3,7 @@
 //   rotalina --importa-tabella TABELLA FILE  load a code table from a CSV file into the archive
 
 #include "core/workstation.h"
+#include "invoicing/ui/invoicingwindows.h"
 #include "registries/ui/registrieswindows.h"
 #include "shell/instanceguard.h"
 #include "shell/prompter.h"
@@ -133,6 +134,7 @@ int main(int argc, char **argv)
     shell::ui::registerShellWindows(windows);
     registries::ui::registerRegistriesWindows(windows);
     transport::ui::registerTransportWindows(windows);
+    invoicing::ui::registerInvoicingWindows(windows);
 
     shell::ui::MainWindow window(session, windows);
     QObject::connect(

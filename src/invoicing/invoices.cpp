@@ -283,24 +283,18 @@ QString dateOrderWarningTitle()
     return QStringLiteral("Attenzione si sta registrando un documento in modo errato");
 }
 
-core::Result<bool> letterOfIntentApplies(storage::Archive &archive, qint64 invoice)
+core::Result<bool> letterOfIntentApplies(storage::Archive &archive, qint64 invoice, const QVariant &customer,
+                                         const QDate &date)
 {
     const core::Result<InvoicingSettings> settings = readInvoicingSettings(archive);
     if (!settings)
         return core::Result<bool>::failure(settings.error());
-    if (!settings->checkLettersOfIntent)
-        return false;
-    const core::Result<QVariantMap> header = archive.readRow(QStringLiteral("fattura"), invoice);
-    if (!header)
-        return core::Result<bool>::failure(header.error());
-    const QVariant customer = keyOrNull(header->value(QStringLiteral("Cliente_ID")));
-    const QDate date = sqlvalue::toDate(header->value(QStringLiteral("Data")));
-    if (!customer.isValid() || !date.isValid())
+    if (!settings->checkLettersOfIntent || !keyOrNull(customer).isValid() || !date.isValid())
         return false;
     const core::Result<QVariant> letter = archive.scalar(
         QStringLiteral("SELECT COUNT(*) FROM Clienti WHERE Id = ? AND LetteraIntento_DataFine >= ? AND "
                        "LetteraIntento_DataInizio <= ?"),
-        {customer, sqlvalue::date(date), sqlvalue::endOfDay(date)});
+        {customer.toLongLong(), sqlvalue::date(date), sqlvalue::endOfDay(date)});
     if (!letter)
         return core::Result<bool>::failure(letter.error());
     if (letter->toInt() == 0)

@@ -80,9 +80,10 @@ core::Result<std::optional<QString>> dateOrderWarning(storage::Archive &archive,
                                                       const QDate &date, const QString &series);
 QString dateOrderWarningTitle();
 
-// Whether the invoice's customer has a letter of intent valid on its date while a row carries VAT
-// (only when the options ask for the check).
-core::Result<bool> letterOfIntentApplies(storage::Archive &archive, qint64 invoice);
+// Whether the customer has a letter of intent valid on the invoice's date while a row of the
+// invoice carries VAT (only when the options ask for the check; nothing without customer or date).
+core::Result<bool> letterOfIntentApplies(storage::Archive &archive, qint64 invoice, const QVariant &customer,
+                                         const QDate &date);
 QString letterOfIntentWarning();
 
 // The last price of the article charged to the customer on another invoice, as the message says it.

@@ -771,7 +771,9 @@ RegistryDescriptor partyRegistry(bool customers)
              QStringLiteral("cboCategorie")}};
         r.rowColour = rowColourOf;
         r.deleteQuestion = QStringLiteral("Sei sicuro di voler eliminare il cliente?");
-        r.add = addCustomer;
+        r.add = [](storage::Archive &archive, const QVariant &) {
+            return addCustomer(archive);
+        };
         r.remove = deleteCustomer;
     } else {
         r.listSql = QStringLiteral(
@@ -798,7 +800,9 @@ RegistryDescriptor partyRegistry(bool customers)
              QStringLiteral("SELECT ID, Descrizione FROM FornitorCategoria ORDER BY Descrizione"),
              QStringLiteral("cboCategorie")}};
         r.deleteQuestion = QStringLiteral("Sei sicuro di voler eliminare il Fornitore?");
-        r.add = addSupplier;
+        r.add = [](storage::Archive &archive, const QVariant &) {
+            return addSupplier(archive);
+        };
         r.remove = deleteSupplier;
     }
     return r;

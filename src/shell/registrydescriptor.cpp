@@ -47,7 +47,7 @@ core::Result<qint64> addRegistryRow(storage::Archive &archive, const RegistryDes
                                     const QVariant &owner)
 {
     if (registry.add)
-        return registry.add(archive);
+        return registry.add(archive, owner);
     QVariantMap values = registry.newValues;
     if (!registry.todayField.isEmpty())
         values.insert(registry.todayField, QDate::currentDate());

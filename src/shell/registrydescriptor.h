@@ -28,7 +28,8 @@ struct RegistryField
         Date,
         Check,
         Lookup, // a choice from another table; lookupSql gives key and text
-        Colour  // a colour of the standard list, stored as a 24-bit integer
+        Colour, // a colour of the standard list, stored as a 24-bit integer
+        Hidden  // kept with the row without an editor of its own (filled by a choice)
     };
     QString field;
     QString caption;
@@ -123,8 +124,9 @@ struct RegistryDescriptor
     std::function<core::Status(storage::Archive &archive, qint64 key)> remove;
     // A save of its own, instead of writing the fields and running the statements after a save.
     std::function<core::Status(storage::Archive &archive, qint64 key, const QVariantMap &values)> save;
-    // A new row of its own kind (a customer), instead of the values and the stored defaults.
-    std::function<core::Result<qint64>(storage::Archive &archive)> add;
+    // A new row of its own kind (a customer), instead of the values and the stored defaults; owner
+    // is the key of the row it belongs to, when it belongs to one.
+    std::function<core::Result<qint64>(storage::Archive &archive, const QVariant &owner)> add;
     // Adjusts the fields of a row before they are written (a VAT rate other than 0 has no nature).
     std::function<void(QVariantMap &values)> normalise;
     // A list of choices narrowing the list (a category): field, caption, statement of key and text.

@@ -375,16 +375,17 @@ TEST(Invoices, CustomerChoiceAndWarnings)
     // Letter of intent: only with the option, a row with VAT and a date within the letter.
     const qint64 invoice = fixture.invoice(office, mode, QDate(2026, 6, 30));
     fixture.row(invoice, 1, 100, 22);
-    EXPECT_FALSE(invoicing::letterOfIntentApplies(archive, invoice).value());
+    const auto letter = [&](const QVariant &customer, const QDate &date) {
+        return invoicing::letterOfIntentApplies(archive, invoice, customer, date).value();
+    };
+    EXPECT_FALSE(letter(office, QDate(2026, 6, 30)));
     fixture.setOption("ControllaLettereIntentoDocumenti", true);
-    EXPECT_TRUE(invoicing::letterOfIntentApplies(archive, invoice).value());
-    ASSERT_TRUE(
-        archive.update(QStringLiteral("fattura"), invoice, {{QStringLiteral("Data"), QDate(2026, 7, 1)}}));
-    EXPECT_FALSE(invoicing::letterOfIntentApplies(archive, invoice).value());
-    ASSERT_TRUE(
-        archive.update(QStringLiteral("fattura"), invoice, {{QStringLiteral("Cliente_ID"), QVariant()}}));
-    EXPECT_FALSE(invoicing::letterOfIntentApplies(archive, invoice).value())
-        << "no customer: nothing to check";
+    EXPECT_TRUE(letter(office, QDate(2026, 6, 30)));
+    EXPECT_TRUE(letter(office, QDate(2026, 1, 1)));
+    EXPECT_FALSE(letter(office, QDate(2026, 7, 1)));
+    EXPECT_FALSE(letter(plain, QDate(2026, 6, 30)));
+    EXPECT_FALSE(letter(QVariant(), QDate(2026, 6, 30))) << "no customer: nothing to check";
+    EXPECT_FALSE(letter(office, QDate())) << "no date: nothing to check";
 
     // Date order: number 10 dated before number 9 of the same year is told.
     const auto settings = invoicing::readInvoicingSettings(archive);

@@ -65,6 +65,8 @@ protected:
         case RegistryField::Kind::Colour:
             value = 255;
             break;
+        case RegistryField::Kind::Hidden:
+            return; // filled by a choice
         case RegistryField::Kind::Lookup: {
             auto *box = qobject_cast<LookupBox *>(form.editor(field.field));
             value = box && box->count() > 0 ? box->itemData(0) : QVariant();

@@ -1,5 +1,6 @@
 #include "support/allwindows.h"
 
+#include "invoicing/ui/invoicingwindows.h"
 #include "registries/ui/registrieswindows.h"
 #include "shell/ui/shellwindows.h"
 #include "transport/ui/transportwindows.h"
@@ -11,6 +12,7 @@ void registerAllWindows(shell::ui::WindowRegistry &windows)
     shell::ui::registerShellWindows(windows);
     registries::ui::registerRegistriesWindows(windows);
     transport::ui::registerTransportWindows(windows);
+    invoicing::ui::registerInvoicingWindows(windows);
 }
 
 } // namespace rotalina::test

@@ -135,4 +135,21 @@ void FormPage::row(const QString &caption, QLayout *layout)
     m_layout->addRow(caption, layout);
 }
 
+void FormPage::placeBeside(QWidget *editor, QWidget *beside)
+{
+    auto *page = qobject_cast<FormPage *>(editor->parentWidget());
+    if (!page)
+        return;
+    int row = -1;
+    QFormLayout::ItemRole role = QFormLayout::FieldRole;
+    page->m_layout->getWidgetPosition(editor, &row, &role);
+    if (row < 0)
+        return;
+    page->m_layout->removeWidget(editor);
+    auto *pair = new QHBoxLayout;
+    pair->addWidget(editor, 1);
+    pair->addWidget(beside);
+    page->m_layout->setLayout(row, role, pair);
+}
+
 } // namespace rotalina::shell::ui

@@ -199,6 +199,28 @@ bool RecordForm::load(qint64 key, bool isNew)
     return true;
 }
 
+bool RecordForm::refresh(const QStringList &fields)
+{
+    const core::Result<QVariantMap> row = m_session.archive()->readRow(m_table, m_key);
+    if (!row) {
+        m_session.prompter().message(titles::error(), row.error());
+        return false;
+    }
+    for (const QString &field : fields) {
+        const QString name = m_fieldNames.value(field.toLower());
+        if (name.isEmpty())
+            continue;
+        QVariant stored;
+        for (auto it = row->cbegin(); it != row->cend(); ++it) {
+            if (it.key().compare(name, Qt::CaseInsensitive) == 0)
+                stored = it.value();
+        }
+        setValue(name, stored);
+        m_shown.insert(name, values().value(name));
+    }
+    return true;
+}
+
 bool RecordForm::loadOnlyRow()
 {
     const storage::TableDef *table = m_session.archive()->schema().table(m_table);
@@ -279,7 +301,8 @@ bool RecordForm::cancelNew()
     if (!m_session.prompter().ask(titles::warning(),
                                   QStringLiteral("Sei sicuro di voler annullare l'inserimento ?")))
         return false;
-    if (core::Status removed = m_session.archive()->remove(m_table, m_key); !removed) {
+    if (core::Status removed = m_remover ? m_remover(m_key) : m_session.archive()->remove(m_table, m_key);
+        !removed) {
         m_session.prompter().message(titles::error(), removed.error());
         return false;
     }

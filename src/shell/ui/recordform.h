@@ -45,9 +45,15 @@ public:
     // that must run in the same transaction). It receives the changed fields only.
     using Writer = std::function<core::Status(qint64 key, const QVariantMap &changed)>;
     void setWriter(Writer writer) { m_writer = std::move(writer); }
+    // How a row just added is deleted by "Annulla", when it takes more than the row itself.
+    using Remover = std::function<core::Status(qint64 key)>;
+    void setRemover(Remover remover) { m_remover = std::move(remover); }
 
     // Reads the row into the editors.
     bool load(qint64 key, bool isNew);
+    // Reads these fields again from the archive (totals the program wrote), leaving the others as
+    // the user left them.
+    bool refresh(const QStringList &fields);
     // Reads the table's only row (options, company data).
     bool loadOnlyRow();
     Session &session() const { return m_session; }
@@ -107,6 +113,7 @@ private:
     QHash<QString, QString> m_fieldNames;
     RecordChecks m_checks;
     Writer m_writer;
+    Remover m_remover;
     QVariantMap m_shown; // what the editors showed after the row was read or saved
     qint64 m_key = 0;
     bool m_isNew = false;

@@ -133,6 +133,9 @@ void addRegistryField(FormPage &page, RecordForm &form, Session &session, const 
     case RegistryField::Kind::Check:
         page.check(field.field, field.caption);
         break;
+    case RegistryField::Kind::Hidden:
+        addHiddenField(form, &page, field.field);
+        break;
     case RegistryField::Kind::Colour: {
         QComboBox *box = colourChoice(&page);
         box->setObjectName(QStringLiteral("cmb") + field.field);
@@ -228,6 +231,8 @@ OwnedRowsPanel::OwnedRowsPanel(Session &session, const WindowRegistry &windows,
 {
     auto *layout = new QVBoxLayout(this);
     m_grid->setObjectName(QStringLiteral("DBGridRighe"));
+    if (rows.rowColour)
+        m_rows->setRowColour(rows.rowColour);
     describeColumns(*m_rows, rows);
     m_grid->setRecords(m_rows.get());
     layout->addWidget(m_grid);
@@ -239,7 +244,31 @@ OwnedRowsPanel::OwnedRowsPanel(Session &session, const WindowRegistry &windows,
     connect(edit, &QPushButton::clicked, this, &OwnedRowsPanel::editRow);
     connect(remove, &QPushButton::clicked, this, &OwnedRowsPanel::deleteRow);
     connect(m_grid, &DataGrid::avanti, this, &OwnedRowsPanel::editRow);
-    layout->addLayout(buttonRow({add, edit, remove}));
+    m_buttons = buttonRow({add, edit, remove});
+    layout->addLayout(m_buttons);
+}
+
+void OwnedRowsPanel::addButton(QWidget *button)
+{
+    // After the stretch, before the common buttons.
+    m_buttons->insertWidget(1 + m_ownButtons++, button);
+}
+
+std::optional<qint64> OwnedRowsPanel::currentKey() const
+{
+    return m_rows->keyAt(m_grid->currentRow());
+}
+
+void OwnedRowsPanel::rowsChanged()
+{
+    const std::optional<qint64> key = currentKey();
+    reload();
+    if (m_afterChange)
+        m_afterChange();
+    if (const int row = key ? m_rows->rowOfKey(*key) : -1; row >= 0)
+        m_grid->setCurrentRow(row);
+    else if (m_rows->rowCount() > 0 && m_grid->currentRow() < 0)
+        m_grid->setCurrentRow(m_rows->rowCount() - 1);
 }
 
 OwnedRowsPanel::~OwnedRowsPanel() = default;
@@ -275,6 +304,10 @@ void OwnedRowsPanel::addRow()
 {
     if (m_beforeChange && !m_beforeChange())
         return;
+    if (m_add) {
+        m_add();
+        return;
+    }
     const core::Result<qint64> key = addRegistryRow(*m_session.archive(), m_registry, m_owner);
     if (!key) {
         m_session.prompter().message(titles::error(), key.error());
@@ -334,6 +367,9 @@ RegistryCard::RegistryCard(Session &session, const RegistryDescriptor &registry,
     m_form->setWriter([this](qint64 key, const QVariantMap &values) {
         return saveRegistryRow(*m_session.archive(), m_registry, key, values);
     });
+    if (registry.remove) {
+        m_form->setRemover([this](qint64 key) { return m_registry.remove(*m_session.archive(), key); });
+    }
     for (const RegistryRows &link : registry.rows) {
         const RegistryDescriptor *rows = link.registry ? link.registry() : nullptr;
         if (!rows)
@@ -384,11 +420,19 @@ RegistryCardWindow::RegistryCardWindow(Session &session, const RegistryDescripto
     connect(save, &QPushButton::clicked, this, &RegistryCardWindow::save);
     connect(m_cancel, &QPushButton::clicked, this, &RegistryCardWindow::cancelNew);
     connect(back, &QPushButton::clicked, this, &RegistryCardWindow::back);
-    layout->addLayout(buttonRow({m_cancel, save, help, back}));
+    m_buttons = buttonRow({m_cancel, save, help, back});
+    layout->addLayout(m_buttons);
     m_cancel->setVisible(isNew);
     if (!m_card->load(key, isNew))
         finish(false);
     resize(registry.rows.isEmpty() ? 520 : 760, registry.rows.isEmpty() ? 0 : 620);
+}
+
+void RegistryCardWindow::addButton(QPushButton *button)
+{
+    button->setParent(this);
+    button->setAutoDefault(false);
+    m_buttons->insertWidget(1 + m_ownButtons++, button);
 }
 
 bool RegistryCardWindow::save()
@@ -598,17 +642,23 @@ void RegistryListWindow::add()
 {
     if (!settleInline())
         return;
-    // A new row is shown whatever the filter says.
-    m_filters->clearAll();
-    const core::Result<qint64> key = addRegistryRow(*m_session.archive(), m_registry);
+    const core::Result<qint64> key = createRow();
     if (!key) {
-        m_session.prompter().message(titles::error(), key.error());
+        if (!key.error().isEmpty())
+            m_session.prompter().message(titles::error(), key.error());
         return;
     }
+    // A new row is shown whatever the filter says.
+    m_filters->clearAll();
     m_inlineKey = 0;
     reload();
     showKey(*key);
     openCard(*key, true);
+}
+
+core::Result<qint64> RegistryListWindow::createRow()
+{
+    return addRegistryRow(*m_session.archive(), m_registry);
 }
 
 void RegistryListWindow::avanti()
@@ -647,7 +697,7 @@ void registerRegistryWindows(WindowRegistry &windows, const RegistryDescriptor &
 {
     const RegistryDescriptor *registered = &descriptor;
     // A registry whose rows belong to another one has only its card (tank fillings).
-    if (descriptor.listWindow != descriptor.cardWindow) {
+    if (!descriptor.listWindow.isEmpty() && descriptor.listWindow != descriptor.cardWindow) {
         windows.add(descriptor.listWindow, descriptor.helpContext,
                     [registered, &windows](Session &session, const QVariantMap &, QWidget *parent) {
                         return new RegistryListWindow(session, *registered, windows, parent);

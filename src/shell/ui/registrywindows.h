@@ -53,10 +53,18 @@ public:
     void addRow();
     void editRow();
     void deleteRow();
+    // Opens a row's card; afterwards the rows are read again and the change is told.
+    void openRow(qint64 key, bool isNew);
+    // The rows changed outside the panel: they are read again and the change is told.
+    void rowsChanged();
+    // "Aggiungi" of its own (rows chosen from another list, several at once).
+    void setAdd(std::function<void()> add) { m_add = std::move(add); }
+    // A button of the owner's own, before the common ones.
+    void addButton(QWidget *button);
+    // The key of the current row, if any.
+    std::optional<qint64> currentKey() const;
 
 private:
-    void openRow(qint64 key, bool isNew);
-
     Session &m_session;
     const WindowRegistry &m_windows;
     const RegistryDescriptor &m_registry;
@@ -66,6 +74,9 @@ private:
     std::unique_ptr<storage::RecordListModel> m_rows;
     std::function<bool()> m_beforeChange;
     std::function<void()> m_afterChange;
+    std::function<void()> m_add;
+    QHBoxLayout *m_buttons = nullptr;
+    int m_ownButtons = 0;
 };
 
 // The fields of a registry row, as a card shows them, with the rows that belong to it below.
@@ -116,6 +127,8 @@ public:
     bool save();
     void cancelNew();
     void back();
+    // A button of the card's own, before the common ones.
+    void addButton(QPushButton *button);
 
 protected:
     bool leave() override;
@@ -125,6 +138,8 @@ protected:
 private:
     RegistryCard *m_card;
     QPushButton *m_cancel;
+    QHBoxLayout *m_buttons;
+    int m_ownButtons = 0;
 };
 
 // The list of a registry: its filter fields, the grid, and "Aggiungi", "Avanti", "Elimina",
@@ -146,6 +161,7 @@ public:
     RegistryCard *inlineCard() const { return m_inline; }
 
     void reload();
+    // "Aggiungi": a new row and its card.
     void add();
     void avanti();
     void remove();
@@ -162,11 +178,16 @@ protected:
     bool leave() override { return settleInline(); }
     bool offersCancel() const override;
     bool cancelInsert() override;
+    void openCard(qint64 key, bool isNew);
+    // The row "Aggiungi" adds: the registry's own new row, or what the list makes (it may ask
+    // first; a failure without a message is the user's choice not to add).
+    virtual core::Result<qint64> createRow();
+    Session &session() const { return m_session; }
+    const WindowRegistry &windows() const { return m_windows; }
 
 private:
     void currentChanged();
     bool settleInline();
-    void openCard(qint64 key, bool isNew);
 
     Session &m_session;
     const RegistryDescriptor &m_registry;

@@ -1,0 +1,434 @@
+#include "invoicing/invoicedocument.h"
+
+#include "invoicing/instalments.h"
+#include "invoicing/invoicerows.h"
+#include "invoicing/invoices.h"
+#include "storage/archive.h"
+#include "storage/sqlvalue.h"
+
+#include <QColor>
+#include <QDate>
+#include <QSqlRecord>
+
+namespace rotalina::invoicing {
+
+using shell::DocumentDescriptor;
+using shell::DocumentTab;
+using shell::GridColumn;
+using shell::RegistryDescriptor;
+using shell::RegistryField;
+using Kind = RegistryField::Kind;
+
+namespace {
+
+RegistryField field(const char *name, const char *caption, Kind kind = Kind::Text, int decimals = 2)
+{
+    RegistryField f = shell::registryField(name, caption, kind);
+    f.decimals = decimals;
+    return f;
+}
+
+RegistryField choice(const char *name, const char *caption, const char *sql, const char *card = nullptr,
+                     const char *list = nullptr)
+{
+    RegistryField f = shell::registryChoice(name, caption, QString::fromLatin1(sql));
+    if (card)
+        f.cardWindow = QString::fromLatin1(card);
+    if (list)
+        f.listWindow = QString::fromLatin1(list);
+    return f;
+}
+
+RegistryField startsColumn(RegistryField field)
+{
+    field.newColumn = true;
+    return field;
+}
+
+GridColumn column(const char *field, const char *title, int width)
+{
+    return {QString::fromLatin1(field), QString::fromUtf8(title), width};
+}
+
+const char *const customers =
+    "SELECT Id, NominativoVisualizzato FROM Clienti ORDER BY NominativoVisualizzato";
+const char *const banks = "SELECT Id, Banca FROM Bank ORDER BY Banca";
+const char *const paymentModes = "SELECT id, Descrizione FROM ModPagamento ORDER BY Descrizione";
+const char *const addresses = "SELECT ID, RagioneSociale FROM Indirizzi ORDER BY RagioneSociale";
+const char *const staff =
+    "SELECT Id, COALESCE(Cognome, '') || ' ' || COALESCE(Nome, '') FROM Personale ORDER BY 2";
+
+RegistryDescriptor buildRows()
+{
+    RegistryDescriptor r;
+    r.cardWindow = QStringLiteral("TfrmModificaFatture");
+    r.cardCaption = QStringLiteral("Modifica righe Fattura");
+    r.table = QStringLiteral("fattdett");
+    r.listSql = QStringLiteral("SELECT * FROM fattdett");
+    r.order = QStringLiteral("NumeroRiga, IDX");
+    r.columns = {column("Targa1", "Mezzo", 80),
+                 column("Descrizione", "Descrizione", 300),
+                 column("Um", "Quantità", 70),
+                 column("ValoreUnitario", "Valore Unitario", 100),
+                 column("Sconto", "Sconto", 60),
+                 column("AliquotaIva", "Iva", 50),
+                 column("RIFDDT", "Rif. Doc.", 80),
+                 column("DataDDT", "Data Doc.", 80),
+                 column("Mittente", "altro Mittente", 140),
+                 column("NumeroRiga", "Num.Riga", 60),
+                 column("note", "Note", 160)};
+    RegistryField vat =
+        choice("Iva_ID", "Aliquota Iva", "SELECT ID, Descrizione FROM Iva ORDER BY Iva, Descrizione");
+    vat.copySql = QStringLiteral("SELECT Iva AS AliquotaIva FROM Iva WHERE ID = ?");
+    vat.copiedFields = {QStringLiteral("AliquotaIva")};
+    RegistryField sender = choice("Mittente_ID", "Altro Mittente", addresses);
+    sender.copySql = QStringLiteral("SELECT RagioneSociale AS Mittente FROM Indirizzi WHERE ID = ?");
+    sender.copiedFields = {QStringLiteral("Mittente")};
+    r.fields = {
+        field("Descrizione", "Descrizione", Kind::Memo),
+        field("Um", "Quantità", Kind::Amount, 4),
+        field("ValoreUnitario", "Valore Unitario", Kind::Amount, 4),
+        field("Sconto", "Sconto", Kind::Amount),
+        field("ValoreTotale", "Valore Totale", Kind::Amount),
+        vat,
+        field("AliquotaIva", "", Kind::Hidden),
+        choice("Um_ID", "Unità di misura", "SELECT Id, Descrizione FROM UnitaMisura ORDER BY Descrizione"),
+        choice("ContabilitaConti_ID", "Conto",
+               "SELECT ID, Descrizione FROM ContabilitaConti ORDER BY Descrizione"),
+        field("Codice", "Codice"),
+        field("Imputazione", "Imputazione"),
+        field("RIFDDT", "Riferimento Docum."),
+        field("DataDDT", "Data Docum.", Kind::Date),
+        field("RiferimentoAmministrazione", "Rif. Amministraz."),
+        field("NumeroRiga", "Numero di riga", Kind::Amount, 0),
+        startsColumn(field("DataInizioPeriodo", "Data Trasporto", Kind::Date)),
+        field("DataFinePeriodo", "Data Fine", Kind::Date),
+        choice("Personale_ID", "Autista", staff),
+        choice("Targa1", "Mezzo", "SELECT Targa, Targa FROM Vetture ORDER BY Targa"),
+        field("OrdineCarico", "Ordine di Carico"),
+        field("Colli", "Colli", Kind::Amount, 0),
+        field("Peso", "Peso Dichiarato", Kind::Amount),
+        field("PesoRiconosciuto", "Peso Riconosciuto", Kind::Amount),
+        field("Volume", "Volume", Kind::Amount),
+        field("Chilometri", "Chilometri", Kind::Amount),
+        choice("Regione_ID", "Regione", "SELECT IDRegione, Descrizione FROM Regioni ORDER BY Descrizione"),
+        startsColumn(field("PercentualeProvvigione", "% Provvigione agente", Kind::Amount)),
+        field("Contrassegno", "Contrassegno", Kind::Amount),
+        field("ProvvigioneContrassegno", "Provvig. Contrassegno", Kind::Amount),
+        sender,
+        field("Mittente", "", Kind::Hidden),
+        field("note", "Note", Kind::Memo)};
+    r.checks = invoiceRowChecks();
+    r.deleteQuestion = QStringLiteral("Sei sicuro di voler eliminare il record ?");
+    r.ownerField = QStringLiteral("NumFatt");
+    r.save = [](storage::Archive &archive, qint64 key, const QVariantMap &values) {
+        return saveInvoiceRow(archive, key, values);
+    };
+    r.remove = deleteInvoiceRow;
+    r.helpContext = 1100;
+    r.grid = QStringLiteral("Form7_DBGrid2");
+    return r;
+}
+
+RegistryDescriptor buildInstalments()
+{
+    RegistryDescriptor r;
+    r.cardWindow = QStringLiteral("TfrmScadenziarioDettaglio");
+    r.cardCaption = QStringLiteral("Scadenze");
+    r.table = QStringLiteral("FatturaScadenze");
+    r.listSql = QStringLiteral("SELECT * FROM FatturaScadenze");
+    r.order = QStringLiteral("DataScadenza, Numero");
+    r.columns = {column("Operazione", "Operazione", 320), column("DataScadenza", "Data Scadenza", 100),
+                 column("Importo", "Importo", 100)};
+    RegistryField file = field("File", "File");
+    file.hint = QStringLiteral("Cerca il file del pagamento");
+    r.fields = {field("Operazione", "Descrizione Operazione"),
+                field("DataScadenza", "Data Scadenza", Kind::Date),
+                choice("ModPagamento_Id", "Modalità di pagamento", paymentModes),
+                field("Importo", "Importo Totale", Kind::Amount),
+                field("Note", "Note"),
+                field("DataPagamento", "Data Pagamento effettuato", Kind::Date),
+                field("Numero", "N° Rata", Kind::Amount, 0),
+                choice("Cliente_id", "Cliente", customers),
+                field("Dettagli", "Dettagli pagamento"),
+                choice("Banca_ID", "Banca", banks),
+                file};
+    r.fields[8].maxLength = 150;
+    r.checks = instalmentChecks();
+    r.deleteQuestion = QStringLiteral("Sei sicuro di voler eliminare il Record?");
+    r.ownerField = QStringLiteral("Fattura_ID");
+    r.save = [](storage::Archive &archive, qint64 key, const QVariantMap &values) {
+        return saveInstalment(archive, key, values);
+    };
+    r.remove = deleteInstalment;
+    r.add = [](storage::Archive &archive, const QVariant &owner) {
+        return addInstalment(archive, owner.toLongLong(), QDate::currentDate());
+    };
+    // Paid instalments stand out in light blue.
+    r.rowColour = [](const QSqlRecord &row) -> QVariant {
+        return storage::sqlvalue::toDate(row.value(QStringLiteral("DataPagamento"))).isValid()
+                   ? QVariant(QColor(0xCC, 0xE8, 0xFF))
+                   : QVariant();
+    };
+    r.helpContext = 1400;
+    r.grid = QStringLiteral("Form7_DBGrid3");
+    return r;
+}
+
+RegistryDescriptor buildOrders()
+{
+    RegistryDescriptor r;
+    r.cardWindow = QStringLiteral("TfrmOrdiniClienti");
+    r.cardCaption = QStringLiteral("Ordini");
+    r.table = QStringLiteral("OrdiniClienti");
+    r.listSql = QStringLiteral("SELECT * FROM OrdiniClienti");
+    r.order = QStringLiteral("Data, ID");
+    r.columns = {column("Data", "Data", 90),
+                 column("Numero", "Numero", 120),
+                 column("CodiceCig", "Codice Cig", 110),
+                 column("CodiceCup", "Codice Cup", 110),
+                 column("CodiceCommessaConvenzione", "Cod.Comm.Conv.", 120),
+                 column("Note", "Note", 200)};
+    r.fields = {field("Data", "Data", Kind::Date),
+                field("Numero", "Numero"),
+                field("CodiceCig", "Codice Cig"),
+                field("CodiceCup", "Codice Cup"),
+                field("CodiceCommessaConvenzione", "Cod.Comm.Conv."),
+                field("Note", "Note")};
+    r.fields[1].maxLength = 20;
+    r.fields[2].maxLength = 15;
+    r.fields[3].maxLength = 15;
+    r.fields[4].maxLength = 100;
+    r.deleteQuestion = QStringLiteral("Sei sicuro di voler eliminare il record ?");
+    r.ownerField = QStringLiteral("Fattura_ID");
+    // A new reference is dated as its invoice, or today.
+    r.add = [](storage::Archive &archive, const QVariant &owner) -> core::Result<qint64> {
+        const core::Result<QVariant> date =
+            archive.scalar(QStringLiteral("SELECT Data FROM fattura WHERE ID = ?"), {owner});
+        if (!date)
+            return core::Result<qint64>::failure(date.error());
+        const QDate dated = storage::sqlvalue::toDate(*date);
+        return archive.insert(QStringLiteral("OrdiniClienti"),
+                              {{QStringLiteral("Fattura_ID"), owner},
+                               {QStringLiteral("Data"), dated.isValid() ? dated : QDate::currentDate()}});
+    };
+    r.helpContext = 1100;
+    r.grid = QStringLiteral("Form7_GridOrdini");
+    return r;
+}
+
+RegistryDescriptor buildAttachments()
+{
+    RegistryDescriptor r;
+    r.cardWindow = QStringLiteral("TfrmFatturaAllegato");
+    r.cardCaption = QStringLiteral("Allegato");
+    r.table = QStringLiteral("Fattura_Allegati");
+    r.listSql = QStringLiteral("SELECT * FROM Fattura_Allegati");
+    r.order = QStringLiteral("ID");
+    r.columns = {column("NomeAttachment", "Nome", 180), column("DescrizioneAttachment", "Descrizione", 240),
+                 column("PercorsoCompleto", "Percorso", 320)};
+    r.fields = {field("NomeAttachment", "Nome"), field("DescrizioneAttachment", "Descrizione"),
+                field("PercorsoCompleto", "Percorso")};
+    r.checks.required(QStringLiteral("NomeAttachment"),
+                      QStringLiteral("Attenzione manca il Nome dell'allegato"));
+    r.deleteQuestion = QStringLiteral("Sei sicuro di voler eliminare il Record dell'Allegato ?");
+    r.ownerField = QStringLiteral("Fattura_Id");
+    r.helpContext = 1100;
+    r.grid = QStringLiteral("Form7_DBGrid13");
+    return r;
+}
+
+RegistryDescriptor buildSeries()
+{
+    RegistryDescriptor r;
+    r.listWindow = QStringLiteral("TfrmSerieFatturazione");
+    r.listCaption = QStringLiteral("Serie di Fatturazione");
+    r.table = QStringLiteral("SerieFatturazione");
+    r.listSql = QStringLiteral("SELECT * FROM SerieFatturazione");
+    r.order = QStringLiteral("Serie");
+    r.columns = {column("Serie", "Serie", 100), column("Descrizione", "Descrizione", 260),
+                 column("Note", "Note", 200)};
+    r.filters = {{QStringLiteral("Serie"), QStringLiteral("Serie")}};
+    r.fields = {field("Serie", "Serie"), field("Descrizione", "Descrizione"), field("Note", "Note")};
+    r.fields[0].maxLength = 20;
+    r.checks.required(QStringLiteral("Serie"), QStringLiteral("Attenzione manca la Serie"));
+    r.deleteQuestion = QStringLiteral("Sei sicuro di voler eliminare la Serie di Fatturazione?");
+    r.helpContext = 1300;
+    return r;
+}
+
+RegistryDescriptor buildOpenInvoices()
+{
+    RegistryDescriptor r;
+    r.listWindow = QStringLiteral("TfrmGrigliaFatture");
+    r.cardWindow = QStringLiteral("TForm7");
+    r.listCaption = QStringLiteral("Fatture");
+    r.table = QStringLiteral("fattura");
+    r.listSql = QStringLiteral("SELECT * FROM fattura WHERE Storico = false AND Carico = false AND "
+                               "COALESCE(FattNota, false) = false");
+    r.order = QStringLiteral("Num");
+    r.columns = {column("Num", "Numero", 70),
+                 column("SerieFatturazione", "Serie", 60),
+                 column("Data", "Data", 90),
+                 column("Cliente", "Cliente", 260),
+                 column("TotImponibile", "Imponibile", 100),
+                 column("TotFattura", "Totale", 100),
+                 column("EsportatoXml", "Esp. Xml", 70)};
+    r.filters = {{QStringLiteral("Cliente"), QStringLiteral("Cliente")}};
+    r.fields = {field("TotImponibile", "Imponibile", Kind::Amount),
+                field("TotFattura", "Totale", Kind::Amount), field("EsportatoXml", "Esp. Xml", Kind::Check)};
+    r.deleteQuestion = QStringLiteral("Sei sicuro di voler eliminare la fattura?");
+    r.remove = deleteInvoice;
+    r.helpContext = 1000;
+    r.grid = QStringLiteral("frmGrigliaFatture_Griglia");
+    return r;
+}
+
+DocumentDescriptor buildInvoice()
+{
+    DocumentDescriptor d;
+    d.window = QStringLiteral("TForm7");
+    d.caption = QStringLiteral("Fatturazione");
+    d.table = QStringLiteral("fattura");
+    RegistryField number = field("Num", "Numero fattura", Kind::Amount, 0);
+    RegistryField customer = choice("Cliente_ID", "Cliente", customers, "TfrmClientiDett", "TfrmClienti");
+    customer.cardButton = QStringLiteral("SpeedButton22");
+    RegistryField transmission = field("DatiTrasmissione_ProgressivoInvio", "Progressivo Trasmissione");
+    transmission.maxLength = 10;
+    DocumentTab header{
+        QStringLiteral("Testata"),
+        {field("Data", "Data di emissione Fatt.", Kind::Date),
+         number,
+         choice("SerieFatturazione", "Serie", "SELECT Serie, Serie FROM SerieFatturazione ORDER BY Serie",
+                nullptr, "TfrmSerieFatturazione"),
+         customer,
+         field("Cliente", "", Kind::Hidden),
+         field("DatiTrasmissione_FormatoTrasmissione", "", Kind::Hidden),
+         field("Note", "Note"),
+         choice("Destinatario_ID", "Destinatario", addresses, "TfrmIndirizziDettaglio", "TfrmIndirizzi"),
+         choice("Agente_id", "Agente", "SELECT Id, Fornitore FROM Fornitor ORDER BY Fornitore",
+                "TfrmFornitDett", "TFornitori"),
+         field("NonNumerare", "Non Numerare", Kind::Check),
+         field("EsportatoXml", "Esp. Xml", Kind::Check),
+         startsColumn(field("DatiTrasmissione_NumeroInterno", "Tramissione Num. Interno", Kind::Amount, 0)),
+         transmission,
+         field("TotImponibile", "Imponibile", Kind::Amount),
+         field("TotImposta", "Imposta", Kind::Amount),
+         field("TotFattura", "Totale Fattura", Kind::Amount),
+         field("TotColli", "Totale Colli", Kind::Amount, 0),
+         field("TotProvvigioneContrassegno", "Provvig. Contrassegno", Kind::Amount),
+         choice("Banca_ID", "Banca", banks, "TAnaBanca", "TfrmGrigliaBanche"),
+         choice("ModPagamento_Id", "Modalità di Pagamento", paymentModes, "TfrmModPagamDett",
+                "TfrmModPagam")},
+        {{[] { return &customerInstalmentsRegistry(); }, QStringLiteral("Fattura_ID"),
+          QStringLiteral("Pagamenti"), QStringLiteral("Form7_DBGrid3")}}};
+    DocumentTab rows{QStringLiteral("Righe"),
+                     {},
+                     {{[] { return &invoiceRowsRegistry(); }, QStringLiteral("NumFatt"),
+                       QStringLiteral("Righe"), QStringLiteral("Form7_DBGrid2")}}};
+    DocumentTab accompanying{
+        QStringLiteral("Accompagnatoria"),
+        {choice("Porto_ID", "Porto", "SELECT id, Descrizione FROM FatturaPorto ORDER BY Descrizione"),
+         choice("Vettore_ID", "Vettore", "SELECT id, Descrizione FROM Vettore ORDER BY Descrizione"),
+         choice("Aspetto_ID", "Aspetto esteriore",
+                "SELECT id, Descrizione FROM FatturaAspetto ORDER BY Descrizione"),
+         choice("Personale_ID", "Personale", staff),
+         field("datatrasporto", "Data e ora trasporto", Kind::Date),
+         field("Colli", "N° Colli", Kind::Amount, 0),
+         field("DatiAnagraficiVettore", "Includi in xml", Kind::Check)},
+        {}};
+    DocumentTab orders{QStringLiteral("Ordini"),
+                       {},
+                       {{[] { return &customerOrdersRegistry(); }, QStringLiteral("Fattura_ID"),
+                         QStringLiteral("Ordini del cliente"), QStringLiteral("Form7_GridOrdini")}}};
+    DocumentTab attachments{QStringLiteral("Allegati"),
+                            {},
+                            {{[] { return &invoiceAttachmentsRegistry(); }, QStringLiteral("Fattura_Id"),
+                              QStringLiteral("Allegati"), QStringLiteral("Form7_DBGrid13")}}};
+    DocumentTab other{QStringLiteral("Altro"),
+                      {field("Causale", "Causale"),
+                       field("ReferenteIva", "Referente Iva per cliente estero", Kind::Memo),
+                       field("Depositata", "Pagamento depositato", Kind::Check),
+                       field("ScissionePagamenti", "Scissione pagamenti", Kind::Check),
+                       field("ConaiAssolto", "Contributo Conai Assolto", Kind::Check)},
+                      {}};
+    d.tabs = {header, rows, accompanying, orders, attachments, other};
+    d.checks = invoiceChecks();
+    d.save = saveInvoiceHeader;
+    d.remove = deleteInvoice;
+    d.computedFields = {QStringLiteral("TotImponibile"), QStringLiteral("TotImposta"),
+                        QStringLiteral("TotFattura"), QStringLiteral("TotColli"),
+                        QStringLiteral("TotProvvigioneContrassegno")};
+    d.helpContext = 1100;
+    return d;
+}
+
+} // namespace
+
+const DocumentDescriptor &invoiceDocument()
+{
+    static const DocumentDescriptor document = buildInvoice();
+    return document;
+}
+
+const RegistryDescriptor &invoiceRowsRegistry()
+{
+    static const RegistryDescriptor registry = buildRows();
+    return registry;
+}
+
+const RegistryDescriptor &customerInstalmentsRegistry()
+{
+    static const RegistryDescriptor registry = buildInstalments();
+    return registry;
+}
+
+const RegistryDescriptor &customerOrdersRegistry()
+{
+    static const RegistryDescriptor registry = buildOrders();
+    return registry;
+}
+
+const RegistryDescriptor &invoiceAttachmentsRegistry()
+{
+    static const RegistryDescriptor registry = buildAttachments();
+    return registry;
+}
+
+const RegistryDescriptor &invoiceSeriesRegistry()
+{
+    static const RegistryDescriptor registry = buildSeries();
+    return registry;
+}
+
+const RegistryDescriptor &openInvoicesRegistry()
+{
+    static const RegistryDescriptor registry = buildOpenInvoices();
+    return registry;
+}
+
+core::Status saveInvoiceHeader(storage::Archive &archive, qint64 invoice, const QVariantMap &changed)
+{
+    QVariantMap values = changed;
+    // The flags are never left empty.
+    if (values.contains(QStringLiteral("ConaiAssolto")) &&
+        !values.value(QStringLiteral("ConaiAssolto")).toBool())
+        values.insert(QStringLiteral("ConaiAssolto"), false);
+    values.insert(QStringLiteral("Carico"), false);
+    storage::Transaction transaction(archive);
+    if (core::Status written = archive.update(QStringLiteral("fattura"), invoice, values); !written)
+        return written;
+    static const QStringList describedBy{QStringLiteral("Data"), QStringLiteral("Num"),
+                                         QStringLiteral("SerieFatturazione"), QStringLiteral("Cliente_ID"),
+                                         QStringLiteral("ScissionePagamenti")};
+    for (const QString &field : describedBy) {
+        if (changed.contains(field)) {
+            if (core::Status dates = generateDueDates(archive, invoice, DueDateMode::KeepDates); !dates)
+                return dates;
+            break;
+        }
+    }
+    return transaction.commit();
+}
+
+} // namespace rotalina::invoicing

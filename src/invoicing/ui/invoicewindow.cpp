@@ -1,0 +1,286 @@
+#include "invoicing/ui/invoicewindow.h"
+
+#include "invoicing/instalments.h"
+#include "invoicing/invoicedocument.h"
+#include "invoicing/invoicerows.h"
+#include "invoicing/invoices.h"
+#include "invoicing/ui/invoicingwindows.h"
+#include "shell/prompter.h"
+#include "shell/reportservice.h"
+#include "shell/session.h"
+#include "shell/ui/amountbox.h"
+#include "shell/ui/datagrid.h"
+#include "shell/ui/datebox.h"
+#include "shell/ui/lookupbox.h"
+#include "shell/ui/recordform.h"
+#include "shell/ui/registrywindows.h"
+#include "shell/ui/toolbuttons.h"
+#include "shell/ui/windowregistry.h"
+#include "storage/archive.h"
+
+#include <QPushButton>
+
+namespace rotalina::invoicing::ui {
+
+using shell::RecordChecks;
+using shell::titles::error;
+using shell::titles::warning;
+using shell::ui::LookupBox;
+using shell::ui::OwnedRowsPanel;
+
+namespace {
+
+QPushButton *button(const char *name, const char *caption, const char *hint = nullptr)
+{
+    auto *b = new QPushButton(QString::fromUtf8(caption));
+    b->setObjectName(QString::fromLatin1(name));
+    if (hint)
+        b->setToolTip(QString::fromUtf8(hint));
+    b->setAutoDefault(false);
+    return b;
+}
+
+} // namespace
+
+InvoiceWindow::InvoiceWindow(shell::Session &session, const shell::ui::WindowRegistry &windows, qint64 key,
+                             bool isNew, QWidget *parent)
+    : DocumentWindow(session, invoiceDocument(), windows, key, isNew, parent)
+{
+    QPushButton *cashBook = button("spdPrimaNota", "prima nota", "Visualizza la fattura in prima nota");
+    QPushButton *xml = button("spdFatturaElettronica", "Esporta xml", "Esporta la fattura elettronica");
+    QPushButton *printing = shell::ui::makeToolButton(shell::ui::ToolAction::Stampa, this);
+    xml->setEnabled(windows.has(QString::fromLatin1(exportXmlCommand)));
+    addToolButton(cashBook);
+    addToolButton(xml);
+    addToolButton(printing);
+    connect(cashBook, &QPushButton::clicked, this, &InvoiceWindow::showCashBook);
+    connect(xml, &QPushButton::clicked, this, &InvoiceWindow::exportXml);
+    connect(printing, &QPushButton::clicked, this, &InvoiceWindow::print);
+
+    if (auto *customer = qobject_cast<LookupBox *>(form().editor(QStringLiteral("Cliente_ID")))) {
+        connect(customer, &LookupBox::chosen, this, &InvoiceWindow::customerChosen);
+        connect(customer, &LookupBox::cleared, this, &InvoiceWindow::customerCleared);
+    }
+    if (auto *bank = qobject_cast<LookupBox *>(form().editor(QStringLiteral("Banca_ID")))) {
+        connect(bank, &LookupBox::chosen, this, &InvoiceWindow::bankChanged);
+        connect(bank, &LookupBox::cleared, this, [this] { bankChanged(QVariant()); });
+    }
+    if (auto *mode = qobject_cast<LookupBox *>(form().editor(QStringLiteral("ModPagamento_Id")))) {
+        connect(mode, &LookupBox::chosen, this, &InvoiceWindow::paymentModeChanged);
+        connect(mode, &LookupBox::cleared, this, &InvoiceWindow::paymentModeChanged);
+    }
+    if (auto *date = qobject_cast<shell::ui::DateBox *>(form().editor(QStringLiteral("Data"))))
+        connect(date, &shell::ui::DateBox::left, this, &InvoiceWindow::checkDateOrder);
+    if (auto *number = qobject_cast<shell::ui::AmountBox *>(form().editor(QStringLiteral("Num"))))
+        connect(number, &shell::ui::AmountBox::editingFinished, this, &InvoiceWindow::checkDateOrder);
+    setBeforeLeave([this] { warnOfLetterOfIntent(); });
+
+    if (OwnedRowsPanel *rows = this->rows(QStringLiteral("fattdett"))) {
+        rows->setAdd([this] { addFromTariffs(); });
+        QPushButton *transport = button("SpeedButton26", "Spese di Trasporto");
+        QPushButton *collection = button("SpeedButton27", "Spese di Incasso");
+        QPushButton *free = button("spdArticoloNonArchivio", "Articolo non in archivio");
+        QPushButton *tariff = button("SpeedButton14", "Tariffa", "Apre la tariffa della riga");
+        for (QPushButton *b : {tariff, transport, collection, free})
+            rows->addButton(b);
+        const auto savedFirst = [this](void (InvoiceWindow::*action)()) {
+            return [this, action] {
+                if (!form().isDirty() || quietSave())
+                    (this->*action)();
+            };
+        };
+        connect(transport, &QPushButton::clicked, this, savedFirst(&InvoiceWindow::addTransportCosts));
+        connect(collection, &QPushButton::clicked, this, savedFirst(&InvoiceWindow::addCollectionCosts));
+        connect(free, &QPushButton::clicked, this, savedFirst(&InvoiceWindow::addFreeArticle));
+        connect(tariff, &QPushButton::clicked, this, &InvoiceWindow::openTariffOfRow);
+    }
+    if (OwnedRowsPanel *dueDates = rows(QStringLiteral("FatturaScadenze")))
+        dueDates->grid()->setToolTip(QStringLiteral("Le righe azzurre sono state già pagate"));
+}
+
+void InvoiceWindow::customerChosen(const QVariant &customer)
+{
+    const core::Result<QVariantMap> values = customerChoice(*session().archive(), customer);
+    if (!values) {
+        session().prompter().message(error(), values.error());
+        return;
+    }
+    const QString modeField = QStringLiteral("ModPagamento_Id");
+    const QVariant modeBefore = form().values().value(modeField);
+    for (auto it = values->cbegin(); it != values->cend(); ++it)
+        form().setValue(it.key(), it.value());
+    if (values->contains(modeField) && values->value(modeField).toLongLong() != modeBefore.toLongLong())
+        paymentModeChanged();
+}
+
+void InvoiceWindow::customerCleared()
+{
+    const core::Result<QVariantMap> empty = customerChoice(*session().archive(), QVariant());
+    for (auto it = empty->cbegin(); it != empty->cend(); ++it)
+        form().setValue(it.key(), it.value());
+}
+
+void InvoiceWindow::bankChanged(const QVariant &bank)
+{
+    if (core::Status changed = setDueDatesBank(*session().archive(), key(), bank); !changed)
+        session().prompter().message(error(), changed.error());
+    rowsChanged();
+}
+
+void InvoiceWindow::paymentModeChanged()
+{
+    form().setDirty();
+    if (!quietSave())
+        return;
+    storage::Archive &archive = *session().archive();
+    PaidInstalments paid = PaidInstalments::Keep;
+    const core::Result<int> paidCount = paidInstalmentCount(archive, key());
+    if (!paidCount) {
+        session().prompter().message(error(), paidCount.error());
+        return;
+    }
+    if (*paidCount > 0 &&
+        session().prompter().ask(
+            warning(), QStringLiteral("Attenzione la fattura ha %1 scadenze già pagate: vuoi eliminarle "
+                                      "insieme ai loro incassi in prima nota ?")
+                           .arg(*paidCount)))
+        paid = PaidInstalments::Delete;
+    const QVariant mode = form().values().value(QStringLiteral("ModPagamento_Id"));
+    const core::Status done = RecordChecks::hasValue(mode)
+                                  ? generateDueDates(archive, key(), DueDateMode::NewDates, paid)
+                                  : clearDueDates(archive, key(), paid);
+    if (!done)
+        session().prompter().message(error(), done.error());
+    rowsChanged();
+}
+
+void InvoiceWindow::checkDateOrder()
+{
+    if (session().historyMode() || !form().isDirty())
+        return;
+    const QVariantMap values = form().values();
+    const QVariant number = values.value(QStringLiteral("Num"));
+    const QVariant date = values.value(QStringLiteral("Data"));
+    if (!RecordChecks::hasValue(number) || !RecordChecks::hasValue(date))
+        return;
+    storage::Archive &archive = *session().archive();
+    const core::Result<InvoicingSettings> settings = readInvoicingSettings(archive);
+    if (!settings)
+        return;
+    const core::Result<std::optional<QString>> told =
+        dateOrderWarning(archive, *settings, number.toInt(), date.toDate(),
+                         values.value(QStringLiteral("SerieFatturazione")).toString());
+    if (told && told->has_value())
+        session().prompter().message(dateOrderWarningTitle(), **told);
+}
+
+void InvoiceWindow::warnOfLetterOfIntent()
+{
+    const QVariantMap values = form().values();
+    const core::Result<bool> applies =
+        letterOfIntentApplies(*session().archive(), key(), values.value(QStringLiteral("Cliente_ID")),
+                              values.value(QStringLiteral("Data")).toDate());
+    if (applies && *applies)
+        session().prompter().message(QStringLiteral("Messaggio di avviso!"), letterOfIntentWarning());
+}
+
+void InvoiceWindow::addFromTariffs()
+{
+    storage::Archive &archive = *session().archive();
+    const core::Result<InvoicingSettings> settings = readInvoicingSettings(archive);
+    if (!settings) {
+        session().prompter().message(error(), settings.error());
+        return;
+    }
+    QVariantMap parameters{{QStringLiteral("scelta"), true}};
+    const QVariant customer = form().values().value(QStringLiteral("Cliente_ID"));
+    if (settings->tariffsOfCustomerOnly && RecordChecks::hasValue(customer))
+        parameters.insert(QStringLiteral("cliente"), customer.toLongLong());
+    const QVariant chosen = windows().choose(QStringLiteral("TForm2"), session(), this, parameters);
+    QList<qint64> tariffs;
+    for (const QVariant &tariff : chosen.toList())
+        tariffs.append(tariff.toLongLong());
+    if (tariffs.isEmpty())
+        return;
+    const core::Result<QList<qint64>> added = addTariffRows(archive, key(), tariffs, session().today());
+    if (!added)
+        session().prompter().message(error(), added.error());
+    if (OwnedRowsPanel *rows = this->rows(QStringLiteral("fattdett")))
+        rows->rowsChanged();
+}
+
+void InvoiceWindow::addRow(const std::function<core::Result<qint64>()> &add)
+{
+    const core::Result<qint64> added = add();
+    if (!added) {
+        session().prompter().message(error(), added.error());
+        return;
+    }
+    if (OwnedRowsPanel *rows = this->rows(QStringLiteral("fattdett")))
+        rows->openRow(*added, true);
+}
+
+void InvoiceWindow::addTransportCosts()
+{
+    addRow([this] { return addCostRow(*session().archive(), key(), CostRow::Transport, session().today()); });
+}
+
+void InvoiceWindow::addCollectionCosts()
+{
+    addRow(
+        [this] { return addCostRow(*session().archive(), key(), CostRow::Collection, session().today()); });
+}
+
+void InvoiceWindow::addFreeArticle()
+{
+    addRow([this] { return invoicing::addFreeArticle(*session().archive(), key(), session().today()); });
+}
+
+void InvoiceWindow::openTariffOfRow()
+{
+    OwnedRowsPanel *rows = this->rows(QStringLiteral("fattdett"));
+    const std::optional<qint64> row = rows ? rows->currentKey() : std::nullopt;
+    if (!row)
+        return;
+    const core::Result<QVariant> tariff =
+        session().archive()->scalar(QStringLiteral("SELECT Articolo_ID FROM fattdett WHERE IDX = ?"), {*row});
+    if (!tariff || !RecordChecks::hasValue(*tariff)) {
+        session().prompter().message(warning(),
+                                     QStringLiteral("Attenzione la riga non proviene da una tariffa"));
+        return;
+    }
+    windows().open(QStringLiteral("TForm3"), session(), this,
+                   {{QStringLiteral("chiave"), tariff->toLongLong()}, {QStringLiteral("nuovo"), false}});
+}
+
+void InvoiceWindow::showCashBook()
+{
+    const core::Result<bool> mirror = mirrorsInCashBook(*session().archive());
+    const core::Result<QVariant> entry =
+        session().archive()->scalar(QStringLiteral("SELECT Finanzia_id FROM fattura WHERE ID = ?"), {key()});
+    if (!mirror || !*mirror || !entry || entry->toLongLong() <= 0) {
+        session().prompter().message(warning(), QStringLiteral("La fattura non ha movimenti in prima nota"));
+        return;
+    }
+    windows().open(QStringLiteral("TfrmPrimaNotaDocumento"), session(), this,
+                   {{QStringLiteral("fattura"), key()}});
+}
+
+void InvoiceWindow::exportXml()
+{
+    if (form().isDirty() && !quietSave())
+        return;
+    windows().open(QString::fromLatin1(exportXmlCommand), session(), this,
+                   {{QStringLiteral("chiave"), key()}});
+}
+
+void InvoiceWindow::print()
+{
+    if (form().isDirty() && !quietSave())
+        return;
+    shell::ReportContext context;
+    context.key = key();
+    shell::ReportService(session()).print(8, context);
+}
+
+} // namespace rotalina::invoicing::ui

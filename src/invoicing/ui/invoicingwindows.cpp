@@ -1,0 +1,364 @@
+#include "invoicing/ui/invoicingwindows.h"
+
+#include "invoicing/instalments.h"
+#include "invoicing/invoicedocument.h"
+#include "invoicing/invoicerows.h"
+#include "invoicing/invoices.h"
+#include "invoicing/paymentterms.h"
+#include "invoicing/ui/invoicewindow.h"
+#include "shell/desktop.h"
+#include "shell/prompter.h"
+#include "shell/session.h"
+#include "shell/ui/amountbox.h"
+#include "shell/ui/datagrid.h"
+#include "shell/ui/datebox.h"
+#include "shell/ui/formpage.h"
+#include "shell/ui/lookupbox.h"
+#include "shell/ui/recordform.h"
+#include "shell/ui/registrywindows.h"
+#include "shell/ui/toolbuttons.h"
+#include "shell/ui/windowregistry.h"
+#include "storage/archive.h"
+#include "storage/recordlistmodel.h"
+
+#include <QEvent>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QToolButton>
+#include <QUrl>
+#include <QVBoxLayout>
+
+namespace rotalina::invoicing::ui {
+
+using shell::RecordChecks;
+using shell::Session;
+using shell::titles::error;
+using shell::titles::warning;
+using shell::ui::AmountBox;
+using shell::ui::LookupBox;
+using shell::ui::RegistryCardWindow;
+using shell::ui::WindowRegistry;
+
+namespace {
+
+QPushButton *button(QWidget *parent, const char *name, const char *caption, const char *hint = nullptr)
+{
+    auto *b = new QPushButton(QString::fromUtf8(caption), parent);
+    b->setObjectName(QString::fromLatin1(name));
+    b->setAutoDefault(false);
+    if (hint)
+        b->setToolTip(QString::fromUtf8(hint));
+    return b;
+}
+
+qint64 keyOf(const QVariantMap &parameters)
+{
+    return parameters.value(QStringLiteral("chiave")).toLongLong();
+}
+
+bool isNewOf(const QVariantMap &parameters)
+{
+    return parameters.value(QStringLiteral("nuovo")).toBool();
+}
+
+// "Seleziona la Serie di Fatturazione": the series of a new document; "....." opens the series.
+class SeriesChooser : public QDialog
+{
+public:
+    SeriesChooser(Session &session, const WindowRegistry &windows, QWidget *parent)
+        : QDialog(parent), m_session(session), m_series(new LookupBox(this))
+    {
+        setObjectName(QStringLiteral("TfrmSceltaSerieFatturazione"));
+        setWindowTitle(QStringLiteral("Seleziona la Serie di Fatturazione"));
+        WindowRegistry::setHelpContext(this, 1300);
+        m_series->setObjectName(QStringLiteral("DBSerie"));
+        fill();
+        auto *registry = button(this, "spdSerie", ".....", "Apre le Serie di Fatturazione");
+        auto *choose = button(this, "spdScegli", "Scegli");
+        connect(registry, &QPushButton::clicked, this, [this, &windows, &session] {
+            windows.open(QStringLiteral("TfrmSerieFatturazione"), session, this);
+            const QVariant chosen = m_series->key();
+            fill();
+            m_series->setKey(chosen);
+        });
+        connect(choose, &QPushButton::clicked, this, [this] {
+            WindowRegistry::setChoice(this, m_series->key().toString());
+            accept();
+        });
+        auto *layout = new QVBoxLayout(this);
+        auto *row = new QHBoxLayout;
+        row->addWidget(new QLabel(QStringLiteral("Serie"), this));
+        row->addWidget(m_series, 1);
+        row->addWidget(registry);
+        layout->addLayout(row);
+        layout->addLayout(shell::ui::buttonRow({choose}));
+        resize(380, 0);
+    }
+
+private:
+    void fill()
+    {
+        shell::ui::FormPage::fill(
+            m_series, m_session, QStringLiteral("SELECT Serie, Serie FROM SerieFatturazione ORDER BY Serie"));
+    }
+
+    Session &m_session;
+    LookupBox *m_series;
+};
+
+// The open customer invoices: "Aggiungi" gives the new invoice its number (and, with several
+// series, asks for the series first) and opens it.
+class OpenInvoicesWindow : public shell::ui::RegistryListWindow
+{
+public:
+    OpenInvoicesWindow(Session &session, const WindowRegistry &windows, QWidget *parent)
+        : RegistryListWindow(session, openInvoicesRegistry(), windows, parent)
+    {}
+
+protected:
+    core::Result<qint64> createRow() override
+    {
+        storage::Archive &archive = *session().archive();
+        const core::Result<InvoicingSettings> settings = readInvoicingSettings(archive);
+        if (!settings)
+            return core::Result<qint64>::failure(settings.error());
+        NewInvoice request;
+        request.history = session().historyMode();
+        request.today = session().today();
+        if (settings->multipleSeries && !request.history)
+            request.series =
+                windows().choose(QStringLiteral("TfrmSceltaSerieFatturazione"), session(), this).toString();
+        return createInvoice(archive, request);
+    }
+};
+
+// The cash-book entries of a document or of a due date, to look at.
+class CashBookView : public QDialog
+{
+public:
+    CashBookView(Session &session, const QVariantMap &parameters, QWidget *parent)
+        : QDialog(parent), m_records(*session.archive(), QStringLiteral("ID"))
+    {
+        setObjectName(QStringLiteral("TfrmPrimaNotaDocumento"));
+        setWindowTitle(QStringLiteral("Prima nota"));
+        WindowRegistry::setHelpContext(this, 3300);
+        const bool ofInstalment = parameters.contains(QStringLiteral("scadenza"));
+        m_records.setStatement(
+            ofInstalment
+                ? QStringLiteral("SELECT * FROM finanzia WHERE FatturaScadenze_Id = ? ORDER BY Data, ID")
+                : QStringLiteral("SELECT * FROM finanzia WHERE Tipo = '1' AND Fattura_ID = ? ORDER BY "
+                                 "Data, ID"),
+            {parameters.value(ofInstalment ? QStringLiteral("scadenza") : QStringLiteral("fattura"))});
+        m_records.setNumberField(QStringLiteral("Entrata"), 2);
+        m_records.setNumberField(QStringLiteral("Uscita"), 2);
+        if (core::Status read = m_records.reload(); !read)
+            session.prompter().message(error(), read.error());
+        auto *grid = new shell::ui::DataGrid(QStringLiteral("frmPrimaNotaDocumento_Griglia"), this);
+        grid->setRecords(&m_records);
+        grid->setDesign({{QStringLiteral("Data"), QStringLiteral("Data"), 90},
+                         {QStringLiteral("Operazione"), QStringLiteral("Operazione"), 340},
+                         {QStringLiteral("Entrata"), QStringLiteral("Entrata"), 100},
+                         {QStringLiteral("Uscita"), QStringLiteral("Uscita"), 100},
+                         {QStringLiteral("Tipo"), QStringLiteral("Tipo"), 50}});
+        QPushButton *back = shell::ui::makeToolButton(shell::ui::ToolAction::Indietro, this);
+        connect(back, &QPushButton::clicked, this, &QDialog::accept);
+        auto *layout = new QVBoxLayout(this);
+        layout->addWidget(grid, 1);
+        layout->addLayout(shell::ui::buttonRow({back}));
+        resize(720, 320);
+    }
+
+private:
+    storage::RecordListModel m_records;
+};
+
+// F12 on the unit value tells the last price charged to the customer for the article.
+class LastPriceKey : public QObject
+{
+public:
+    LastPriceKey(Session &session, shell::ui::RecordForm &form, QObject *parent)
+        : QObject(parent), m_session(session), m_form(form)
+    {}
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() != QEvent::KeyPress || static_cast<QKeyEvent *>(event)->key() != Qt::Key_F12)
+            return QObject::eventFilter(watched, event);
+        storage::Archive &archive = *m_session.archive();
+        const core::Result<QVariant> invoice =
+            archive.scalar(QStringLiteral("SELECT NumFatt FROM fattdett WHERE IDX = ?"), {m_form.key()});
+        const core::Result<QVariant> customer =
+            invoice
+                ? archive.scalar(QStringLiteral("SELECT Cliente_ID FROM fattura WHERE ID = ?"), {*invoice})
+                : core::Result<QVariant>::failure(invoice.error());
+        if (!customer)
+            return true;
+        const core::Result<QString> message = lastPriceMessage(
+            archive, *customer, invoice->toLongLong(), m_form.values().value(QStringLiteral("Articolo_ID")));
+        if (message && !message->isEmpty())
+            m_session.prompter().message(warning(), *message);
+        return true;
+    }
+
+private:
+    Session &m_session;
+    shell::ui::RecordForm &m_form;
+};
+
+// The row editor's own rules: the gross value follows the amounts, the unit value can be found
+// from the gross one, F12 tells the last price.
+void addRowEditorRules(RegistryCardWindow &window, Session &session)
+{
+    shell::ui::RecordForm &form = window.card().form();
+    // The article is kept with the row for F12, without an editor of its own.
+    shell::ui::addHiddenField(form, &window, QStringLiteral("Articolo_ID"));
+    form.load(form.key(), form.isNew());
+    const auto number = [&form](const char *field) {
+        return form.values().value(QLatin1String(field)).toDouble();
+    };
+    const auto recompute = [&form, number] {
+        form.setValue(QStringLiteral("ValoreTotale"), rowGross(number("Um"), number("ValoreUnitario"),
+                                                               number("AliquotaIva"), number("Sconto")));
+    };
+    for (const char *field : {"Um", "ValoreUnitario", "Sconto", "Contrassegno", "ProvvigioneContrassegno"}) {
+        if (auto *box = qobject_cast<AmountBox *>(form.editor(QLatin1String(field))))
+            QObject::connect(box, &AmountBox::editingFinished, &window, recompute);
+    }
+    if (auto *vat = qobject_cast<LookupBox *>(form.editor(QStringLiteral("Iva_ID"))))
+        QObject::connect(vat, &LookupBox::chosen, &window, recompute);
+    if (QWidget *unit = form.editor(QStringLiteral("ValoreUnitario"))) {
+        unit->installEventFilter(new LastPriceKey(session, form, unit));
+        unit->setToolTip(QStringLiteral("F12: ultimo prezzo praticato al cliente per questo articolo"));
+    }
+    auto *fromGross = button(&window, "btnCalcolaValoreUnitario", "Calcola il Valore Unitario");
+    QObject::connect(fromGross, &QPushButton::clicked, &window, [&session, &form, number] {
+        const QVariant gross = form.values().value(QStringLiteral("ValoreTotale"));
+        if (!RecordChecks::hasValue(gross) || gross.toDouble() == 0) {
+            session.prompter().message(warning(), QStringLiteral("Attenzione Inserire il Prezzo finale"));
+            return;
+        }
+        const std::optional<double> unit =
+            unitValueFromGross(number("Um"), gross.toDouble(), number("AliquotaIva"), number("Sconto"));
+        if (!unit) {
+            session.prompter().message(warning(),
+                                       QStringLiteral("Attenzione con uno sconto del 100% o senza "
+                                                      "quantità non si può calcolare il Valore Unitario"));
+            return;
+        }
+        form.setValue(QStringLiteral("ValoreUnitario"), *unit);
+    });
+    if (QWidget *gross = form.editor(QStringLiteral("ValoreTotale")))
+        shell::ui::FormPage::placeBeside(gross, fromGross);
+}
+
+// The due-date window's own parts: "Oggi", the receipt's file, and "Prima nota".
+void addInstalmentParts(RegistryCardWindow &window, Session &session, const WindowRegistry &windows)
+{
+    shell::ui::RecordForm &form = window.card().form();
+    if (QWidget *paidOn = form.editor(QStringLiteral("DataPagamento"))) {
+        auto *today = button(&window, "spdOggi", "Oggi", "Data di oggi");
+        QObject::connect(today, &QPushButton::clicked, &window, [&form, &session] {
+            form.setValue(QStringLiteral("DataPagamento"), session.today());
+        });
+        shell::ui::FormPage::placeBeside(paidOn, today);
+    }
+    if (QWidget *file = form.editor(QStringLiteral("File"))) {
+        auto *browse = new QToolButton(&window);
+        browse->setObjectName(QStringLiteral("spdCercaFile"));
+        browse->setText(QStringLiteral("…"));
+        browse->setToolTip(QStringLiteral("Cerca il file del pagamento"));
+        auto *view = new QToolButton(&window);
+        view->setObjectName(QStringLiteral("spdVisualizzaFile"));
+        view->setText(QStringLiteral("Apri"));
+        view->setToolTip(QStringLiteral("Apre il file del pagamento"));
+        QObject::connect(browse, &QToolButton::clicked, &window, [&form, &session] {
+            const QString chosen = session.prompter().openFile(QStringLiteral("Cerca il file del pagamento"),
+                                                               QString(), QStringLiteral("Tutti i file (*)"));
+            if (!chosen.isEmpty())
+                form.setValue(QStringLiteral("File"), chosen);
+        });
+        QObject::connect(view, &QToolButton::clicked, &window, [&form, &session] {
+            const QString path = form.values().value(QStringLiteral("File")).toString().trimmed();
+            if (path.isEmpty()) {
+                session.prompter().message(error(),
+                                           QStringLiteral("Attenzione manca il percorso dell'immagine"));
+                return;
+            }
+            if (!QFileInfo::exists(path)) {
+                session.prompter().message(
+                    error(),
+                    QStringLiteral("Il file: %1 non esiste più oppure e' stato spostato !!!").arg(path));
+                return;
+            }
+            session.desktop().openUrl(QUrl::fromLocalFile(path));
+        });
+        auto *pair = new QWidget(&window);
+        auto *row = new QHBoxLayout(pair);
+        row->setContentsMargins(0, 0, 0, 0);
+        row->addWidget(browse);
+        row->addWidget(view);
+        shell::ui::FormPage::placeBeside(file, pair);
+    }
+    auto *cashBook = button(&window, "spdPrimaNota", "Prima nota", "Visualizza in prima nota");
+    QObject::connect(cashBook, &QPushButton::clicked, &window, [&form, &session, &windows, &window] {
+        const core::Result<bool> mirror = mirrorsInCashBook(*session.archive());
+        const core::Result<QVariant> entry = session.archive()->scalar(
+            QStringLiteral("SELECT Finanzia_id FROM FatturaScadenze WHERE Id = ?"), {form.key()});
+        if (!mirror || !*mirror || !entry || entry->toLongLong() <= 0) {
+            session.prompter().message(warning(),
+                                       QStringLiteral("La scadenza non ha movimenti in prima nota"));
+            return;
+        }
+        windows.open(QStringLiteral("TfrmPrimaNotaDocumento"), session, &window,
+                     {{QStringLiteral("scadenza"), form.key()}});
+    });
+    window.addButton(cashBook);
+}
+
+} // namespace
+
+void registerInvoicingWindows(WindowRegistry &windows)
+{
+    shell::ui::registerRegistryWindows(windows, paymentTermsRegistry());
+    shell::ui::registerRegistryWindows(windows, invoiceSeriesRegistry());
+    shell::ui::registerRegistryWindows(windows, customerOrdersRegistry());
+    shell::ui::registerRegistryWindows(windows, invoiceAttachmentsRegistry());
+    windows.add(QStringLiteral("TfrmSceltaSerieFatturazione"), 1300,
+                [&windows](Session &session, const QVariantMap &, QWidget *parent) {
+                    return new SeriesChooser(session, windows, parent);
+                });
+    windows.add(QStringLiteral("TfrmGrigliaFatture"), openInvoicesRegistry().helpContext,
+                [&windows](Session &session, const QVariantMap &, QWidget *parent) {
+                    return new OpenInvoicesWindow(session, windows, parent);
+                });
+    windows.add(invoiceDocument().window, invoiceDocument().helpContext,
+                [&windows](Session &session, const QVariantMap &parameters, QWidget *parent) {
+                    return new InvoiceWindow(session, windows, keyOf(parameters), isNewOf(parameters),
+                                             parent);
+                });
+    windows.add(invoiceRowsRegistry().cardWindow, invoiceRowsRegistry().helpContext,
+                [&windows](Session &session, const QVariantMap &parameters, QWidget *parent) {
+                    auto *window = new RegistryCardWindow(session, invoiceRowsRegistry(), windows,
+                                                          keyOf(parameters), isNewOf(parameters), parent);
+                    addRowEditorRules(*window, session);
+                    window->resize(1080, 0);
+                    return window;
+                });
+    windows.add(customerInstalmentsRegistry().cardWindow, customerInstalmentsRegistry().helpContext,
+                [&windows](Session &session, const QVariantMap &parameters, QWidget *parent) {
+                    auto *window = new RegistryCardWindow(session, customerInstalmentsRegistry(), windows,
+                                                          keyOf(parameters), isNewOf(parameters), parent);
+                    addInstalmentParts(*window, session, windows);
+                    return window;
+                });
+    windows.add(QStringLiteral("TfrmPrimaNotaDocumento"), 3300,
+                [](Session &session, const QVariantMap &parameters, QWidget *parent) {
+                    return new CashBookView(session, parameters, parent);
+                });
+}
+
+} // namespace rotalina::invoicing::ui
