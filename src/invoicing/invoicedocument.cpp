@@ -418,9 +418,14 @@ core::Status saveInvoiceHeader(storage::Archive &archive, qint64 invoice, const 
     storage::Transaction transaction(archive);
     if (core::Status written = archive.update(QStringLiteral("fattura"), invoice, values); !written)
         return written;
-    static const QStringList describedBy{QStringLiteral("Data"), QStringLiteral("Num"),
-                                         QStringLiteral("SerieFatturazione"), QStringLiteral("Cliente_ID"),
-                                         QStringLiteral("ScissionePagamenti")};
+    // A new date moves the due dates (those paid stay); the rest changes their amounts or texts.
+    if (changed.contains(QStringLiteral("Data"))) {
+        if (core::Status dates = generateDueDates(archive, invoice, DueDateMode::NewDates); !dates)
+            return dates;
+        return transaction.commit();
+    }
+    static const QStringList describedBy{QStringLiteral("Num"), QStringLiteral("SerieFatturazione"),
+                                         QStringLiteral("Cliente_ID"), QStringLiteral("ScissionePagamenti")};
     for (const QString &field : describedBy) {
         if (changed.contains(field)) {
             if (core::Status dates = generateDueDates(archive, invoice, DueDateMode::KeepDates); !dates)

@@ -20,8 +20,9 @@ const shell::RegistryDescriptor &invoiceSeriesRegistry();
 // The open customer invoices: "TfrmGrigliaFatture", whose card is the invoice window.
 const shell::RegistryDescriptor &openInvoicesRegistry();
 
-// Writes the invoice's changed header fields; a change of what its due dates are made of (date,
-// number, series, customer, split payment) brings them up to date, in the same transaction.
+// Writes the invoice's changed header fields and brings its due dates up to date in the same
+// transaction: a new date makes them again from the payment mode (paid ones stay), a new number,
+// series, customer or split payment changes their texts and amounts.
 core::Status saveInvoiceHeader(storage::Archive &archive, qint64 invoice, const QVariantMap &changed);
 
 } // namespace rotalina::invoicing

@@ -129,7 +129,12 @@ core::Result<qint64> createInvoice(storage::Archive &archive, const NewInvoice &
                              {QStringLiteral("Banca_ID"), settings->defaultBank},
                              {QStringLiteral("ModPagamento_Id"), settings->defaultPaymentMode},
                              {QStringLiteral("DatiGenerali_Divisa"), QStringLiteral("EUR")},
-                             {QStringLiteral("ConaiAssolto"), false}};
+                             {QStringLiteral("ConaiAssolto"), false},
+                             {QStringLiteral("TotImponibile"), 0.0},
+                             {QStringLiteral("TotImposta"), 0.0},
+                             {QStringLiteral("TotFattura"), 0.0},
+                             {QStringLiteral("TotColli"), 0.0},
+                             {QStringLiteral("TotProvvigioneContrassegno"), 0.0}};
     QVariantMap fixed{{QStringLiteral("Storico"), false},
                       {QStringLiteral("Carico"), false},
                       {QStringLiteral("FattNota"), false},

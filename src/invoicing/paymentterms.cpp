@@ -55,24 +55,16 @@ RegistryDescriptor buildRegistry()
                  GridColumn{QStringLiteral("PA_ModalitaPagamento_Codice"), QStringLiteral("Tipologia"), 80}};
     r.filters = {{QStringLiteral("Descrizione"), QStringLiteral("Descrizione")}};
 
+    // The description, the kind and the flags first; the days of the instalments in two columns.
     r.fields.append(field(QStringLiteral("Descrizione"), QStringLiteral("Descrizione"), Kind::Text));
-    RegistryField count =
-        field(QStringLiteral("NumeroScadenze"), QStringLiteral("N° Scadenze"), Kind::Amount);
-    r.fields.append(count);
-    for (int n = 1; n <= maximumInstalments; ++n) {
-        RegistryField days =
-            field(instalmentDaysField(n), QStringLiteral("%1° Scadenza").arg(n), Kind::Amount);
-        days.newColumn = n == 7;
-        r.fields.append(days);
-    }
     RegistryField kind = shell::registryChoice(
         "PA_ModalitaPagamento_Codice", "Tipologia",
         QStringLiteral(
             "SELECT Codice, Codice || ' - ' || Descrizione FROM PA_ModalitaPagamento ORDER BY Codice"));
     kind.hint =
         QStringLiteral("Tipologie di modalità di pagamento utilizzate dalla Pubblica Amministrazione");
-    kind.newColumn = true;
     r.fields.append(kind);
+    r.fields.append(field(QStringLiteral("NumeroScadenze"), QStringLiteral("N° Scadenze"), Kind::Amount));
     r.fields.append(field(QStringLiteral("FatturaFineMese"),
                           QStringLiteral("Scadenza a Data Fattura Fine Mese"), Kind::Check));
     r.fields.append(field(QStringLiteral("CalcolaScadenzeFineMeseInizio"),
@@ -83,6 +75,12 @@ RegistryDescriptor buildRegistry()
         field(QStringLiteral("FlagCassa"), QStringLiteral("Visualizza in prima nota cassa"), Kind::Check));
     r.fields.append(field(QStringLiteral("NonVisualizzareStampa"),
                           QStringLiteral("Nascondi scadenze in stampa"), Kind::Check));
+    for (int n = 1; n <= maximumInstalments; ++n) {
+        RegistryField days =
+            field(instalmentDaysField(n), QStringLiteral("%1° Scadenza").arg(n), Kind::Amount);
+        days.newColumn = n == 1 || n == 7;
+        r.fields.append(days);
+    }
 
     r.checks = paymentTermsChecks();
     r.normalise = normalisePaymentTerms;

@@ -56,7 +56,7 @@ DocumentWindow::DocumentWindow(Session &session, const DocumentDescriptor &docum
             const auto addColumn = [&] {
                 auto *formPage = new FormPage(*m_form, content);
                 addRegistryFields(*formPage, *m_form, session, part, &windows);
-                fields->addWidget(formPage, 1, Qt::AlignTop);
+                fields->addWidget(formPage, 1);
                 if (!m_formPages.contains(tab))
                     m_formPages.insert(tab, formPage);
                 part.clear();
@@ -99,6 +99,11 @@ DocumentWindow::DocumentWindow(Session &session, const DocumentDescriptor &docum
     if (document.remove)
         m_form->setRemover([this](qint64 row) { return m_document.remove(*m_session.archive(), row); });
     connect(m_pages, &QTabWidget::currentChanged, this, &DocumentWindow::tabChanged);
+    // A save may have changed what the grids show (the due dates follow the header).
+    connect(m_form, &RecordForm::saved, this, [this] {
+        for (OwnedRowsPanel *panel : std::as_const(m_rows))
+            panel->reload();
+    });
 
     m_cancel->setVisible(isNew);
     if (!m_form->load(key, isNew)) {

@@ -64,9 +64,10 @@ bool RecordForm::refusesImpossibleDate()
     QWidget *date = impossibleDate();
     if (!date)
         return false;
+    // The field is shown before the message: closing the message gives the focus back to it.
+    showEditor(date);
     m_session.prompter().message(titles::error(),
                                  impossibleDateMessage(static_cast<DateBox *>(date)->text()));
-    showEditor(date);
     return true;
 }
 
@@ -240,9 +241,10 @@ bool RecordForm::validate()
     const std::optional<RecordChecks::Failure> failure = m_checks.firstFailure(values());
     if (!failure)
         return true;
-    m_session.prompter().message(titles::error(), failure->message);
+    // The field is shown before the message: closing the message gives the focus back to it.
     if (QWidget *editor = m_editors.value(failure->field.toLower()))
         showEditor(editor);
+    m_session.prompter().message(titles::error(), failure->message);
     return false;
 }
 

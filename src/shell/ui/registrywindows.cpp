@@ -353,7 +353,7 @@ RegistryCard::RegistryCard(Session &session, const RegistryDescriptor &registry,
     const auto addColumn = [&] {
         auto *page = new FormPage(*m_form, this);
         addRegistryFields(*page, *m_form, session, column);
-        columns->addWidget(page, 0, Qt::AlignTop);
+        columns->addWidget(page, 1);
         column.clear();
     };
     for (const RegistryField &field : registry.fields) {
@@ -545,7 +545,12 @@ RegistryListWindow::RegistryListWindow(Session &session, const RegistryDescripto
             &RegistryListWindow::currentChanged);
     if (m_records->rowCount() > 0)
         m_grid->setCurrentRow(0);
-    resize(registry.fields.size() > 6 || !registry.rows.isEmpty() ? 900 : 640, m_inline ? 560 : 520);
+    // Wide enough for the columns of the list, within a usual screen.
+    int columnsWidth = 60;
+    for (const GridColumn &column : registry.columns)
+        columnsWidth += column.width;
+    const int width = registry.fields.size() > 6 || !registry.rows.isEmpty() ? 900 : 640;
+    resize(std::clamp(columnsWidth, width, 1200), m_inline ? 560 : 520);
 }
 
 RegistryListWindow::~RegistryListWindow() = default;

@@ -1,0 +1,219 @@
+#include "invoicing/paymentterms.h"
+#include "invoicing/ui/invoicewindow.h"
+#include "shell/ui/datagrid.h"
+#include "shell/ui/entrynavigation.h"
+#include "shell/ui/lookupbox.h"
+#include "shell/ui/recordform.h"
+#include "shell/ui/registrywindows.h"
+#include "shell/ui/windowregistry.h"
+#include "storage/recordlistmodel.h"
+#include "storage/sqlvalue.h"
+#include "support/allwindows.h"
+#include "support/modaldriver.h"
+#include "support/shellfixture.h"
+
+#include <QItemSelectionModel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace rotalina;
+using namespace rotalina::shell::ui;
+
+namespace {
+
+class InvoiceWindows : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        EntryNavigation::install();
+        fixture.session->setArchive(test::newArchive());
+        fixture.session->setToday(QDate(2026, 3, 10));
+        test::registerAllWindows(windows);
+    }
+
+    storage::Archive &archive() { return fixture.archive(); }
+
+    QVariant scalar(const QString &sql, const QVariantList &params = {})
+    {
+        const auto value = archive().scalar(sql, params);
+        EXPECT_TRUE(value) << value.error().toStdString();
+        return value ? *value : QVariant();
+    }
+
+    qint64 mode(const char *description, int instalments, std::initializer_list<int> days)
+    {
+        QVariantMap values{{QStringLiteral("Descrizione"), QString::fromUtf8(description)},
+                           {QStringLiteral("NumeroScadenze"), instalments},
+                           {QStringLiteral("PA_ModalitaPagamento_Codice"), QStringLiteral("MP05")}};
+        int n = 1;
+        for (const int day : days)
+            values.insert(QStringLiteral("GG%1Scadenza").arg(n++), day);
+        return test::addRow(archive(), QStringLiteral("ModPagamento"), values);
+    }
+
+    static void choose(QDialog &window, const char *field, const QVariant &key)
+    {
+        auto *box = window.findChild<LookupBox *>(QStringLiteral("Look") + QLatin1String(field));
+        ASSERT_NE(box, nullptr) << field;
+        box->setKey(key);
+        emit box->chosen(key);
+    }
+
+    test::ShellFixture fixture;
+    WindowRegistry windows;
+};
+
+} // namespace
+
+TEST_F(InvoiceWindows, APaymentModeIsAddedFromItsListWithItsChecks)
+{
+    RegistryListWindow list(*fixture.session, invoicing::paymentTermsRegistry(), windows);
+    list.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&list));
+    test::whenWindowOpens(QStringLiteral("TfrmModPagamDett"), [this](QDialog &card) {
+        test::typeInto(card, QStringLiteral("edtDescrizione"), QStringLiteral("Bonifico 90 gg d'incasso"));
+        test::typeInto(card, QStringLiteral("edtNumeroScadenze"), QStringLiteral("2"));
+        test::typeInto(card, QStringLiteral("edtGG1Scadenza"), QStringLiteral("400"));
+        test::click(card, QStringLiteral("spdIndietro"));
+        EXPECT_EQ(fixture.prompter.lastText(), QStringLiteral("Attenzione manca la Tipologia"));
+        choose(card, "PA_ModalitaPagamento_Codice", QStringLiteral("MP05"));
+        test::click(card, QStringLiteral("spdIndietro"));
+        EXPECT_EQ(fixture.prompter.lastText(),
+                  QStringLiteral("Attenzione manca un numero dei Giorni di scadenza Pagamento"));
+        EXPECT_EQ(card.focusWidget(), card.findChild<QWidget *>(QStringLiteral("edtGG2Scadenza")));
+        test::typeInto(card, QStringLiteral("edtGG2Scadenza"), QStringLiteral("abc30"));
+        test::click(card, QStringLiteral("spdIndietro"));
+    });
+    test::click(list, QStringLiteral("spdInserisci"));
+    const auto row =
+        archive().readRow(QStringLiteral("ModPagamento"),
+                          scalar(QStringLiteral("SELECT id FROM ModPagamento WHERE Descrizione = ?"),
+                                 {QStringLiteral("Bonifico 90 gg d'incasso")})
+                              .toLongLong());
+    ASSERT_TRUE(row) << fixture.prompter.lastText().toStdString();
+    EXPECT_EQ(row->value(QStringLiteral("NumeroScadenze")).toInt(), 2);
+    EXPECT_EQ(row->value(QStringLiteral("GG1Scadenza")).toInt(), 360) << "at most 360 days";
+    EXPECT_EQ(row->value(QStringLiteral("GG2Scadenza")).toInt(), 30) << "letters are not typed into a number";
+    EXPECT_EQ(row->value(QStringLiteral("PA_ModalitaPagamento_Codice")).toString(), QStringLiteral("MP05"));
+}
+
+TEST_F(InvoiceWindows, AnInvoiceIsMadeFromTheListWithRowsTotalsAndDueDates)
+{
+    const qint64 standard = mode("Rimessa", 0, {});
+    const qint64 twoMonths = mode("Bonifico 30/60", 2, {30, 60});
+    ASSERT_TRUE(
+        archive()
+            .execute(QStringLiteral("UPDATE opzioni SET ModPagamento_Id = ?, Spese_di_Trasporto = 12.2, "
+                                    "IncrementaNumeroRigaArticoli = true"),
+                     {standard})
+            .ok());
+    const qint64 customer =
+        test::addRow(archive(), QStringLiteral("Clienti"),
+                     {{QStringLiteral("NominativoVisualizzato"), QStringLiteral("Bianchi")},
+                      {QStringLiteral("NominativoDocumenti"), QStringLiteral("Bianchi srl")},
+                      {QStringLiteral("Pagamento_ID"), twoMonths},
+                      {QStringLiteral("Sconto"), 10.0}});
+    const qint64 tariff = test::addRow(archive(), QStringLiteral("prezziar"),
+                                       {{QStringLiteral("Descrizione"), QStringLiteral("Verona - Milano")},
+                                        {QStringLiteral("Prezzo"), 100.0},
+                                        {QStringLiteral("AliquotaIva"), 22.0},
+                                        {QStringLiteral("Annullato"), false}});
+
+    QDialog *list = windows.show(QStringLiteral("TfrmGrigliaFatture"), *fixture.session, nullptr);
+    ASSERT_NE(list, nullptr);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(list));
+    qint64 invoice = 0;
+    test::whenWindowOpens(QStringLiteral("TForm7"), [&](QDialog &window) {
+        auto &document = static_cast<invoicing::ui::InvoiceWindow &>(window);
+        invoice = document.key();
+        EXPECT_EQ(document.form().values().value(QStringLiteral("Num")).toInt(), 1);
+        EXPECT_TRUE(window.findChild<QPushButton *>(QStringLiteral("spdAnnulla"))->isVisible());
+        // Leaving without a customer is refused.
+        test::click(window, QStringLiteral("spdIndietro"));
+        EXPECT_EQ(fixture.prompter.lastText(), QStringLiteral("Attenzione manca il cliente della fattura"));
+        // The customer brings its payment mode, which makes the due dates again.
+        choose(window, "Cliente_ID", customer);
+        EXPECT_EQ(document.form().values().value(QStringLiteral("ModPagamento_Id")).toLongLong(), twoMonths);
+        EXPECT_EQ(document.rows(QStringLiteral("FatturaScadenze"))->records().rowCount(), 2);
+
+        // The rows: a tariff through the picker, transport costs and a free article.
+        document.pages()->setCurrentIndex(1);
+        ASSERT_EQ(document.pages()->currentIndex(), 1) << fixture.prompter.lastText().toStdString();
+        test::whenWindowOpens(QStringLiteral("TForm2"), [tariff](QDialog &picker) {
+            auto *grid = picker.findChild<DataGrid *>();
+            grid->selectionModel()->select(grid->records()->index(grid->records()->rowOfKey(tariff), 0),
+                                           QItemSelectionModel::Select | QItemSelectionModel::Rows);
+            test::click(picker, QStringLiteral("spdAvanti"));
+        });
+        test::click(*document.rows(QStringLiteral("fattdett")), QStringLiteral("spdInserisciDett"));
+        test::whenWindowOpens(QStringLiteral("TfrmModificaFatture"), [](QDialog &editor) {
+            EXPECT_TRUE(editor.findChild<QPushButton *>(QStringLiteral("spdAnnulla"))->isVisible());
+            test::click(editor, QStringLiteral("spdIndietro"));
+        });
+        test::click(window, QStringLiteral("SpeedButton26"));
+        test::whenWindowOpens(QStringLiteral("TfrmModificaFatture"), [](QDialog &editor) {
+            // The gross value follows when the user leaves a field: the window has the keyboard.
+            ASSERT_TRUE(QTest::qWaitForWindowActive(&editor));
+            test::typeInto(editor, QStringLiteral("edtValoreUnitario"), QStringLiteral("1.234,5678"));
+            test::typeInto(editor, QStringLiteral("edtSconto"), QStringLiteral("10"));
+            // 1.234,5678 less 10 % is 1.111,11102, with 22 % VAT 1.355,5554.
+            EXPECT_DOUBLE_EQ(static_cast<RegistryCardWindow &>(editor)
+                                 .card()
+                                 .form()
+                                 .values()
+                                 .value(QStringLiteral("ValoreTotale"))
+                                 .toDouble(),
+                             1355.56);
+            test::click(editor, QStringLiteral("spdIndietro"));
+        });
+        test::click(window, QStringLiteral("spdArticoloNonArchivio"));
+        EXPECT_EQ(document.rows(QStringLiteral("fattdett"))->records().rowCount(), 3);
+        // 90 (the customer's discount) + 10 + 1111,1102 = 1211,11 net; the VAT is 22 %.
+        EXPECT_EQ(document.form().values().value(QStringLiteral("TotImponibile")).toDouble(), 1211.11);
+        EXPECT_EQ(document.form().values().value(QStringLiteral("TotFattura")).toDouble(), 1477.55);
+        test::click(window, QStringLiteral("spdIndietro"));
+    });
+    test::click(*list, QStringLiteral("spdInserisci"));
+    ASSERT_GT(invoice, 0);
+    EXPECT_EQ(scalar(QStringLiteral("SELECT Cliente FROM fattura WHERE ID = ?"), {invoice}).toString(),
+              QStringLiteral("Bianchi srl"));
+    EXPECT_DOUBLE_EQ(
+        scalar(QStringLiteral("SELECT SUM(Importo) FROM FatturaScadenze WHERE Fattura_ID = ?"), {invoice})
+            .toDouble(),
+        1477.55);
+    EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM FatturaScadenze WHERE Fattura_ID = ?"), {invoice})
+                  .toInt(),
+              2);
+    EXPECT_EQ(
+        scalar(QStringLiteral("SELECT MAX(NumeroRiga) FROM fattdett WHERE NumFatt = ?"), {invoice}).toInt(),
+        3);
+
+    // Deleted from the list, with everything that belongs to it.
+    auto *invoices = list->findChild<DataGrid *>();
+    invoices->setCurrentRow(invoices->records()->rowOfKey(invoice));
+    fixture.prompter.answerQuestions({true});
+    test::click(*list, QStringLiteral("spdElimina"));
+    EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM fattura")).toInt(), 0);
+    EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM fattdett")).toInt(), 0);
+    EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM FatturaScadenze")).toInt(), 0);
+    list->close();
+}
+
+TEST_F(InvoiceWindows, AnnullaTakesTheNewInvoiceAwayAndANumberFollows)
+{
+    QDialog *list = windows.show(QStringLiteral("TfrmGrigliaFatture"), *fixture.session, nullptr);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(list));
+    test::whenWindowOpens(QStringLiteral("TForm7"), [this](QDialog &window) {
+        fixture.prompter.answerQuestions({true});
+        QTest::keyClick(&window, Qt::Key_Escape);
+    });
+    test::click(*list, QStringLiteral("spdInserisci"));
+    EXPECT_TRUE(fixture.prompter.wasShown(QStringLiteral("Sei sicuro di voler annullare l'inserimento ?")));
+    EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM fattura")).toInt(), 0);
+    EXPECT_EQ(list->findChild<DataGrid *>()->records()->rowCount(), 0);
+    list->close();
+}
