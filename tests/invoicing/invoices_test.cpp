@@ -285,6 +285,14 @@ TEST(InvoiceRows, RowsFromTariffsCostsAndFreeArticles)
             .toDouble(),
         total(fixture, invoice, "TotFattura"));
 
+    // A long description with quotes, accents and emoji is kept as typed.
+    QString description = QString::fromUtf8("Trasporto \"urgente\" d'andata: perché 🚚 € ");
+    while (description.size() < 5000)
+        description += description;
+    description.truncate(5000);
+    ASSERT_TRUE(invoicing::saveInvoiceRow(archive, *free, {{QStringLiteral("Descrizione"), description}}));
+    EXPECT_EQ(row(*free, "Descrizione").toString(), description);
+
     ASSERT_TRUE(invoicing::deleteInvoiceRow(archive, *free));
     EXPECT_DOUBLE_EQ(total(fixture, invoice, "TotImponibile"), 233);
     EXPECT_FALSE(invoicing::deleteInvoiceRow(archive, *free)) << "a row already gone is told";
