@@ -139,11 +139,16 @@ void InvoiceWindow::paymentModeChanged()
         session().prompter().message(error(), paidCount.error());
         return;
     }
-    if (*paidCount > 0 &&
-        session().prompter().ask(
-            warning(), QStringLiteral("Attenzione la fattura ha %1 scadenze già pagate: vuoi eliminarle "
-                                      "insieme ai loro incassi in prima nota ?")
-                           .arg(*paidCount)))
+    const QString question =
+        *paidCount == 1
+            ? QStringLiteral(
+                  "Attenzione la fattura ha una scadenza già pagata: vuoi eliminarla insieme al suo "
+                  "incasso in prima nota ?")
+            : QStringLiteral(
+                  "Attenzione la fattura ha %1 scadenze già pagate: vuoi eliminarle insieme ai loro "
+                  "incassi in prima nota ?")
+                  .arg(*paidCount);
+    if (*paidCount > 0 && session().prompter().ask(warning(), question))
         paid = PaidInstalments::Delete;
     const QVariant mode = form().values().value(QStringLiteral("ModPagamento_Id"));
     const core::Status done = RecordChecks::hasValue(mode)

@@ -147,8 +147,12 @@ void FormPage::placeBeside(QWidget *editor, QWidget *beside)
         return;
     page->m_layout->removeWidget(editor);
     auto *pair = new QHBoxLayout;
-    pair->addWidget(editor, 1);
+    // An editor of a fixed width (a date) keeps it; the room left stays empty.
+    const bool fixedWidth = editor->maximumWidth() < QWIDGETSIZE_MAX;
+    pair->addWidget(editor, fixedWidth ? 0 : 1);
     pair->addWidget(beside);
+    if (fixedWidth)
+        pair->addStretch(1);
     page->m_layout->setLayout(row, role, pair);
 }
 
