@@ -6,6 +6,7 @@
 #include "storage/sqlvalue.h"
 
 #include <QSqlRecord>
+#include <functional>
 
 namespace rotalina::invoicing {
 
@@ -83,6 +84,28 @@ QVariantMap newRowValues(RowContext &context)
 core::Result<qint64> insertRow(storage::Archive &archive, const QVariantMap &values)
 {
     return archive.insert(QStringLiteral("fattdett"), values);
+}
+
+// One new row the user completes in the row editor: written with the invoice's totals and due
+// dates in one transaction.
+core::Result<qint64> addOneRow(storage::Archive &archive, qint64 invoice, const QDate &today,
+                               const std::function<void(QVariantMap &row, const RowContext &context)> &fill)
+{
+    using R = core::Result<qint64>;
+    storage::Transaction transaction(archive);
+    core::Result<RowContext> context = readContext(archive, invoice, today);
+    if (!context)
+        return R::failure(context.error());
+    QVariantMap row = newRowValues(*context);
+    fill(row, *context);
+    const R key = insertRow(archive, row);
+    if (!key)
+        return key;
+    if (core::Status totals = recomputeTotals(archive, invoice); !totals)
+        return R::failure(totals.error());
+    if (core::Status committed = transaction.commit(); !committed)
+        return R::failure(committed.error());
+    return key;
 }
 
 } // namespace
@@ -190,67 +213,43 @@ core::Result<QList<qint64>> addTariffRows(storage::Archive &archive, qint64 invo
 
 core::Result<qint64> addCostRow(storage::Archive &archive, qint64 invoice, CostRow cost, const QDate &today)
 {
-    using R = core::Result<qint64>;
-    storage::Transaction transaction(archive);
-    core::Result<RowContext> context = readContext(archive, invoice, today);
-    if (!context)
-        return R::failure(context.error());
-    const InvoicingSettings &settings = context->settings;
-    const bool transport = cost == CostRow::Transport;
-    const double gross = transport ? settings.transportCost : settings.collectionCost;
-    const double unit = unitValueFromGross(1, gross, settings.vatRate, 0).value_or(0);
-    QVariantMap row = newRowValues(*context);
-    row.insert(QStringLiteral("Descrizione"),
-               transport ? QStringLiteral("Spese di Trasporto") : QStringLiteral("Spese di Incasso"));
-    row.insert(QStringLiteral("ValoreUnitario"), unit);
-    row.insert(QStringLiteral("TotaleImponibile"), unit);
-    row.insert(QStringLiteral("Sconto"), 0.0);
-    row.insert(QStringLiteral("AliquotaIva"), settings.vatRate);
-    row.insert(QStringLiteral("Iva_ID"), settings.vatKey);
-    row.insert(QStringLiteral("ContabilitaConti_ID"),
-               transport ? settings.transportAccount : settings.collectionAccount);
-    row.insert(QStringLiteral("TipoRiga"), transport ? QStringLiteral("T") : QStringLiteral("S"));
-    row.insert(QStringLiteral("ValoreTotale"), gross);
-    if (transport)
-        row.insert(QStringLiteral("DataInizioPeriodo"), context->date);
-    const R key = insertRow(archive, row);
-    if (!key)
-        return key;
-    if (core::Status totals = recomputeTotals(archive, invoice); !totals)
-        return R::failure(totals.error());
-    if (core::Status committed = transaction.commit(); !committed)
-        return R::failure(committed.error());
-    return key;
+    return addOneRow(archive, invoice, today, [cost](QVariantMap &row, const RowContext &context) {
+        const InvoicingSettings &settings = context.settings;
+        const bool transport = cost == CostRow::Transport;
+        const double gross = transport ? settings.transportCost : settings.collectionCost;
+        const double unit = unitValueFromGross(1, gross, settings.vatRate, 0).value_or(0);
+        row.insert(QStringLiteral("Descrizione"),
+                   transport ? QStringLiteral("Spese di Trasporto") : QStringLiteral("Spese di Incasso"));
+        row.insert(QStringLiteral("ValoreUnitario"), unit);
+        row.insert(QStringLiteral("TotaleImponibile"), unit);
+        row.insert(QStringLiteral("Sconto"), 0.0);
+        row.insert(QStringLiteral("AliquotaIva"), settings.vatRate);
+        row.insert(QStringLiteral("Iva_ID"), settings.vatKey);
+        row.insert(QStringLiteral("ContabilitaConti_ID"),
+                   transport ? settings.transportAccount : settings.collectionAccount);
+        row.insert(QStringLiteral("TipoRiga"), transport ? QStringLiteral("T") : QStringLiteral("S"));
+        row.insert(QStringLiteral("ValoreTotale"), gross);
+        if (transport)
+            row.insert(QStringLiteral("DataInizioPeriodo"), context.date);
+    });
 }
 
 core::Result<qint64> addFreeArticle(storage::Archive &archive, qint64 invoice, const QDate &today)
 {
-    using R = core::Result<qint64>;
-    storage::Transaction transaction(archive);
-    core::Result<RowContext> context = readContext(archive, invoice, today);
-    if (!context)
-        return R::failure(context.error());
-    const InvoicingSettings &settings = context->settings;
-    QVariantMap row = newRowValues(*context);
-    row.insert(QStringLiteral("PercentualeProvvigione"), context->agentShare);
-    row.insert(QStringLiteral("ContabilitaConti_ID"), settings.generalAccount);
-    row.insert(QStringLiteral("Descrizione"), QStringLiteral("Articolo da inserire"));
-    row.insert(QStringLiteral("ValoreUnitario"), 1.0);
-    row.insert(QStringLiteral("TotaleImponibile"), 1.0);
-    row.insert(QStringLiteral("Chilometri"), 0.0);
-    row.insert(QStringLiteral("Sconto"), 0.0);
-    row.insert(QStringLiteral("AliquotaIva"), settings.vatRate);
-    row.insert(QStringLiteral("Iva_ID"), settings.vatKey);
-    row.insert(QStringLiteral("TipoRiga"), QStringLiteral("A"));
-    row.insert(QStringLiteral("ValoreTotale"), rowGross(1, 1, settings.vatRate, 0));
-    const R key = insertRow(archive, row);
-    if (!key)
-        return key;
-    if (core::Status totals = recomputeTotals(archive, invoice); !totals)
-        return R::failure(totals.error());
-    if (core::Status committed = transaction.commit(); !committed)
-        return R::failure(committed.error());
-    return key;
+    return addOneRow(archive, invoice, today, [](QVariantMap &row, const RowContext &context) {
+        const InvoicingSettings &settings = context.settings;
+        row.insert(QStringLiteral("PercentualeProvvigione"), context.agentShare);
+        row.insert(QStringLiteral("ContabilitaConti_ID"), settings.generalAccount);
+        row.insert(QStringLiteral("Descrizione"), QStringLiteral("Articolo da inserire"));
+        row.insert(QStringLiteral("ValoreUnitario"), 1.0);
+        row.insert(QStringLiteral("TotaleImponibile"), 1.0);
+        row.insert(QStringLiteral("Chilometri"), 0.0);
+        row.insert(QStringLiteral("Sconto"), 0.0);
+        row.insert(QStringLiteral("AliquotaIva"), settings.vatRate);
+        row.insert(QStringLiteral("Iva_ID"), settings.vatKey);
+        row.insert(QStringLiteral("TipoRiga"), QStringLiteral("A"));
+        row.insert(QStringLiteral("ValoreTotale"), rowGross(1, 1, settings.vatRate, 0));
+    });
 }
 
 RecordChecks invoiceRowChecks()
