@@ -171,6 +171,7 @@ struct ExistingInstalment
     bool paidByUser = false;
     bool paid = false;
     QDate due;
+    int position = 0; // among the due dates the payment mode makes, from 1
 };
 
 core::Result<QList<ExistingInstalment>> existingInstalments(storage::Archive &archive, qint64 document,
@@ -237,6 +238,7 @@ core::Status generate(storage::Archive &archive, qint64 document, DueDateMode mo
                 stillDue -= row.amount;
             } else {
                 walked.append(row);
+                walked.last().position = kept + int(walked.size());
             }
         }
     }
@@ -250,7 +252,7 @@ core::Status generate(storage::Archive &archive, qint64 document, DueDateMode mo
     const QDate base = header->date.isValid() ? header->date : today;
     const bool immediate = paymentTerms.instalments == 0;
     for (int i = 0; i < toWrite; ++i) {
-        const int pass = (mode == DueDateMode::NewDates ? kept : 0) + i + 1;
+        const int pass = mode == DueDateMode::NewDates ? kept + i + 1 : walked.at(i).position;
         const QString operation =
             describe(immediate ? kind.immediate : QString::number(pass) + kind.instalment, *header);
         QVariantMap values{{QStringLiteral("Fattura_ID"), document},

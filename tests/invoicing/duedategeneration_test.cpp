@@ -170,6 +170,8 @@ TEST(DueDateGeneration, InstalmentsTheUserPaidAreNeverTouched)
     // Keep-dates: what is paid stays, the rest of the new total is spread over the open ones.
     fixture.row(invoice, 1, 100.01, 0);
     EXPECT_EQ(amounts(archive, invoice), (QList<double>{100, 150.01, 150}));
+    EXPECT_TRUE(instalments(archive, invoice).at(1).operation.startsWith(QStringLiteral("2° Rata")))
+        << "each open instalment keeps its place after the paid one";
 
     // New dates, keeping the paid one and its receipt: the new mode's instalments share what is
     // still due and are numbered after it.

@@ -81,8 +81,13 @@ InvoiceWindow::InvoiceWindow(shell::Session &session, const shell::ui::WindowReg
         QPushButton *collection = button("SpeedButton27", "Spese di Incasso");
         QPushButton *free = button("spdArticoloNonArchivio", "Articolo non in archivio");
         QPushButton *tariff = button("SpeedButton14", "Tariffa", "Apre la tariffa della riga");
-        for (QPushButton *b : {tariff, transport, collection, free})
+        QPushButton *tariffs =
+            button("SpeedButton15", "Nuova tariffa", "Apre le tariffe per aggiungerne una");
+        tariffs->setEnabled(windows.has(QStringLiteral("TForm2")));
+        for (QPushButton *b : {tariff, tariffs, transport, collection, free})
             rows->addButton(b);
+        connect(tariffs, &QPushButton::clicked, this,
+                [this] { this->windows().open(QStringLiteral("TForm2"), this->session(), this); });
         const auto savedFirst = [this](void (InvoiceWindow::*action)()) {
             return [this, action] {
                 if (!form().isDirty() || quietSave())
