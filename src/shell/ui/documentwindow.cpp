@@ -57,8 +57,6 @@ DocumentWindow::DocumentWindow(Session &session, const DocumentDescriptor &docum
                 auto *formPage = new FormPage(*m_form, content);
                 addRegistryFields(*formPage, *m_form, session, part, &windows);
                 fields->addWidget(formPage, 1);
-                if (!m_formPages.contains(tab))
-                    m_formPages.insert(tab, formPage);
                 part.clear();
             };
             for (const RegistryField &field : description.fields) {

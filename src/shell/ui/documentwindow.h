@@ -17,7 +17,6 @@ class Session;
 
 namespace rotalina::shell::ui {
 
-class FormPage;
 class OwnedRowsPanel;
 class RecordForm;
 class WindowRegistry;
@@ -40,7 +39,6 @@ public:
     const WindowRegistry &windows() const { return m_windows; }
     RecordForm &form() const { return *m_form; }
     QTabWidget *pages() const { return m_pages; }
-    FormPage *page(int tab) const { return m_formPages.value(tab); }
     // The grid of rows of the given table, or null.
     OwnedRowsPanel *rows(const QString &table) const;
     qint64 key() const;
@@ -72,7 +70,6 @@ private:
     const WindowRegistry &m_windows;
     RecordForm *m_form;
     QTabWidget *m_pages;
-    QHash<int, FormPage *> m_formPages;
     QList<OwnedRowsPanel *> m_rows;
     QHash<QString, OwnedRowsPanel *> m_rowsByTable;
     QHBoxLayout *m_toolbar;
