@@ -1,8 +1,12 @@
 // Rotalina: the office program of a road-haulage firm.
 //   rotalina                                start the program
 //   rotalina --importa-tabella TABELLA FILE  load a code table from a CSV file into the archive
+//   rotalina --esporta-fatture-xml CARTELLA [--dal GG/MM/AAAA] [--al GG/MM/AAAA] [--anche-esportate]
+//                                           write the period's electronic invoices into a folder
 
+#include "core/datetext.h"
 #include "core/workstation.h"
+#include "invoicing/einvoice.h"
 #include "invoicing/ui/invoicingwindows.h"
 #include "registries/ui/registrieswindows.h"
 #include "shell/instanceguard.h"
@@ -24,6 +28,7 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QDir>
 #include <QPainter>
 #include <QSplashScreen>
 #include <QTextStream>
@@ -33,23 +38,33 @@ using namespace rotalina;
 
 namespace {
 
-int importCodeTable(const QString &table, const QString &file)
+// The archive as the program opens it, for the commands that run without a window.
+std::unique_ptr<storage::Archive> openArchiveForCommand()
 {
-    QTextStream out(stdout);
     QTextStream err(stderr);
     const auto choice = storage::locateArchive(core::programFolder());
     if (!choice) {
         err << choice.error() << Qt::endl;
-        return 1;
+        return nullptr;
     }
     storage::OpenOptions options;
     options.createIfMissing = choice->isDefaultArchive;
     auto archive = storage::Archive::open(choice->location, options);
     if (!archive) {
         err << archive.error() << Qt::endl;
-        return 1;
+        return nullptr;
     }
-    const auto summary = storage::importCodeTableFile(**archive, table, file);
+    return std::move(*archive);
+}
+
+int importCodeTable(const QString &table, const QString &file)
+{
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    std::unique_ptr<storage::Archive> archive = openArchiveForCommand();
+    if (!archive)
+        return 1;
+    const auto summary = storage::importCodeTableFile(*archive, table, file);
     if (!summary) {
         err << summary.error() << Qt::endl;
         return 1;
@@ -61,6 +76,109 @@ int importCodeTable(const QString &table, const QString &file)
                .arg(summary->removed)
         << Qt::endl;
     return 0;
+}
+
+int exportElectronicInvoices(const QCommandLineParser &parser)
+{
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    invoicing::BatchExport request;
+    request.folder = parser.value(QStringLiteral("esporta-fatture-xml"));
+    request.alsoExported = parser.isSet(QStringLiteral("anche-esportate"));
+    for (const auto &[option, date] :
+         {std::pair(QStringLiteral("dal"), &request.from), std::pair(QStringLiteral("al"), &request.to)}) {
+        if (!parser.isSet(option))
+            continue;
+        const std::optional<QDate> read = core::datetext::parseShortDate(parser.value(option));
+        if (!read) {
+            err << QStringLiteral("La data di --%1 non è valida: %2 (GG/MM/AAAA)")
+                       .arg(option, parser.value(option))
+                << Qt::endl;
+            return 2;
+        }
+        *date = *read;
+    }
+    if (request.from.isValid() && request.to.isValid() && request.from > request.to) {
+        err << QStringLiteral("La data di --dal è successiva a quella di --al.") << Qt::endl;
+        return 2;
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        err << QStringLiteral("Argomenti non previsti: %1")
+                   .arg(parser.positionalArguments().join(QLatin1Char(' ')))
+            << Qt::endl;
+        return 2;
+    }
+    if (!QDir().mkpath(request.folder)) {
+        err << QStringLiteral("Non è possibile creare la cartella %1").arg(request.folder) << Qt::endl;
+        return 1;
+    }
+    std::unique_ptr<storage::Archive> archive = openArchiveForCommand();
+    if (!archive)
+        return 1;
+    bool refused = false;
+    const auto lines = invoicing::exportEInvoices(*archive, request, [&](const invoicing::BatchLine &line) {
+        out << line.text() << Qt::endl;
+        refused = refused || !line.written;
+    });
+    if (!lines) {
+        err << lines.error() << Qt::endl;
+        return 1;
+    }
+    return refused ? 1 : 0;
+}
+
+// The commands that need no display run on a core application.
+bool isCommandLine(int argc, char **argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray argument(argv[i]);
+        for (const char *command : {"--importa-tabella", "--esporta-fatture-xml"})
+            if (argument == command || argument.startsWith(QByteArray(command).append('=')))
+                return true;
+    }
+    return false;
+}
+
+int runCommandLine(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("Rotalina"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(ROTALINA_VERSION));
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Rotalina: gestione dell'autotrasporto conto terzi."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addOption(
+        {QStringLiteral("importa-tabella"),
+         QStringLiteral("Carica nell'archivio una tabella di codici da un file CSV (intestazione con i "
+                        "nomi dei campi)."),
+         QStringLiteral("tabella")});
+    parser.addOption({QStringLiteral("esporta-fatture-xml"),
+                      QStringLiteral("Scrive nella cartella le fatture elettroniche non ancora esportate."),
+                      QStringLiteral("cartella")});
+    parser.addOption(
+        {QStringLiteral("dal"), QStringLiteral("Dalla data (GG/MM/AAAA)."), QStringLiteral("data")});
+    parser.addOption(
+        {QStringLiteral("al"), QStringLiteral("Alla data (GG/MM/AAAA)."), QStringLiteral("data")});
+    parser.addOption({QStringLiteral("anche-esportate"), QStringLiteral("Anche le fatture già esportate.")});
+    parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("Il file CSV da caricare."));
+    if (!parser.parse(QCoreApplication::arguments())) {
+        QTextStream(stderr) << parser.errorText() << Qt::endl;
+        return 2;
+    }
+    if (parser.isSet(QStringLiteral("esporta-fatture-xml"))) {
+        if (parser.isSet(QStringLiteral("importa-tabella"))) {
+            QTextStream(stderr) << QStringLiteral("Un comando alla volta.") << Qt::endl;
+            return 2;
+        }
+        return exportElectronicInvoices(parser);
+    }
+    if (parser.positionalArguments().size() != 1) {
+        QTextStream(stderr) << QStringLiteral("Indicare il file CSV da caricare.") << Qt::endl;
+        return 2;
+    }
+    return importCodeTable(parser.value(QStringLiteral("importa-tabella")),
+                           parser.positionalArguments().first());
 }
 
 QPixmap splashPicture()
@@ -86,6 +204,8 @@ QPixmap splashPicture()
 
 int main(int argc, char **argv)
 {
+    if (isCommandLine(argc, argv))
+        return runCommandLine(argc, argv);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Rotalina"));
     QApplication::setApplicationVersion(QStringLiteral(ROTALINA_VERSION));
@@ -96,21 +216,7 @@ int main(int argc, char **argv)
     parser.setApplicationDescription(QStringLiteral("Rotalina: gestione dell'autotrasporto conto terzi."));
     parser.addHelpOption();
     parser.addVersionOption();
-    parser.addOption(
-        {QStringLiteral("importa-tabella"),
-         QStringLiteral("Carica nell'archivio una tabella di codici da un file CSV (intestazione con i "
-                        "nomi dei campi)."),
-         QStringLiteral("tabella")});
-    parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("Il file CSV da caricare."));
     parser.process(app);
-    if (parser.isSet(QStringLiteral("importa-tabella"))) {
-        if (parser.positionalArguments().size() != 1) {
-            QTextStream(stderr) << QStringLiteral("Indicare il file CSV da caricare.") << Qt::endl;
-            return 2;
-        }
-        return importCodeTable(parser.value(QStringLiteral("importa-tabella")),
-                               parser.positionalArguments().first());
-    }
 
     shell::ui::MessageBoxPrompter prompter;
     const QString folder = core::programFolder();

@@ -8,6 +8,7 @@
 
 #include <QColor>
 #include <QDate>
+#include <QFileInfo>
 #include <QSqlRecord>
 
 namespace rotalina::invoicing {
@@ -220,17 +221,31 @@ RegistryDescriptor buildOrders()
 RegistryDescriptor buildAttachments()
 {
     RegistryDescriptor r;
-    r.cardWindow = QStringLiteral("TfrmFatturaAllegato");
-    r.cardCaption = QStringLiteral("Allegato");
+    r.cardWindow = QStringLiteral("TfrmModifica_Fattura_Allegati");
+    r.cardCaption = QStringLiteral("Allegati");
     r.table = QStringLiteral("Fattura_Allegati");
     r.listSql = QStringLiteral("SELECT * FROM Fattura_Allegati");
     r.order = QStringLiteral("ID");
     r.columns = {column("NomeAttachment", "Nome", 180), column("DescrizioneAttachment", "Descrizione", 240),
                  column("PercorsoCompleto", "Percorso", 320)};
-    r.fields = {field("NomeAttachment", "Nome"), field("DescrizioneAttachment", "Descrizione"),
-                field("PercorsoCompleto", "Percorso")};
-    r.checks.required(QStringLiteral("NomeAttachment"),
-                      QStringLiteral("Attenzione manca il Nome dell'allegato"));
+    r.fields = {field("DescrizioneAttachment", "Descrizione"), field("NomeAttachment", "Nome allegato"),
+                field("AlgoritmoCompressione", "Algoritmo compressione"),
+                field("FormatoAttachment", "Formato"), field("PercorsoCompleto", "Percorso")};
+    // The lengths the electronic invoice allows.
+    r.fields[0].maxLength = 100;
+    r.fields[1].maxLength = 60;
+    r.fields[2].maxLength = 10;
+    r.fields[3].maxLength = 10;
+    r.checks
+        .required(QStringLiteral("NomeAttachment"), QStringLiteral("Attenzione manca il nome dell'allegato"))
+        .required(QStringLiteral("PercorsoCompleto"),
+                  QStringLiteral("Attenzione manca il Percorso dell'allegato"))
+        .add(QStringLiteral("PercorsoCompleto"),
+             QStringLiteral("Attenzione il File non risulta esistere nel percorso definito !"),
+             [](const QVariantMap &values) {
+                 return QFileInfo(values.value(QStringLiteral("PercorsoCompleto")).toString().trimmed())
+                     .isFile();
+             });
     r.deleteQuestion = QStringLiteral("Sei sicuro di voler eliminare il Record dell'Allegato ?");
     r.ownerField = QStringLiteral("Fattura_Id");
     r.helpContext = 1100;
@@ -264,8 +279,9 @@ RegistryDescriptor buildOpenInvoices()
     r.cardWindow = QStringLiteral("TForm7");
     r.listCaption = QStringLiteral("Fatture");
     r.table = QStringLiteral("fattura");
-    r.listSql = QStringLiteral("SELECT * FROM fattura WHERE Storico = false AND Carico = false AND "
-                               "COALESCE(FattNota, false) = false");
+    // The open invoices as a table of their own, so that the filter fields add their conditions to it.
+    r.listSql = QStringLiteral("SELECT * FROM (SELECT * FROM fattura WHERE Storico = false AND Carico = false AND "
+                               "COALESCE(FattNota, false) = false) AS aperte");
     r.order = QStringLiteral("Num");
     r.columns = {column("Num", "Numero", 70),
                  column("SerieFatturazione", "Serie", 60),

@@ -1,8 +1,12 @@
 // rotalina-stampa: the print program. Started without arguments, it finds the archive as the main
 // program does, reads this workstation's report request and either shows the report in a
 // preview or writes the requested export file and ends.
+// "rotalina-stampa --fattura-elettronica FILE" shows an electronic invoice file (.xml or signed
+// .p7m) in the same preview instead, without any archive; with "--pdf OUT.pdf" it writes the PDF
+// and ends without a window.
 
 #include "core/workstation.h"
+#include "print/einvoiceview.h"
 #include "print/printjob.h"
 #include "print/ui/previewwindow.h"
 #include "shell/ui/messageboxprompter.h"
@@ -11,6 +15,7 @@
 #include "storage/archivepathfile.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QTextStream>
 
 using namespace rotalina;
@@ -28,15 +33,80 @@ int fail(const QString &message, const QString &log, bool tellUser)
     return 1;
 }
 
+// A PDF written for a script needs no display.
+bool writesPdfOnly(int argc, char **argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        const QByteArrayView argument(argv[i]);
+        if (argument == "--pdf" || argument.startsWith("--pdf="))
+            return true;
+    }
+    return false;
+}
+
+int showElectronicInvoice(const QString &file, const QString &pdf, const QString &log)
+{
+    core::Result<print::TextDocumentPages> pages = print::electronicInvoicePages(file);
+    if (!pages)
+        return fail(pages.error(), log, pdf.isEmpty());
+    if (!pdf.isEmpty()) {
+        if (core::Status written = print::exportReport(*pages, print::ExportFormat::Pdf, pdf); !written)
+            return fail(written.error(), log, false);
+        return 0;
+    }
+    shell::ui::MessageBoxPrompter prompter;
+    print::ui::PreviewWindow preview(std::move(pages).value(), prompter);
+    preview.show();
+    return QApplication::exec();
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
+    if (writesPdfOnly(argc, argv) && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Rotalina - Stampa"));
     shell::ui::installItalianTranslations(app);
     const QString folder = core::programFolder();
     const QString fallbackLog = print::printLogPath(QString(), folder);
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Rotalina - Stampa: anteprima, stampa ed esportazione dei documenti."));
+    parser.addHelpOption();
+    const QCommandLineOption invoiceOption(
+        QStringLiteral("fattura-elettronica"),
+        QStringLiteral("Mostra una fattura elettronica (.xml o firmata .xml.p7m) in anteprima di stampa."),
+        QStringLiteral("file"));
+    const QCommandLineOption pdfOption(
+        QStringLiteral("pdf"),
+        QStringLiteral("Scrive la fattura elettronica in un file PDF, senza finestra."),
+        QStringLiteral("file"));
+    parser.addOption(invoiceOption);
+    parser.addOption(pdfOption);
+    if (!parser.parse(QCoreApplication::arguments())) {
+        QTextStream(stderr) << parser.errorText() << Qt::endl;
+        return 2;
+    }
+    if (parser.isSet(QStringLiteral("help"))) {
+        QTextStream(stdout) << parser.helpText();
+        return 0;
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        QTextStream(stderr)
+            << QStringLiteral("Argomenti non previsti: %1").arg(parser.positionalArguments().join(u' '))
+            << Qt::endl;
+        return 2;
+    }
+    if (parser.isSet(pdfOption) && !parser.isSet(invoiceOption)) {
+        QTextStream(stderr) << QStringLiteral("--pdf va indicato con --fattura-elettronica FILE.")
+                            << Qt::endl;
+        return 2;
+    }
+    if (parser.isSet(invoiceOption))
+        return showElectronicInvoice(parser.value(invoiceOption), parser.value(pdfOption), fallbackLog);
 
     const auto choice = storage::locateArchive(folder);
     if (!choice)

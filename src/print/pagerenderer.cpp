@@ -433,9 +433,14 @@ private:
 
 void preparePage(const ComposedReport &report, QPagedPaintDevice &device)
 {
-    device.setPageLayout(QPageLayout(
-        QPageSize(QPageSize::A4), report.landscape ? QPageLayout::Landscape : QPageLayout::Portrait,
-        QMarginsF(marginMm, marginMm, marginMm, marginMm), QPageLayout::Millimeter));
+    prepareA4Page(report.landscape, device);
+}
+
+void prepareA4Page(bool landscape, QPagedPaintDevice &device)
+{
+    device.setPageLayout(
+        QPageLayout(QPageSize(QPageSize::A4), landscape ? QPageLayout::Landscape : QPageLayout::Portrait,
+                    QMarginsF(marginMm, marginMm, marginMm, marginMm), QPageLayout::Millimeter));
 }
 
 int renderPages(const ComposedReport &report, QPagedPaintDevice &device)

@@ -14,5 +14,6 @@ int renderPages(const ComposedReport &report, QPagedPaintDevice &device);
 
 // Page size, orientation and margins of every report: A4.
 void preparePage(const ComposedReport &report, QPagedPaintDevice &device);
+void prepareA4Page(bool landscape, QPagedPaintDevice &device);
 
 } // namespace rotalina::print

@@ -27,6 +27,8 @@ public:
     virtual QString chooseFolder(const QString &title, const QString &folder) = 0;
     // A line of text; empty when the user cancelled.
     virtual QString askText(const QString &title, const QString &label, const QString &initial = {}) = 0;
+    // A secret (a password), not shown while typed; empty when the user cancelled.
+    virtual QString askSecret(const QString &title, const QString &label) { return askText(title, label); }
 };
 
 // The file name chosen in a save dialog with the extension of the chosen filter ("PDF (*.pdf)")

@@ -4,6 +4,7 @@
 #include "shell/gridlayouts.h"
 #include "shell/recordchecks.h"
 
+#include <QHash>
 #include <QList>
 #include <QSqlRecord>
 #include <QString>
@@ -103,6 +104,11 @@ struct RegistryDescriptor
     QString order;
     QList<GridColumn> columns;
     QList<QPair<QString, QString>> filters; // field of the statement, caption
+    // The filter fields find the rows whose field begins with the typed text instead of those that
+    // contain it (codes, where "00" must not find "10010"); a lone "*" then asks nothing.
+    bool filtersBeginWith = false;
+    // The title of the box the filter fields stand in ("Cerca Per"); without one they stand in a row.
+    QString filterCaption;
     QList<RegistryField> fields;
     RecordChecks checks;
     QString deleteQuestion;
@@ -144,6 +150,11 @@ struct RegistryDescriptor
     bool multiSelect = false;
     // The background of a row from its values, or nothing.
     std::function<QVariant(const QSqlRecord &row)> rowColour;
+    // Reference data that comes from a file and is only looked up: the list offers no "Aggiungi"
+    // or "Elimina", the card's fields cannot be changed and nothing is written back.
+    bool readOnly = false;
+    // The hints of the list's and the card's buttons, by the button's name ("spdAvanti").
+    QHash<QString, QString> buttonHints;
 
     // The name the list's grid keeps its layout under: its own when it has one, else the window's
     // name without its first letter ("frmGrigliaColori").

@@ -169,4 +169,22 @@ core::Result<QString> ReportService::exportDocument(int code, const ReportContex
     return path;
 }
 
+core::Status ReportService::showElectronicInvoice(const QString &file)
+{
+    const auto failed = [this](const QString &text) {
+        m_session.prompter().message(titles::error(), text);
+        return core::Status::failure(text);
+    };
+    const QFileInfo info(file);
+    if (file.isEmpty() || !info.isFile())
+        return failed(QStringLiteral("Il file %1 non esiste.").arg(QDir::toNativeSeparators(file)));
+    // The print program may start in another folder: it gets the whole path.
+    const QString program = printProgramPath(m_session.installFolder());
+    if (!m_session.desktop().startProgram(program, {QStringLiteral("--fattura-elettronica"),
+                                                    QDir::toNativeSeparators(info.absoluteFilePath())}))
+        return failed(
+            QStringLiteral("Il programma di stampa %1 non si avvia.").arg(QDir::toNativeSeparators(program)));
+    return {};
+}
+
 } // namespace rotalina::shell

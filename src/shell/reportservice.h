@@ -66,6 +66,11 @@ public:
     core::Result<QString> exportDocument(int code, const ReportContext &context, const QString &documentWord,
                                          const QString &number, int year);
 
+    // "Visualizza": starts the print program without waiting on an electronic invoice file (.xml or
+    // signed .xml.p7m), which it shows in its preview to print or export. No archive is needed.
+    // A file that is not there or a program that does not start is shown to the user.
+    core::Status showElectronicInvoice(const QString &file);
+
 private:
     Session &m_session;
 };

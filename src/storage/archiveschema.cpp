@@ -11,7 +11,7 @@ using K = FieldKind;
 const SchemaDefinition &archiveSchema()
 {
     static const SchemaDefinition schema(
-        2,
+        3,
         {
             TableDef{"fattura",
                      {
@@ -1431,6 +1431,7 @@ const SchemaDefinition &archiveSchema()
                     {"Carico_ModPagamento_Id", K::Ref, "ModPagamento.id"},
                     {"CartellaEsportazioneDocumenti", K::Text},
                     {"CartellaEsportazioneFattureElettroniche", K::Text},
+                    {"CertificatoFirmaFattureElettroniche", K::Text, {}, 3},
                     {"ChiusuraIvaMensile", K::Boolean},
                     {"conto_ID_Predefinito_su_Corrispettivi", K::Ref, "ContabilitaConti.ID"},
                     {"conto_ID_Predefinito_su_FattureAcquisto_Generale", K::Ref, "ContabilitaConti.ID"},

@@ -1,3 +1,4 @@
+#include "core/textfile.h"
 #include "invoicing/paymentterms.h"
 #include "invoicing/ui/invoicewindow.h"
 #include "shell/ui/datagrid.h"
@@ -12,10 +13,14 @@
 #include "support/modaldriver.h"
 #include "support/shellfixture.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QItemSelectionModel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -216,4 +221,102 @@ TEST_F(InvoiceWindows, AnnullaTakesTheNewInvoiceAwayAndANumberFollows)
     EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM fattura")).toInt(), 0);
     EXPECT_EQ(list->findChild<DataGrid *>()->records()->rowCount(), 0);
     list->close();
+}
+
+TEST_F(InvoiceWindows, AnInvoiceMadeInTheWindowIsExportedWithItsAttachmentAndMarked)
+{
+    ASSERT_TRUE(
+        archive()
+            .execute(QStringLiteral("UPDATE ditta SET IdPaese = 'IT', PIva = '12345670017', RagSoc = 'Rossi "
+                                    "Trasporti', Via = 'Via Roma', Cap = '20100', Comune = 'Milano', "
+                                    "RegimeFiscale = 'RF01'"))
+            .ok());
+    const qint64 transfer = mode("Bonifico 30", 1, {30});
+    const qint64 customer = test::addRow(archive(), QStringLiteral("Clienti"),
+                                         {{QStringLiteral("NominativoVisualizzato"), QStringLiteral("Alfa")},
+                                          {QStringLiteral("NominativoDocumenti"), QStringLiteral("Alfa spa")},
+                                          {QStringLiteral("Cliente"), QStringLiteral("Alfa spa")},
+                                          {QStringLiteral("Iva"), QStringLiteral("80000000002")},
+                                          {QStringLiteral("IdPaese"), QStringLiteral("IT")},
+                                          {QStringLiteral("Codice"), QStringLiteral("ABC1234")},
+                                          {QStringLiteral("Via"), QStringLiteral("Corso Italia")},
+                                          {QStringLiteral("Citta"), QStringLiteral("Torino")},
+                                          {QStringLiteral("Pagamento_ID"), transfer}});
+    const qint64 tariff = test::addRow(archive(), QStringLiteral("prezziar"),
+                                       {{QStringLiteral("Descrizione"), QStringLiteral("Verona - Milano")},
+                                        {QStringLiteral("Prezzo"), 100.0},
+                                        {QStringLiteral("AliquotaIva"), 22.0},
+                                        {QStringLiteral("Annullato"), false}});
+    QTemporaryDir folder;
+    const QString scan = QDir(folder.path()).filePath(QStringLiteral("cmr.pdf"));
+    ASSERT_TRUE(core::writeTextFile(scan, QStringLiteral("%PDF cmr")).ok());
+    const QString exported = QDir(folder.path()).filePath(QStringLiteral("fattura.xml"));
+
+    QDialog *list = windows.show(QStringLiteral("TfrmGrigliaFatture"), *fixture.session, nullptr);
+    ASSERT_NE(list, nullptr);
+    qint64 invoice = 0;
+    test::whenWindowOpens(QStringLiteral("TForm7"), [&](QDialog &window) {
+        auto &document = static_cast<invoicing::ui::InvoiceWindow &>(window);
+        invoice = document.key();
+        choose(window, "Cliente_ID", customer);
+        document.pages()->setCurrentIndex(1);
+        test::whenWindowOpens(QStringLiteral("TForm2"), [tariff](QDialog &picker) {
+            auto *grid = picker.findChild<DataGrid *>();
+            grid->selectionModel()->select(grid->records()->index(grid->records()->rowOfKey(tariff), 0),
+                                           QItemSelectionModel::Select | QItemSelectionModel::Rows);
+            test::click(picker, QStringLiteral("spdAvanti"));
+        });
+        test::click(*document.rows(QStringLiteral("fattdett")), QStringLiteral("spdInserisciDett"));
+
+        // The customer's postcode is missing: the export says so and writes nothing.
+        fixture.prompter.clear();
+        test::click(window, QStringLiteral("spdFatturaElettronica"));
+        EXPECT_TRUE(fixture.prompter.lastText().contains(QStringLiteral("Cliente «Alfa spa»: CAP: manca")))
+            << fixture.prompter.lastText().toStdString();
+        EXPECT_FALSE(QFileInfo::exists(exported));
+        ASSERT_TRUE(archive()
+                        .execute(QStringLiteral("UPDATE Clienti SET Cap = '10100' WHERE Id = ?"), {customer})
+                        .ok());
+
+        // An attachment chosen with "Cerca": its name and format follow the file.
+        document.pages()->setCurrentIndex(4);
+        test::whenWindowOpens(QStringLiteral("TfrmModifica_Fattura_Allegati"), [&](QDialog &editor) {
+            test::click(editor, QStringLiteral("spdSalva"));
+            EXPECT_EQ(fixture.prompter.lastText(), QStringLiteral("Attenzione manca il nome dell'allegato"));
+            fixture.prompter.answerDialogs({QDir(folder.path()).filePath(QStringLiteral("sparito.pdf"))});
+            test::click(editor, QStringLiteral("Cerca"));
+            test::click(editor, QStringLiteral("spdSalva"));
+            EXPECT_EQ(fixture.prompter.lastText(),
+                      QStringLiteral("Attenzione il File non risulta esistere nel percorso definito !"));
+            fixture.prompter.answerDialogs({scan});
+            test::click(editor, QStringLiteral("Cerca"));
+            test::click(editor, QStringLiteral("spdIndietro"));
+        });
+        test::click(*document.rows(QStringLiteral("Fattura_Allegati")), QStringLiteral("spdInserisciDett"));
+
+        fixture.prompter.clear();
+        fixture.prompter.answerDialogs({exported});
+        test::click(window, QStringLiteral("spdFatturaElettronica"));
+        EXPECT_EQ(fixture.prompter.lastText(), QStringLiteral("Fattura esportata con successo !"));
+        EXPECT_TRUE(document.form().values().value(QStringLiteral("EsportatoXml")).toBool())
+            << "the window shows the mark";
+        test::click(window, QStringLiteral("spdIndietro"));
+    });
+    test::click(*list, QStringLiteral("spdInserisci"));
+    // The list's filter narrows the open invoices by customer.
+    auto *invoices = list->findChild<DataGrid *>();
+    test::typeInto(*list, QStringLiteral("edtFiltroCliente"), QStringLiteral("alfa"));
+    EXPECT_EQ(invoices->records()->rowCount(), 1);
+    test::typeInto(*list, QStringLiteral("edtFiltroCliente"), QStringLiteral("zeta"));
+    EXPECT_EQ(invoices->records()->rowCount(), 0);
+    list->close();
+    ASSERT_GT(invoice, 0);
+    QFile file(exported);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray xml = file.readAll();
+    EXPECT_TRUE(xml.contains("<Descrizione>Verona - Milano</Descrizione>"));
+    EXPECT_TRUE(xml.contains("<NomeAttachment>cmr.pdf</NomeAttachment>"));
+    EXPECT_TRUE(xml.contains("<FormatoAttachment>PDF</FormatoAttachment>"));
+    EXPECT_TRUE(xml.contains("<ModalitaPagamento>MP05</ModalitaPagamento>"));
+    EXPECT_TRUE(scalar(QStringLiteral("SELECT EsportatoXml FROM fattura WHERE ID = ?"), {invoice}).toBool());
 }

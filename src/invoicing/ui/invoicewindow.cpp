@@ -48,13 +48,16 @@ InvoiceWindow::InvoiceWindow(shell::Session &session, const shell::ui::WindowReg
 {
     QPushButton *cashBook = button("spdPrimaNota", "prima nota", "Visualizza la fattura in prima nota");
     QPushButton *xml = button("spdFatturaElettronica", "Esporta xml", "Esporta la fattura elettronica");
+    QPushButton *view = button("spdVisualizzaXml", "Visualizza", "Visualizza una fattura elettronica");
     QPushButton *printing = shell::ui::makeToolButton(shell::ui::ToolAction::Stampa, this);
     xml->setEnabled(windows.has(QString::fromLatin1(exportXmlCommand)));
     addToolButton(cashBook);
     addToolButton(xml);
+    addToolButton(view);
     addToolButton(printing);
     connect(cashBook, &QPushButton::clicked, this, &InvoiceWindow::showCashBook);
     connect(xml, &QPushButton::clicked, this, &InvoiceWindow::exportXml);
+    connect(view, &QPushButton::clicked, this, &InvoiceWindow::viewXml);
     connect(printing, &QPushButton::clicked, this, &InvoiceWindow::print);
 
     if (auto *customer = qobject_cast<LookupBox *>(form().editor(QStringLiteral("Cliente_ID")))) {
@@ -280,8 +283,21 @@ void InvoiceWindow::exportXml()
 {
     if (form().isDirty() && !quietSave())
         return;
-    windows().open(QString::fromLatin1(exportXmlCommand), session(), this,
-                   {{QStringLiteral("chiave"), key()}});
+    if (windows().open(QString::fromLatin1(exportXmlCommand), session(), this,
+                       {{QStringLiteral("chiave"), key()}}))
+        form().refresh(
+            {QStringLiteral("EsportatoXml"), QStringLiteral("DatiTrasmissione_FormatoTrasmissione")});
+}
+
+void InvoiceWindow::viewXml()
+{
+    const core::Result<QVariant> folder = session().archive()->scalar(
+        QStringLiteral("SELECT CartellaEsportazioneFattureElettroniche FROM opzioni ORDER BY ID LIMIT 1"));
+    const QString file = session().prompter().openFile(QStringLiteral("Scegli la fattura elettronica"),
+                                                       folder ? folder->toString() : QString(),
+                                                       QStringLiteral("Fatture elettroniche (*.xml *.p7m)"));
+    if (!file.isEmpty())
+        (void)shell::ReportService(session()).showElectronicInvoice(file);
 }
 
 void InvoiceWindow::print()

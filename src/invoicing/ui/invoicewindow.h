@@ -33,6 +33,7 @@ public:
 
     void showCashBook();
     void exportXml();
+    void viewXml();
     void print();
 
 private:

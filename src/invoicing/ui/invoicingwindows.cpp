@@ -5,7 +5,9 @@
 #include "invoicing/invoicerows.h"
 #include "invoicing/invoices.h"
 #include "invoicing/paymentterms.h"
+#include "invoicing/ui/einvoiceexport.h"
 #include "invoicing/ui/invoicewindow.h"
+#include "invoicing/ui/rejectioncodewindows.h"
 #include "shell/desktop.h"
 #include "shell/prompter.h"
 #include "shell/session.h"
@@ -319,6 +321,34 @@ void addInstalmentParts(RegistryCardWindow &window, Session &session, const Wind
     window.addButton(cashBook);
 }
 
+// "Cerca": the file of an attachment; its name and format follow the file unless the user wrote
+// others.
+void addAttachmentFinder(RegistryCardWindow &window, Session &session)
+{
+    QPushButton *find = button(&window, "Cerca", "Cerca", "Sceglie il file da allegare");
+    window.addButton(find);
+    shell::ui::RecordForm &form = window.card().form();
+    QObject::connect(find, &QPushButton::clicked, &window, [&session, &form] {
+        const QFileInfo previous(
+            form.values().value(QStringLiteral("PercorsoCompleto")).toString().trimmed());
+        const QString file =
+            session.prompter().openFile(QStringLiteral("Scegli il file da allegare"), previous.absolutePath(),
+                                        QStringLiteral("Tutti i file (*)"));
+        if (file.isEmpty())
+            return;
+        const QFileInfo chosen(file);
+        form.setValue(QStringLiteral("PercorsoCompleto"), chosen.absoluteFilePath());
+        const auto follow = [&form](const QString &field, const QString &before, const QString &after) {
+            const QString current = form.values().value(field).toString().trimmed();
+            if (current.isEmpty() || current == before)
+                form.setValue(field, after);
+        };
+        follow(QStringLiteral("NomeAttachment"), previous.fileName().left(60), chosen.fileName().left(60));
+        follow(QStringLiteral("FormatoAttachment"), previous.suffix().toUpper().left(10),
+               chosen.suffix().toUpper().left(10));
+    });
+}
+
 } // namespace
 
 void registerInvoicingWindows(WindowRegistry &windows)
@@ -327,6 +357,18 @@ void registerInvoicingWindows(WindowRegistry &windows)
     shell::ui::registerRegistryWindows(windows, invoiceSeriesRegistry());
     shell::ui::registerRegistryWindows(windows, customerOrdersRegistry());
     shell::ui::registerRegistryWindows(windows, invoiceAttachmentsRegistry());
+    windows.add(invoiceAttachmentsRegistry().cardWindow, invoiceAttachmentsRegistry().helpContext,
+                [&windows](Session &session, const QVariantMap &parameters, QWidget *parent) {
+                    auto *window = new RegistryCardWindow(session, invoiceAttachmentsRegistry(), windows,
+                                                          keyOf(parameters), isNewOf(parameters), parent);
+                    addAttachmentFinder(*window, session);
+                    return window;
+                });
+    registerRejectionCodeWindows(windows);
+    windows.addCommand(QString::fromLatin1(exportXmlCommand),
+                       [](Session &session, const QVariantMap &parameters, QWidget *parent) {
+                           exportElectronicInvoice(session, keyOf(parameters), parent);
+                       });
     windows.add(QStringLiteral("TfrmSceltaSerieFatturazione"), 1300,
                 [&windows](Session &session, const QVariantMap &, QWidget *parent) {
                     return new SeriesChooser(session, windows, parent);

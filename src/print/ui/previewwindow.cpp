@@ -20,12 +20,31 @@ namespace rotalina::print::ui {
 
 PreviewWindow::PreviewWindow(const PrintJob &job, ComposedReport report, shell::Prompter &prompter,
                              QWidget *parent)
-    : QMainWindow(parent), m_job(job), m_report(std::move(report)), m_prompter(prompter),
-      m_printer(std::make_unique<QPrinter>(QPrinter::HighResolution)), m_landscape(m_report.landscape)
+    : QMainWindow(parent), m_job(&job), m_pages(std::move(report)), m_prompter(prompter),
+      m_printer(std::make_unique<QPrinter>(QPrinter::HighResolution)),
+      m_landscape(std::get<ComposedReport>(m_pages).landscape)
+{
+    build();
+}
+
+PreviewWindow::PreviewWindow(TextDocumentPages document, shell::Prompter &prompter, QWidget *parent)
+    : QMainWindow(parent), m_pages(std::move(document)), m_prompter(prompter),
+      m_printer(std::make_unique<QPrinter>(QPrinter::HighResolution)),
+      m_landscape(std::get<TextDocumentPages>(m_pages).landscape)
+{
+    build();
+}
+
+QString PreviewWindow::title() const
+{
+    return std::visit([](const auto &pages) { return pages.title; }, m_pages);
+}
+
+void PreviewWindow::build()
 {
     setObjectName(QStringLiteral("TfrmAnteprima"));
-    setWindowTitle(QStringLiteral("Anteprima di stampa - ") + m_report.title);
-    preparePage(m_report, *m_printer);
+    setWindowTitle(QStringLiteral("Anteprima di stampa - ") + title());
+    std::visit([this](const auto &pages) { preparePage(pages, *m_printer); }, m_pages);
     m_preview = new QPrintPreviewWidget(m_printer.get(), this);
     m_preview->setObjectName(QStringLiteral("Anteprima"));
     connect(m_preview, &QPrintPreviewWidget::paintRequested, this, &PreviewWindow::paint);
@@ -77,8 +96,8 @@ PreviewWindow::PreviewWindow(const PrintJob &job, ComposedReport report, shell::
     QAction *turn = action(QStyle::SP_BrowserReload, QStringLiteral("Orizzontale"),
                            QStringLiteral("actOrizzontale"), [this](bool on) { setLandscape(on); });
     turn->setCheckable(true);
-    turn->setChecked(m_report.landscape);
-    if (m_job.request().filter) {
+    turn->setChecked(m_landscape);
+    if (m_job && m_job->request().filter) {
         bar->addSeparator();
         auto *filter = new QLineEdit(bar);
         filter->setObjectName(QStringLiteral("txtFiltro"));
@@ -114,7 +133,7 @@ PreviewWindow::~PreviewWindow()
 
 void PreviewWindow::paint(QPrinter *printer)
 {
-    renderPages(m_report, *printer);
+    std::visit([printer](const auto &pages) { renderPages(pages, *printer); }, m_pages);
 }
 
 int PreviewWindow::pageCount() const
@@ -138,45 +157,60 @@ void PreviewWindow::setFilter(const QString &text)
 
 void PreviewWindow::recompose()
 {
-    core::Result<ComposedReport> composed = m_job.compose(m_landscape, m_filter);
-    if (!composed) {
-        m_prompter.message(QStringLiteral("Messaggio di errore"), composed.error());
-        return;
+    if (m_job) {
+        core::Result<ComposedReport> composed = m_job->compose(m_landscape, m_filter);
+        if (!composed) {
+            m_prompter.message(QStringLiteral("Messaggio di errore"), composed.error());
+            return;
+        }
+        m_pages = std::move(composed).value();
+    } else {
+        // A document flows onto whatever page it is given.
+        std::get<TextDocumentPages>(m_pages).landscape = m_landscape;
     }
-    m_report = std::move(composed).value();
-    preparePage(m_report, *m_printer);
+    std::visit([this](const auto &pages) { preparePage(pages, *m_printer); }, m_pages);
     m_preview->updatePreview();
 }
 
 void PreviewWindow::printReport()
 {
-    if (m_job.request().setup) {
+    // A document shown without a request has no printer choice of its own: the user picks one.
+    if (!m_job || m_job->request().setup) {
         QPrintDialog dialog(m_printer.get(), this);
         if (dialog.exec() != QDialog::Accepted)
             return;
     } else if (QPrinterInfo::defaultPrinter().isNull()) {
         // No printer on this workstation: the report is kept as a PDF file instead.
         const QString path =
-            m_prompter.saveFile(QStringLiteral("Salva come PDF"), m_report.title + QStringLiteral(".pdf"),
+            m_prompter.saveFile(QStringLiteral("Salva come PDF"), title() + QStringLiteral(".pdf"),
                                 QStringLiteral("PDF (*.pdf)"));
         if (path.isEmpty())
             return;
-        if (core::Status saved = print::exportReport(m_report, ExportFormat::Pdf, path); !saved)
+        const core::Status saved = std::visit(
+            [&](const auto &pages) { return print::exportReport(pages, ExportFormat::Pdf, path); }, m_pages);
+        if (!saved)
             m_prompter.message(QStringLiteral("Messaggio di errore"), saved.error());
         return;
     } else {
         m_printer->setPrinterName(QPrinterInfo::defaultPrinter().printerName());
     }
-    preparePage(m_report, *m_printer);
-    renderPages(m_report, *m_printer);
+    std::visit(
+        [this](const auto &pages) {
+            preparePage(pages, *m_printer);
+            renderPages(pages, *m_printer);
+        },
+        m_pages);
 }
 
 void PreviewWindow::exportReport()
 {
+    // Separated values hold the rows of a list, which a document has not.
     const QString path = m_prompter.saveFile(
-        QStringLiteral("Esporta"), m_report.title,
-        QStringLiteral("PDF (*.pdf);;Pagina web (*.html);;Documento OpenDocument (*.odt);;"
-                       "Valori separati (*.csv);;Testo (*.txt)"));
+        QStringLiteral("Esporta"), title(),
+        m_job ? QStringLiteral("PDF (*.pdf);;Pagina web (*.html);;Documento OpenDocument (*.odt);;"
+                               "Valori separati (*.csv);;Testo (*.txt)")
+              : QStringLiteral(
+                    "PDF (*.pdf);;Pagina web (*.html);;Documento OpenDocument (*.odt);;Testo (*.txt)"));
     if (path.isEmpty())
         return;
     const QString suffix = QFileInfo(path).suffix().toLower();
@@ -189,7 +223,9 @@ void PreviewWindow::exportReport()
         format = ExportFormat::Csv;
     else if (suffix == u"txt")
         format = ExportFormat::Text;
-    if (core::Status saved = print::exportReport(m_report, format, path); !saved)
+    const core::Status saved =
+        std::visit([&](const auto &pages) { return print::exportReport(pages, format, path); }, m_pages);
+    if (!saved)
         m_prompter.message(QStringLiteral("Messaggio di errore"), saved.error());
 }
 

@@ -24,13 +24,14 @@ void FilterBar::addLabelled(const QString &label, QWidget *editor)
     m_layout->insertWidget(at + 1, editor);
 }
 
-QLineEdit *FilterBar::addText(const QString &field, const QString &label, const QString &objectName)
+QLineEdit *FilterBar::addText(const QString &field, const QString &label, const QString &objectName,
+                              Match match)
 {
     auto *edit = new QLineEdit(this);
     edit->setObjectName(objectName.isEmpty() ? QStringLiteral("edtFiltro") + field : objectName);
     edit->setClearButtonEnabled(true);
     addLabelled(label, edit);
-    m_entries.append({Entry::Text, field, edit});
+    m_entries.append({Entry::Text, field, edit, match});
     connect(edit, &QLineEdit::textChanged, this, &FilterBar::changed);
     return edit;
 }
@@ -40,7 +41,7 @@ DateBox *FilterBar::addDate(int kind, const QString &field, const QString &label
     auto *box = new DateBox(this);
     box->setObjectName(objectName);
     addLabelled(label, box);
-    m_entries.append({static_cast<Entry::Kind>(kind), field, box});
+    m_entries.append({static_cast<Entry::Kind>(kind), field, box, Match::Contains});
     // An incomplete date filters nothing yet.
     connect(box, &QLineEdit::textChanged, this, [this, box] {
         if (box->isBlank() || box->date())
@@ -71,7 +72,7 @@ QComboBox *FilterBar::addChoice(const QString &field, const QString &label,
         box->addItem(text, key);
     box->setMinimumContentsLength(12);
     addLabelled(label, box);
-    m_entries.append({Entry::Choice, field, box});
+    m_entries.append({Entry::Choice, field, box, Match::Contains});
     connect(box, &QComboBox::currentIndexChanged, this, &FilterBar::changed);
     return box;
 }
@@ -81,9 +82,14 @@ storage::ListFilter FilterBar::filter(const storage::SqlDialect &dialect) const
     storage::ListFilter filter(dialect);
     for (const Entry &entry : m_entries) {
         switch (entry.kind) {
-        case Entry::Text:
-            filter.contains(entry.field, static_cast<QLineEdit *>(entry.editor)->text());
+        case Entry::Text: {
+            const QString typed = static_cast<QLineEdit *>(entry.editor)->text();
+            if (entry.match == Match::Contains)
+                filter.contains(entry.field, typed);
+            else if (typed.trimmed() != u"*")
+                filter.startsWith(entry.field, typed);
             break;
+        }
         case Entry::From:
             filter.dateFrom(entry.field, static_cast<DateBox *>(entry.editor)->date().value_or(QDate()));
             break;

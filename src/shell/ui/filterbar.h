@@ -14,16 +14,21 @@ namespace rotalina::shell::ui {
 class DateBox;
 
 // The row of filter fields above a list: each typed text narrows the list to the rows whose field
-// contains it (ignoring case and accents), date fields bound a period. The list is filtered again
-// as the user types.
+// contains it, or begins with it (ignoring case and accents), date fields bound a period. The list
+// is filtered again as the user types.
 class FilterBar : public QWidget
 {
     Q_OBJECT
 
 public:
+    // How a typed text finds its rows. A field that asks for the beginning of a code takes a lone
+    // "*" as asking nothing, as the office's other search boxes do.
+    enum class Match { Contains, BeginsWith };
+
     explicit FilterBar(QWidget *parent = nullptr);
 
-    QLineEdit *addText(const QString &field, const QString &label, const QString &objectName = {});
+    QLineEdit *addText(const QString &field, const QString &label, const QString &objectName = {},
+                       Match match = Match::Contains);
     DateBox *addDateFrom(const QString &field, const QString &label, const QString &objectName = {});
     DateBox *addDateTo(const QString &field, const QString &label, const QString &objectName = {});
     // A choice from a list (a category): the rows whose field holds the chosen key. The first
@@ -44,6 +49,7 @@ private:
         enum Kind { Text, From, To, Choice } kind;
         QString field;
         QWidget *editor;
+        Match match = Match::Contains;
     };
     void addLabelled(const QString &label, QWidget *editor);
     DateBox *addDate(int kind, const QString &field, const QString &label, const QString &objectName);

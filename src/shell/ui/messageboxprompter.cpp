@@ -68,6 +68,13 @@ QString MessageBoxPrompter::askText(const QString &title, const QString &label, 
     return ok ? text : QString();
 }
 
+QString MessageBoxPrompter::askSecret(const QString &title, const QString &label)
+{
+    bool ok = false;
+    const QString text = QInputDialog::getText(owner(), title, label, QLineEdit::Password, QString(), &ok);
+    return ok ? text : QString();
+}
+
 bool SystemDesktop::openUrl(const QUrl &url)
 {
     return QDesktopServices::openUrl(url);

@@ -21,6 +21,7 @@ public:
     QString saveFile(const QString &title, const QString &path, const QString &filter) override;
     QString chooseFolder(const QString &title, const QString &folder) override;
     QString askText(const QString &title, const QString &label, const QString &initial = {}) override;
+    QString askSecret(const QString &title, const QString &label) override;
 };
 
 // The desktop of the running program.

@@ -20,6 +20,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QImage>
@@ -348,6 +349,30 @@ QWidget *OptionsWindow::electronicInvoicePage()
         QStringLiteral("AggiornaAutomaticamenteInformazioniDaXml"),
         QStringLiteral("Aggiorna automaticamente i dati anagrafici dei dati quando si importano le fatture "
                        "elettroniche"));
+    // The company's signing certificate: its password is asked at every signature, never kept.
+    auto *certificateRow = new QWidget;
+    auto *certificateLayout = new QHBoxLayout(certificateRow);
+    certificateLayout->setContentsMargins(0, 0, 0, 0);
+    auto *certificate = new QLineEdit(certificateRow);
+    certificate->setObjectName(QStringLiteral("edtCertificatoFirmaFattureElettroniche"));
+    certificate->setToolTip(
+        QStringLiteral("Il file del certificato di firma (PKCS#12): con esso \"Esporta xml\" "
+                       "scrive anche la fattura firmata (.p7m)"));
+    m_options->bind(QStringLiteral("CertificatoFirmaFattureElettroniche"), certificate);
+    auto *chooseCertificate = new QPushButton(QStringLiteral("..."), certificateRow);
+    chooseCertificate->setObjectName(QStringLiteral("btnSceltaCertificatoFirma"));
+    chooseCertificate->setToolTip(QStringLiteral("Scegli il certificato di firma"));
+    chooseCertificate->setAutoDefault(false);
+    connect(chooseCertificate, &QPushButton::clicked, this, [this, certificate] {
+        const QString chosen = m_session.prompter().openFile(
+            QStringLiteral("Certificato di firma"), QFileInfo(certificate->text()).absolutePath(),
+            QStringLiteral("Certificati PKCS#12 (*.p12 *.pfx)"));
+        if (!chosen.isEmpty())
+            certificate->setText(QDir::toNativeSeparators(chosen));
+    });
+    certificateLayout->addWidget(certificate, 1);
+    certificateLayout->addWidget(chooseCertificate);
+    page->row(QStringLiteral("Certificato di firma"), certificateRow);
     return page;
 }
 

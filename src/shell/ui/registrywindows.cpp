@@ -4,6 +4,7 @@
 #include "shell/prompter.h"
 #include "shell/session.h"
 #include "shell/ui/datagrid.h"
+#include "shell/ui/entrynavigation.h"
 #include "shell/ui/filterbar.h"
 #include "shell/ui/formpage.h"
 #include "shell/ui/lookupbox.h"
@@ -15,6 +16,7 @@
 #include "storage/recordlistmodel.h"
 #include "storage/schema.h"
 
+#include <QAbstractButton>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -24,6 +26,7 @@
 #include <QItemSelectionModel>
 #include <QLineEdit>
 #include <QPainter>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSet>
 #include <QSqlRecord>
@@ -57,6 +60,31 @@ QComboBox *colourChoice(QWidget *parent)
         box->addItem(QIcon(swatch), colour.name, colour.stored);
     }
     return box;
+}
+
+// The fields of a registry that is only looked up: texts can be read, selected and copied but
+// not changed; the other editors are only shown.
+void showOnly(RecordForm &form, const QList<RegistryField> &fields)
+{
+    for (const RegistryField &field : fields) {
+        QWidget *editor = form.editor(field.field);
+        if (auto *line = qobject_cast<QLineEdit *>(editor)) {
+            line->setReadOnly(true);
+        } else if (auto *text = qobject_cast<QPlainTextEdit *>(editor)) {
+            text->setReadOnly(true);
+            EntryNavigation::navigateLikeALine(text);
+        } else if (editor) {
+            editor->setEnabled(false);
+        }
+    }
+}
+
+void giveHints(QWidget &window, const QHash<QString, QString> &hints)
+{
+    for (auto hint = hints.cbegin(); hint != hints.cend(); ++hint) {
+        for (QAbstractButton *button : window.findChildren<QAbstractButton *>(hint.key()))
+            button->setToolTip(hint.value());
+    }
 }
 
 // Check boxes read "Sì" or "No" in the lists, amounts as Italian numbers.
@@ -363,6 +391,8 @@ RegistryCard::RegistryCard(Session &session, const RegistryDescriptor &registry,
     }
     addColumn();
     layout->addLayout(columns);
+    if (registry.readOnly)
+        showOnly(*m_form, registry.fields);
     m_form->checks() = registry.checks;
     m_form->setWriter([this](qint64 key, const QVariantMap &values) {
         return saveRegistryRow(*m_session.archive(), m_registry, key, values);
@@ -406,23 +436,30 @@ bool RegistryCard::load(qint64 key, bool isNew)
 
 RegistryCardWindow::RegistryCardWindow(Session &session, const RegistryDescriptor &registry,
                                        const WindowRegistry &windows, qint64 key, bool isNew, QWidget *parent)
-    : CardWindow(parent), m_card(new RegistryCard(session, registry, windows, this))
+    : CardWindow(parent), m_card(new RegistryCard(session, registry, windows, this)),
+      m_readOnly(registry.readOnly)
 {
     setObjectName(registry.cardWindow);
     setWindowTitle(registry.cardCaption);
     WindowRegistry::setHelpContext(this, registry.helpContext);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_card, 1);
-    QPushButton *save = makeToolButton(ToolAction::Salva, this);
-    m_cancel = makeToolButton(ToolAction::Annulla, this);
+    // A card that is only looked up has nothing to save and no new row to cancel.
+    QPushButton *save = m_readOnly ? nullptr : makeToolButton(ToolAction::Salva, this);
+    m_cancel = m_readOnly ? nullptr : makeToolButton(ToolAction::Annulla, this);
     QPushButton *help = makeToolButton(ToolAction::Aiuto, this);
     QPushButton *back = makeToolButton(ToolAction::Indietro, this);
-    connect(save, &QPushButton::clicked, this, &RegistryCardWindow::save);
-    connect(m_cancel, &QPushButton::clicked, this, &RegistryCardWindow::cancelNew);
     connect(back, &QPushButton::clicked, this, &RegistryCardWindow::back);
-    m_buttons = buttonRow({m_cancel, save, help, back});
+    if (m_readOnly) {
+        m_buttons = buttonRow({help, back});
+    } else {
+        connect(save, &QPushButton::clicked, this, &RegistryCardWindow::save);
+        connect(m_cancel, &QPushButton::clicked, this, &RegistryCardWindow::cancelNew);
+        m_buttons = buttonRow({m_cancel, save, help, back});
+        m_cancel->setVisible(isNew);
+    }
     layout->addLayout(m_buttons);
-    m_cancel->setVisible(isNew);
+    giveHints(*this, registry.buttonHints);
     if (!m_card->load(key, isNew))
         finish(false);
     resize(registry.rows.isEmpty() ? 520 : 760, registry.rows.isEmpty() ? 0 : 620);
@@ -437,6 +474,9 @@ void RegistryCardWindow::addButton(QPushButton *button)
 
 bool RegistryCardWindow::save()
 {
+    // A card that is only looked up has nothing of its own to write.
+    if (m_readOnly)
+        return true;
     if (!m_card->form().save())
         return false;
     m_cancel->hide();
@@ -457,17 +497,17 @@ void RegistryCardWindow::back()
 
 bool RegistryCardWindow::leave()
 {
-    return m_card->form().back();
+    return m_readOnly || m_card->form().back();
 }
 
 bool RegistryCardWindow::offersCancel() const
 {
-    return m_card->form().isNew();
+    return !m_readOnly && m_card->form().isNew();
 }
 
 bool RegistryCardWindow::cancelInsert()
 {
-    return m_card->form().cancelNew();
+    return !m_readOnly && m_card->form().cancelNew();
 }
 
 RegistryListWindow::RegistryListWindow(Session &session, const RegistryDescriptor &registry,
@@ -481,7 +521,9 @@ RegistryListWindow::RegistryListWindow(Session &session, const RegistryDescripto
     WindowRegistry::setHelpContext(this, registry.helpContext);
     auto *layout = new QVBoxLayout(this);
     for (const auto &[field, caption] : registry.filters)
-        m_filters->addText(field, caption);
+        m_filters->addText(field, caption, {},
+                           registry.filtersBeginWith ? FilterBar::Match::BeginsWith
+                                                     : FilterBar::Match::Contains);
     for (const RegistryDescriptor::ChoiceFilter &choice : registry.choiceFilters) {
         QList<QPair<QVariant, QString>> choices;
         if (core::Result<QSqlQuery> rows = session.archive()->select(choice.sql)) {
@@ -491,16 +533,24 @@ RegistryListWindow::RegistryListWindow(Session &session, const RegistryDescripto
         m_filters->addChoice(choice.field, choice.caption, choices, choice.objectName);
     }
     connect(m_filters, &FilterBar::changed, this, &RegistryListWindow::reload);
+    QWidget *filterArea = m_filters;
+    if (!registry.filterCaption.isEmpty()) {
+        auto *box = new QGroupBox(registry.filterCaption, this);
+        box->setObjectName(QStringLiteral("grpCercaPer"));
+        auto *inBox = new QVBoxLayout(box);
+        inBox->addWidget(m_filters);
+        filterArea = box;
+    }
     if (!registry.withdrawnField.isEmpty()) {
         m_withdrawn = new QCheckBox(QStringLiteral("Mostra anche gli annullati"), this);
         m_withdrawn->setObjectName(QStringLiteral("chkAnnullati"));
         connect(m_withdrawn, &QCheckBox::toggled, this, &RegistryListWindow::reload);
         auto *top = new QHBoxLayout;
-        top->addWidget(m_filters, 1);
+        top->addWidget(filterArea, 1);
         top->addWidget(m_withdrawn);
         layout->addLayout(top);
     } else if (!registry.filters.isEmpty() || !registry.choiceFilters.isEmpty()) {
-        layout->addWidget(m_filters);
+        layout->addWidget(filterArea);
     }
     m_grid->setObjectName(QStringLiteral("DBGrid1"));
     if (registry.multiSelect)
@@ -518,15 +568,14 @@ RegistryListWindow::RegistryListWindow(Session &session, const RegistryDescripto
         layout->addWidget(m_inline);
     }
 
-    QPushButton *add = makeToolButton(ToolAction::Aggiungi, this);
+    // Rows that come from a file are neither added nor deleted here.
+    QPushButton *add = registry.readOnly ? nullptr : makeToolButton(ToolAction::Aggiungi, this);
     QPushButton *open = makeToolButton(ToolAction::Avanti, this);
-    QPushButton *remove = makeToolButton(ToolAction::Elimina, this);
+    QPushButton *remove = registry.readOnly ? nullptr : makeToolButton(ToolAction::Elimina, this);
     QPushButton *reread = makeToolButton(ToolAction::Ricarica, this);
     QPushButton *help = makeToolButton(ToolAction::Aiuto, this);
     QPushButton *back = makeToolButton(ToolAction::Indietro, this);
-    connect(add, &QPushButton::clicked, this, &RegistryListWindow::add);
     connect(open, &QPushButton::clicked, this, &RegistryListWindow::avanti);
-    connect(remove, &QPushButton::clicked, this, &RegistryListWindow::remove);
     connect(reread, &QPushButton::clicked, this, &RegistryListWindow::reload);
     connect(back, &QPushButton::clicked, this, [this] {
         if (leave())
@@ -536,8 +585,18 @@ RegistryListWindow::RegistryListWindow(Session &session, const RegistryDescripto
         open->setText(QStringLiteral("salva"));
         open->setObjectName(QStringLiteral("spdSalva"));
     }
-    m_buttons = buttonRow({add, open, remove, reread, help, back});
+    if (registry.readOnly) {
+        // Below the list there is nothing to save either.
+        if (m_inline)
+            open->hide();
+        m_buttons = buttonRow({open, reread, help, back});
+    } else {
+        connect(add, &QPushButton::clicked, this, &RegistryListWindow::add);
+        connect(remove, &QPushButton::clicked, this, &RegistryListWindow::remove);
+        m_buttons = buttonRow({add, open, remove, reread, help, back});
+    }
     layout->addLayout(m_buttons);
+    giveHints(*this, registry.buttonHints);
 
     reload();
     m_grid->setDesign(registry.columns);
@@ -569,6 +628,10 @@ void RegistryListWindow::reload()
     }
     if (current)
         showKey(*current);
+    // A list that is only looked up stands on the first row a search leaves, so that "Avanti"
+    // shows what the user sees first.
+    if (m_registry.readOnly && !m_inline && m_grid->currentRow() < 0 && m_records->rowCount() > 0)
+        m_grid->setCurrentRow(0);
 }
 
 void RegistryListWindow::showKey(qint64 key)
@@ -611,7 +674,7 @@ bool RegistryListWindow::cancelInsert()
 bool RegistryListWindow::settleInline()
 {
     // The row edited below the list is saved before another one is shown.
-    return !m_inline || !m_inline->form().isDirty() || m_inline->form().save();
+    return !m_inline || m_registry.readOnly || !m_inline->form().isDirty() || m_inline->form().save();
 }
 
 void RegistryListWindow::currentChanged()
@@ -645,7 +708,7 @@ void RegistryListWindow::openCard(qint64 key, bool isNew)
 
 void RegistryListWindow::add()
 {
-    if (!settleInline())
+    if (m_registry.readOnly || !settleInline())
         return;
     const core::Result<qint64> key = createRow();
     if (!key) {
@@ -668,6 +731,8 @@ core::Result<qint64> RegistryListWindow::createRow()
 
 void RegistryListWindow::avanti()
 {
+    if (m_inline && m_registry.readOnly)
+        return;
     if (m_inline) {
         m_inline->form().save();
         reload();
@@ -681,7 +746,8 @@ void RegistryListWindow::remove()
 {
     const int row = m_grid->currentRow();
     const std::optional<qint64> key = m_records->keyAt(row);
-    if (!key || !m_session.prompter().ask(titles::warning(), m_registry.deleteQuestion))
+    if (m_registry.readOnly || !key ||
+        !m_session.prompter().ask(titles::warning(), m_registry.deleteQuestion))
         return;
     if (core::Status removed = deleteRegistryRow(*m_session.archive(), m_registry, *key); !removed) {
         m_session.prompter().message(titles::error(), removed.error());

@@ -114,7 +114,8 @@ inline void addRegistryFields(FormPage &page, RecordForm &form, Session &session
     addRegistryFields(page, form, session, fields, windows);
 }
 
-// The card of a registry row: "salva", "Annulla" for a row just added, "Aiuto" and "Indietro".
+// The card of a registry row: "salva", "Annulla" for a row just added, "Aiuto" and "Indietro";
+// only "Aiuto" and "Indietro" when the registry is only looked up.
 class RegistryCardWindow : public CardWindow
 {
     Q_OBJECT
@@ -137,14 +138,16 @@ protected:
 
 private:
     RegistryCard *m_card;
-    QPushButton *m_cancel;
+    bool m_readOnly;
+    QPushButton *m_cancel = nullptr;
     QHBoxLayout *m_buttons;
     int m_ownButtons = 0;
 };
 
 // The list of a registry: its filter fields, the grid, and "Aggiungi", "Avanti", "Elimina",
 // "Ricarica", "Aiuto", "Indietro". A registry without a card of its own edits the current row
-// below the grid.
+// below the grid. A registry that is only looked up offers neither "Aggiungi" nor "Elimina", and
+// its list always stands on a row while it has any.
 class RegistryListWindow : public CardWindow
 {
     Q_OBJECT
