@@ -5,6 +5,7 @@
 #include "invoicing/einvoicesignature.h"
 #include "invoicing/invoicerows.h"
 #include "storage/archive.h"
+#include "storage/schema.h"
 #include "storage/sqlvalue.h"
 
 #include <QDir>
@@ -13,11 +14,14 @@
 #include <QHash>
 #include <QMap>
 #include <QSaveFile>
-#include <QTemporaryFile>
+#include <QSet>
+#include <QSqlQuery>
+#include <QSqlRecord>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <tuple>
 
 #ifdef Q_OS_UNIX
 #include <unistd.h>
@@ -846,18 +850,22 @@ void semanticProblems(const EInvoiceSource &s, const XmlNode &root, const QStrin
 // that no half-written invoice is ever seen under its own name.
 core::Status replaceFile(const QString &path, const QByteArray &content)
 {
-    QTemporaryFile file(path + QStringLiteral(".XXXXXX"));
-    file.setAutoRemove(true);
-    if (!file.open() || file.write(content) != content.size() || !file.flush())
+    QFile file(path + QStringLiteral(".parziale"));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(content) != content.size() ||
+        !file.flush()) {
+        const QString reason = file.errorString();
+        file.remove();
         return core::Status::failure(
-            QStringLiteral("Attenzione non è stato possibile scrivere il file %1: %2")
-                .arg(path, file.errorString()));
+            QStringLiteral("Attenzione non è stato possibile scrivere il file %1: %2").arg(path, reason));
+    }
     file.close();
-    if (std::rename(QFile::encodeName(file.fileName()).constData(), QFile::encodeName(path).constData()) != 0)
+    if (std::rename(QFile::encodeName(file.fileName()).constData(), QFile::encodeName(path).constData()) !=
+        0) {
+        const QString reason = QString::fromLocal8Bit(std::strerror(errno));
+        file.remove();
         return core::Status::failure(
-            QStringLiteral("Attenzione non è stato possibile scrivere il file %1: %2")
-                .arg(path, QString::fromLocal8Bit(std::strerror(errno))));
-    file.setAutoRemove(false);
+            QStringLiteral("Attenzione non è stato possibile scrivere il file %1: %2").arg(path, reason));
+    }
     return core::Status();
 }
 
@@ -880,55 +888,179 @@ core::Result<QVariantMap> readCompany(storage::Archive &archive)
     return readOptional(archive, QStringLiteral("ditta"), *key);
 }
 
-core::Result<EInvoiceSource> readEInvoiceSource(storage::Archive &archive, qint64 document,
-                                                const QVariantMap *knownCompany)
+namespace {
+
+// "?, ?, ?": the placeholders of a list of keys, bound one by one.
+QString placeholders(qsizetype count)
 {
-    using R = core::Result<EInvoiceSource>;
-    EInvoiceSource s;
-    core::Result<QVariantMap> header = archive.readRow(QStringLiteral("fattura"), document);
-    if (!header)
-        return R::failure(header.error());
-    s.header = *header;
-    s.creditNote = flag(s.header, QStringLiteral("FattNota"));
-    if (knownCompany) {
-        s.company = *knownCompany;
-    } else {
+    QStringList marks;
+    marks.reserve(count);
+    for (qsizetype i = 0; i < count; ++i)
+        marks.append(QStringLiteral("?"));
+    return marks.join(QStringLiteral(", "));
+}
+
+QVariantList keyList(const QList<qint64> &keys)
+{
+    QVariantList list;
+    list.reserve(keys.size());
+    for (const qint64 key : keys)
+        list.append(key);
+    return list;
+}
+
+// Whole rows of a table by their keys, with the schema's field names.
+core::Result<QHash<qint64, QVariantMap>> readWholeRows(storage::Archive &archive, const QString &table,
+                                                       const QList<qint64> &keys)
+{
+    using R = core::Result<QHash<qint64, QVariantMap>>;
+    QHash<qint64, QVariantMap> found;
+    if (keys.isEmpty())
+        return found;
+    const storage::TableDef *def = archive.schema().table(table);
+    if (!def)
+        return R::failure(QStringLiteral("Tabella sconosciuta: %1").arg(table));
+    core::Result<QSqlQuery> query =
+        archive.select(QStringLiteral("SELECT * FROM %1 WHERE %2 IN (%3)")
+                           .arg(def->name, def->keyName(), placeholders(keys.size())),
+                       keyList(keys));
+    if (!query)
+        return R::failure(query.error());
+    const QSqlRecord shape = query->record();
+    QList<std::pair<QString, int>> columns;
+    int keyColumn = -1;
+    for (const storage::FieldDef &field : def->fields) {
+        for (int index = 0; index < shape.count(); ++index)
+            if (shape.fieldName(index).compare(field.name, Qt::CaseInsensitive) == 0) {
+                columns.append({field.name, index});
+                if (field.name == def->keyName())
+                    keyColumn = index;
+                break;
+            }
+    }
+    while (query->next()) {
+        QVariantMap row;
+        for (const auto &[name, index] : columns)
+            row.insert(name, query->value(index));
+        found.insert(query->value(keyColumn).toLongLong(), row);
+    }
+    return found;
+}
+
+// Rows that belong to the documents, each list in the statement's order.
+core::Result<QHash<qint64, QList<QVariantMap>>>
+readOwnedRows(storage::Archive &archive, QList<Column> columns, const QString &ownerExpression,
+              const QString &from, const QString &order, const QList<qint64> &owners)
+{
+    using R = core::Result<QHash<qint64, QList<QVariantMap>>>;
+    QHash<qint64, QList<QVariantMap>> owned;
+    if (owners.isEmpty())
+        return owned;
+    columns.append({ownerExpression, QStringLiteral("__owner")});
+    const core::Result<QList<QVariantMap>> rows =
+        readMaps(archive, columns,
+                 QStringLiteral("%1 WHERE %2 IN (%3) ORDER BY %4")
+                     .arg(from, ownerExpression, placeholders(owners.size()), order),
+                 keyList(owners));
+    if (!rows)
+        return R::failure(rows.error());
+    for (QVariantMap row : *rows) {
+        const qint64 owner = row.take(QStringLiteral("__owner")).toLongLong();
+        owned[owner].append(row);
+    }
+    return owned;
+}
+
+core::Status readMissing(storage::Archive &archive, const QString &table, QSet<qint64> wanted,
+                         QHash<qint64, QVariantMap> &known)
+{
+    wanted.remove(0);
+    QList<qint64> missing;
+    for (const qint64 key : std::as_const(wanted))
+        if (!known.contains(key))
+            missing.append(key);
+    const core::Result<QHash<qint64, QVariantMap>> rows = readWholeRows(archive, table, missing);
+    if (!rows)
+        return core::Status::failure(rows.error());
+    known.insert(*rows);
+    return core::Status();
+}
+
+qint64 keyOf(const QVariantMap &row, const QString &field)
+{
+    const QVariant value = row.value(field);
+    return value.isNull() ? 0 : value.toLongLong();
+}
+
+} // namespace
+
+core::Result<QList<EInvoiceSource>>
+readEInvoiceSources(storage::Archive &archive, const QList<qint64> &documents, EInvoiceReadCache *cache)
+{
+    using R = core::Result<QList<EInvoiceSource>>;
+    EInvoiceReadCache local;
+    EInvoiceReadCache &known = cache ? *cache : local;
+    const core::Result<QHash<qint64, QVariantMap>> headers =
+        readWholeRows(archive, QStringLiteral("fattura"), documents);
+    if (!headers)
+        return R::failure(headers.error());
+    for (const qint64 document : documents)
+        if (!headers->contains(document))
+            return R::failure(storage::Archive::missingRowMessage());
+    if (!known.company) {
         core::Result<QVariantMap> company = readCompany(archive);
         if (!company)
             return R::failure(company.error());
-        s.company = *company;
+        known.company = *company;
     }
-    core::Result<QVariantMap> customer =
-        readOptional(archive, QStringLiteral("Clienti"), s.header.value(QStringLiteral("Cliente_ID")));
-    if (!customer)
-        return R::failure(customer.error());
-    s.customer = *customer;
-    core::Result<QVariantMap> carrier =
-        readOptional(archive, QStringLiteral("Personale"), s.header.value(QStringLiteral("Personale_ID")));
-    if (!carrier)
-        return R::failure(carrier.error());
-    s.carrier = *carrier;
-    core::Result<QVariantMap> mode = readOptional(archive, QStringLiteral("ModPagamento"),
-                                                  s.header.value(QStringLiteral("ModPagamento_Id")));
-    if (!mode)
-        return R::failure(mode.error());
-    s.paymentMode = *mode;
+    if (!known.aspectsAndPorts) {
+        for (const auto &[table, field, target] :
+             {std::tuple(QStringLiteral("FatturaAspetto"), QStringLiteral("Descrizione"), &known.aspects),
+              std::tuple(QStringLiteral("FatturaPorto"), QStringLiteral("Codice"), &known.deliveryTerms)}) {
+            const core::Result<storage::Archive::Rows> all =
+                archive.readRows(QStringLiteral("SELECT id, %1 FROM %2").arg(field, table));
+            if (!all)
+                return R::failure(all.error());
+            for (const QVariantList &row : all->values)
+                target->insert(row.value(0).toLongLong(),
+                               row.value(1).isNull() ? QString() : row.value(1).toString().trimmed());
+        }
+        known.aspectsAndPorts = true;
+    }
+    QSet<qint64> customers, carriers, modes;
+    QList<qint64> invoices, creditNotes;
+    for (const QVariantMap &header : *headers) {
+        customers.insert(keyOf(header, QStringLiteral("Cliente_ID")));
+        carriers.insert(keyOf(header, QStringLiteral("Personale_ID")));
+        modes.insert(keyOf(header, QStringLiteral("ModPagamento_Id")));
+    }
+    for (const qint64 document : documents)
+        (flag(headers->value(document), QStringLiteral("FattNota")) ? creditNotes : invoices)
+            .append(document);
+    for (const auto &[table, wanted, target] :
+         {std::tuple(QStringLiteral("Clienti"), &customers, &known.customers),
+          std::tuple(QStringLiteral("Personale"), &carriers, &known.carriers),
+          std::tuple(QStringLiteral("ModPagamento"), &modes, &known.paymentModes)})
+        if (core::Status read = readMissing(archive, table, *wanted, *target); !read)
+            return R::failure(read.error());
 
-    const QString rowTable = s.creditNote ? QStringLiteral("NotaCreditoRighe") : QStringLiteral("fattdett");
-    const QString vatKey = s.creditNote ? QStringLiteral("Iva_Id") : QStringLiteral("Iva_ID");
-    const QString owner = s.creditNote ? QStringLiteral("NotaCredito_ID") : QStringLiteral("NumFatt");
-    const QString rowKey = s.creditNote ? QStringLiteral("ID") : QStringLiteral("IDX");
-    core::Result<QList<QVariantMap>> rows =
-        readMaps(archive, rowColumns(rowTable, vatKey),
-                 QStringLiteral(
-                     "FROM %1 LEFT JOIN Iva ON %1.%2 = Iva.ID WHERE %1.%3 = ? ORDER BY %1.NumeroRiga, %1.%4")
-                     .arg(rowTable, vatKey, owner, rowKey),
-                 {document});
-    if (!rows)
-        return R::failure(rows.error());
-    s.rows = *rows;
-
-    core::Result<QList<QVariantMap>> dues = readMaps(
+    const core::Result<QHash<qint64, QList<QVariantMap>>> invoiceRows =
+        readOwnedRows(archive, rowColumns(QStringLiteral("fattdett"), QStringLiteral("Iva_ID")),
+                      QStringLiteral("fattdett.NumFatt"),
+                      QStringLiteral("FROM fattdett LEFT JOIN Iva ON fattdett.Iva_ID = Iva.ID"),
+                      QStringLiteral("fattdett.NumFatt, fattdett.NumeroRiga, fattdett.IDX"), invoices);
+    if (!invoiceRows)
+        return R::failure(invoiceRows.error());
+    const core::Result<QHash<qint64, QList<QVariantMap>>> creditRows = readOwnedRows(
+        archive, rowColumns(QStringLiteral("NotaCreditoRighe"), QStringLiteral("Iva_Id")),
+        QStringLiteral("NotaCreditoRighe.NotaCredito_ID"),
+        QStringLiteral("FROM NotaCreditoRighe LEFT JOIN Iva ON NotaCreditoRighe.Iva_Id = Iva.ID"),
+        QStringLiteral("NotaCreditoRighe.NotaCredito_ID, NotaCreditoRighe.NumeroRiga, NotaCreditoRighe.ID"),
+        creditNotes);
+    if (!creditRows)
+        return R::failure(creditRows.error());
+    // An instalment's bank is its own, or the document's.
+    const core::Result<QHash<qint64, QList<QVariantMap>>> dues = readOwnedRows(
         archive,
         {{QStringLiteral("FatturaScadenze.DataScadenza"), QStringLiteral("DataScadenza")},
          {QStringLiteral("FatturaScadenze.Importo"), QStringLiteral("Importo")},
@@ -937,71 +1069,78 @@ core::Result<EInvoiceSource> readEInvoiceSource(storage::Archive &archive, qint6
          {QStringLiteral("Bank.Beneficiario"), QStringLiteral("Beneficiario")},
          {QStringLiteral("Bank.Banca"), QStringLiteral("Banca")},
          {QStringLiteral("Bank.Iban"), QStringLiteral("Iban")}},
-        QStringLiteral("FROM FatturaScadenze LEFT JOIN ModPagamento ON FatturaScadenze.ModPagamento_Id = "
-                       "ModPagamento.id "
+        QStringLiteral("FatturaScadenze.Fattura_ID"),
+        QStringLiteral("FROM FatturaScadenze INNER JOIN fattura ON fattura.ID = FatturaScadenze.Fattura_ID "
+                       "LEFT JOIN ModPagamento ON FatturaScadenze.ModPagamento_Id = ModPagamento.id "
                        "LEFT JOIN Bank ON Bank.Id = CASE WHEN COALESCE(FatturaScadenze.Banca_ID, 0) <> 0 "
-                       "THEN FatturaScadenze.Banca_ID ELSE ? END "
-                       "WHERE FatturaScadenze.Fattura_ID = ? ORDER BY FatturaScadenze.Numero, "
-                       "FatturaScadenze.DataScadenza, FatturaScadenze.Id"),
-        {s.header.value(QStringLiteral("Banca_ID")).isNull() ? QVariant(qint64(0))
-                                                             : s.header.value(QStringLiteral("Banca_ID")),
-         document});
+                       "THEN FatturaScadenze.Banca_ID ELSE fattura.Banca_ID END"),
+        QStringLiteral("FatturaScadenze.Fattura_ID, FatturaScadenze.Numero, FatturaScadenze.DataScadenza, "
+                       "FatturaScadenze.Id"),
+        documents);
     if (!dues)
         return R::failure(dues.error());
-    s.dueDates = *dues;
-    for (QVariantMap &due : s.dueDates)
-        due.insert(QStringLiteral("BancaTrovata"), !due.value(QStringLiteral("BancaTrovata")).isNull());
-
-    {
-        core::Result<QList<QVariantMap>> orders = readMaps(
-            archive,
-            {{QStringLiteral("Data"), QStringLiteral("Data")},
-             {QStringLiteral("Numero"), QStringLiteral("Numero")},
-             {QStringLiteral("CodiceCig"), QStringLiteral("CodiceCig")},
-             {QStringLiteral("CodiceCup"), QStringLiteral("CodiceCup")},
-             {QStringLiteral("CodiceCommessaConvenzione"), QStringLiteral("CodiceCommessaConvenzione")}},
-            QStringLiteral("FROM OrdiniClienti WHERE Fattura_ID = ? ORDER BY NumeroRiga, ID"), {document});
-        if (!orders)
-            return R::failure(orders.error());
-        s.orders = *orders;
-    }
-    core::Result<QList<QVariantMap>> attachments =
-        readMaps(archive,
-                 {{QStringLiteral("NomeAttachment"), QStringLiteral("NomeAttachment")},
-                  {QStringLiteral("AlgoritmoCompressione"), QStringLiteral("AlgoritmoCompressione")},
-                  {QStringLiteral("FormatoAttachment"), QStringLiteral("FormatoAttachment")},
-                  {QStringLiteral("DescrizioneAttachment"), QStringLiteral("DescrizioneAttachment")},
-                  {QStringLiteral("PercorsoCompleto"), QStringLiteral("PercorsoCompleto")}},
-                 QStringLiteral("FROM Fattura_Allegati WHERE Fattura_Id = ? ORDER BY ID"), {document});
+    const core::Result<QHash<qint64, QList<QVariantMap>>> orders = readOwnedRows(
+        archive,
+        {{QStringLiteral("Data"), QStringLiteral("Data")},
+         {QStringLiteral("Numero"), QStringLiteral("Numero")},
+         {QStringLiteral("CodiceCig"), QStringLiteral("CodiceCig")},
+         {QStringLiteral("CodiceCup"), QStringLiteral("CodiceCup")},
+         {QStringLiteral("CodiceCommessaConvenzione"), QStringLiteral("CodiceCommessaConvenzione")}},
+        QStringLiteral("Fattura_ID"), QStringLiteral("FROM OrdiniClienti"),
+        QStringLiteral("Fattura_ID, NumeroRiga, ID"), documents);
+    if (!orders)
+        return R::failure(orders.error());
+    const core::Result<QHash<qint64, QList<QVariantMap>>> attachments =
+        readOwnedRows(archive,
+                      {{QStringLiteral("NomeAttachment"), QStringLiteral("NomeAttachment")},
+                       {QStringLiteral("AlgoritmoCompressione"), QStringLiteral("AlgoritmoCompressione")},
+                       {QStringLiteral("FormatoAttachment"), QStringLiteral("FormatoAttachment")},
+                       {QStringLiteral("DescrizioneAttachment"), QStringLiteral("DescrizioneAttachment")},
+                       {QStringLiteral("PercorsoCompleto"), QStringLiteral("PercorsoCompleto")}},
+                      QStringLiteral("Fattura_Id"), QStringLiteral("FROM Fattura_Allegati"),
+                      QStringLiteral("Fattura_Id, ID"), documents);
     if (!attachments)
         return R::failure(attachments.error());
-    for (QVariantMap attachment : *attachments) {
-        const QString file = str(attachment, QStringLiteral("PercorsoCompleto"));
-        if (file.isEmpty())
-            continue;
-        QFile content(file);
-        if (content.open(QIODevice::ReadOnly))
-            attachment.insert(QStringLiteral("Contenuto"), content.readAll());
-        else
-            attachment.insert(QStringLiteral("Mancante"), true);
-        s.attachments.append(attachment);
-    }
 
-    if (const QVariant aspect = s.header.value(QStringLiteral("Aspetto_ID")); !aspect.isNull()) {
-        const core::Result<QVariant> text =
-            archive.scalar(QStringLiteral("SELECT Descrizione FROM FatturaAspetto WHERE id = ?"), {aspect});
-        if (!text)
-            return R::failure(text.error());
-        s.aspect = text->toString().trimmed();
+    QList<EInvoiceSource> sources;
+    sources.reserve(documents.size());
+    for (const qint64 document : documents) {
+        EInvoiceSource s;
+        s.header = headers->value(document);
+        s.creditNote = flag(s.header, QStringLiteral("FattNota"));
+        s.company = *known.company;
+        s.customer = known.customers.value(keyOf(s.header, QStringLiteral("Cliente_ID")));
+        s.carrier = known.carriers.value(keyOf(s.header, QStringLiteral("Personale_ID")));
+        s.paymentMode = known.paymentModes.value(keyOf(s.header, QStringLiteral("ModPagamento_Id")));
+        s.rows = (s.creditNote ? *creditRows : *invoiceRows).value(document);
+        s.dueDates = dues->value(document);
+        for (QVariantMap &due : s.dueDates)
+            due.insert(QStringLiteral("BancaTrovata"), !due.value(QStringLiteral("BancaTrovata")).isNull());
+        s.orders = orders->value(document);
+        for (QVariantMap attachment : attachments->value(document)) {
+            const QString file = str(attachment, QStringLiteral("PercorsoCompleto"));
+            if (file.isEmpty())
+                continue;
+            QFile content(file);
+            if (content.open(QIODevice::ReadOnly))
+                attachment.insert(QStringLiteral("Contenuto"), content.readAll());
+            else
+                attachment.insert(QStringLiteral("Mancante"), true);
+            s.attachments.append(attachment);
+        }
+        s.aspect = known.aspects.value(keyOf(s.header, QStringLiteral("Aspetto_ID")));
+        s.deliveryTerms = known.deliveryTerms.value(keyOf(s.header, QStringLiteral("Porto_ID")));
+        sources.append(s);
     }
-    if (const QVariant port = s.header.value(QStringLiteral("Porto_ID")); !port.isNull()) {
-        const core::Result<QVariant> code =
-            archive.scalar(QStringLiteral("SELECT Codice FROM FatturaPorto WHERE id = ?"), {port});
-        if (!code)
-            return R::failure(code.error());
-        s.deliveryTerms = code->toString().trimmed();
-    }
-    return s;
+    return sources;
+}
+
+core::Result<EInvoiceSource> readEInvoiceSource(storage::Archive &archive, qint64 document)
+{
+    core::Result<QList<EInvoiceSource>> sources = readEInvoiceSources(archive, {document});
+    if (!sources)
+        return core::Result<EInvoiceSource>::failure(sources.error());
+    return sources->first();
 }
 
 std::optional<ExportStop> exportStop(const EInvoiceSource &source)
@@ -1194,6 +1333,33 @@ QString exportedMessage(bool creditNote)
                       : QStringLiteral("Fattura esportata con successo !");
 }
 
+namespace {
+
+// The documents written, marked exported with the format they were written in, in one transaction.
+core::Status markExported(storage::Archive &archive, const QList<std::pair<qint64, QString>> &written)
+{
+    QHash<QString, QList<qint64>> byFormat;
+    for (const auto &[document, format] : written)
+        byFormat[format].append(document);
+    storage::Transaction transaction(archive);
+    if (!transaction.isActive())
+        return core::Status::failure(transaction.error());
+    for (auto it = byFormat.cbegin(); it != byFormat.cend(); ++it) {
+        QVariantList params{storage::Archive::archiveValue(storage::FieldKind::Boolean, true), it.key()};
+        params += keyList(it.value());
+        const core::Result<int> changed = archive.execute(
+            QStringLiteral("UPDATE fattura SET EsportatoXml = ?, DatiTrasmissione_FormatoTrasmissione = ? "
+                           "WHERE ID IN (%1)")
+                .arg(placeholders(it.value().size())),
+            params);
+        if (!changed)
+            return core::Status::failure(changed.error());
+    }
+    return transaction.commit();
+}
+
+} // namespace
+
 QString BatchLine::text() const
 {
     if (written)
@@ -1221,9 +1387,8 @@ core::Result<QList<BatchLine>> exportEInvoices(storage::Archive &archive, const 
         QStringLiteral("SELECT ID FROM fattura %1 ORDER BY Data, Num, ID").arg(where), params);
     if (!documents)
         return R::failure(documents.error());
-    const core::Result<QVariantMap> company = readCompany(archive);
-    if (!company)
-        return R::failure(company.error());
+    EInvoiceReadCache cache;
+    constexpr qsizetype groupSize = 250;
     const core::Result<QVariant> checkFirst = archive.scalar(QStringLiteral(
         "SELECT VerificaCoerenza_FattureElett_PrimaEsportazione FROM opzioni ORDER BY ID LIMIT 1"));
     if (!checkFirst)
@@ -1233,19 +1398,10 @@ core::Result<QList<BatchLine>> exportEInvoices(storage::Archive &archive, const 
     // all of them made durable at once before the group is marked exported in one transaction.
     QList<BatchLine> group;
     QList<std::pair<qint64, QString>> written; // document, transmission format
-    const auto finishGroup = [&]() -> core::Status {
+    const auto finishGroup = [&] {
         if (!written.isEmpty()) {
             flushFilesToDisk();
-            storage::Transaction transaction(archive);
-            core::Status marked =
-                transaction.isActive() ? core::Status() : core::Status::failure(transaction.error());
-            for (qsizetype i = 0; marked && i < written.size(); ++i)
-                marked = archive.update(
-                    QStringLiteral("fattura"), written.at(i).first,
-                    {{QStringLiteral("EsportatoXml"), true},
-                     {QStringLiteral("DatiTrasmissione_FormatoTrasmissione"), written.at(i).second}});
-            if (marked)
-                marked = transaction.commit();
+            core::Status marked = markExported(archive, written);
             if (!marked) {
                 for (BatchLine &line : group)
                     if (line.written) {
@@ -1262,40 +1418,43 @@ core::Result<QList<BatchLine>> exportEInvoices(storage::Archive &archive, const 
         }
         group.clear();
         written.clear();
-        return core::Status();
     };
-    for (const QVariantList &row : documents->values) {
-        const qint64 document = row.value(0).toLongLong();
-        core::Result<EInvoiceSource> source = readEInvoiceSource(archive, document, &*company);
-        if (!source)
-            return R::failure(source.error());
-        BatchLine line;
-        line.number = eInvoiceNumber(*source);
-        if (const std::optional<ExportStop> stop = exportStop(*source)) {
-            line.problems.append(stop->message);
-        } else {
-            if (checkFirst->toBool())
-                for (const QString &difference :
-                     consistencyReport(*source).split(QLatin1Char('\n'), Qt::SkipEmptyParts))
-                    line.problems.append(difference);
-            EInvoiceDocument built = buildEInvoice(*source);
-            for (const EInvoiceProblem &problem : built.problems)
-                line.problems.append(problem.text());
-            if (line.problems.isEmpty()) {
-                line.file = QDir(request.folder).filePath(built.fileName);
-                if (core::Status saved = replaceFile(line.file, built.xml); !saved) {
-                    line.problems.append(saved.error());
-                } else {
-                    line.written = true;
-                    written.append({document, built.transmissionFormat});
+    for (qsizetype first = 0; first < documents->values.size(); first += groupSize) {
+        QList<qint64> keys;
+        for (const QVariantList &row : documents->values.mid(first, groupSize))
+            keys.append(row.value(0).toLongLong());
+        const core::Result<QList<EInvoiceSource>> sources = readEInvoiceSources(archive, keys, &cache);
+        if (!sources)
+            return R::failure(sources.error());
+        for (qsizetype i = 0; i < keys.size(); ++i) {
+            const qint64 document = keys.at(i);
+            const EInvoiceSource *source = &sources->at(i);
+            BatchLine line;
+            line.number = eInvoiceNumber(*source);
+            if (const std::optional<ExportStop> stop = exportStop(*source)) {
+                line.problems.append(stop->message);
+            } else {
+                if (checkFirst->toBool())
+                    for (const QString &difference :
+                         consistencyReport(*source).split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+                        line.problems.append(difference);
+                EInvoiceDocument built = buildEInvoice(*source);
+                for (const EInvoiceProblem &problem : built.problems)
+                    line.problems.append(problem.text());
+                if (line.problems.isEmpty()) {
+                    line.file = QDir(request.folder).filePath(built.fileName);
+                    if (core::Status saved = replaceFile(line.file, built.xml); !saved) {
+                        line.problems.append(saved.error());
+                    } else {
+                        line.written = true;
+                        written.append({document, built.transmissionFormat});
+                    }
                 }
             }
+            group.append(line);
         }
-        group.append(line);
-        if (group.size() >= 250)
-            (void)finishGroup();
+        finishGroup();
     }
-    (void)finishGroup();
     return lines;
 }
 

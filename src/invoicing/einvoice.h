@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QDate>
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QVariantMap>
@@ -36,9 +37,22 @@ struct EInvoiceSource
     QString deliveryTerms;          // FatturaPorto.Codice
 };
 
-// The company is read from the archive unless it is given (a batch reads it once).
-core::Result<EInvoiceSource> readEInvoiceSource(storage::Archive &archive, qint64 document,
-                                                const QVariantMap *knownCompany = nullptr);
+// What a batch of documents shares, read once for all of them.
+struct EInvoiceReadCache
+{
+    std::optional<QVariantMap> company;
+    QHash<qint64, QVariantMap> customers;
+    QHash<qint64, QVariantMap> carriers;
+    QHash<qint64, QVariantMap> paymentModes;
+    bool aspectsAndPorts = false;
+    QHash<qint64, QString> aspects;
+    QHash<qint64, QString> deliveryTerms;
+};
+// The documents of a group with a few statements for all of them, in the order given.
+core::Result<QList<EInvoiceSource>> readEInvoiceSources(storage::Archive &archive,
+                                                        const QList<qint64> &documents,
+                                                        EInvoiceReadCache *cache = nullptr);
+core::Result<EInvoiceSource> readEInvoiceSource(storage::Archive &archive, qint64 document);
 core::Result<QVariantMap> readCompany(storage::Archive &archive);
 
 // A reason the export cannot start, with its title.

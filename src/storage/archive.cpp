@@ -10,6 +10,7 @@
 #include <QScopeGuard>
 #include <QSqlDriver>
 #include <QSqlError>
+#include <QHash>
 #include <QSqlRecord>
 #include <QThread>
 #include <optional>
@@ -369,10 +370,15 @@ core::Result<QVariantMap> Archive::readRow(const QString &table, qint64 key)
         return R::failure(query.error());
     if (!query->next())
         return R::failure(missingRowMessage());
+    // The columns by name once, instead of a search of every column for every field of a wide table.
     const QSqlRecord record = query->record();
+    QHash<QString, int> columns;
+    columns.reserve(record.count());
+    for (int index = 0; index < record.count(); ++index)
+        columns.insert(record.fieldName(index).toLower(), index);
     QVariantMap row;
     for (const FieldDef &field : def->fields) {
-        const int index = record.indexOf(field.name);
+        const int index = columns.value(field.name.toLower(), -1);
         if (index >= 0)
             row.insert(field.name, record.value(index));
     }

@@ -300,6 +300,8 @@ TEST_F(InvoiceWindows, AnInvoiceMadeInTheWindowIsExportedWithItsAttachmentAndMar
         EXPECT_EQ(fixture.prompter.lastText(), QStringLiteral("Fattura esportata con successo !"));
         EXPECT_TRUE(document.form().values().value(QStringLiteral("EsportatoXml")).toBool())
             << "the window shows the mark";
+        EXPECT_FALSE(window.findChild<QPushButton *>(QStringLiteral("spdAnnulla"))->isVisible())
+            << "an exported invoice is no longer taken away by Annulla or Esc";
         test::click(window, QStringLiteral("spdIndietro"));
     });
     test::click(*list, QStringLiteral("spdInserisci"));

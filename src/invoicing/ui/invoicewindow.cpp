@@ -281,7 +281,9 @@ void InvoiceWindow::showCashBook()
 
 void InvoiceWindow::exportXml()
 {
-    if (form().isDirty() && !quietSave())
+    // An invoice that leaves as a file is a real one: it passes its checks and "Annulla" no longer
+    // takes it away.
+    if (!save())
         return;
     if (windows().open(QString::fromLatin1(exportXmlCommand), session(), this,
                        {{QStringLiteral("chiave"), key()}}))
