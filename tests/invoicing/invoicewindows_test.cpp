@@ -60,6 +60,18 @@ protected:
         return test::addRow(archive(), QStringLiteral("ModPagamento"), values);
     }
 
+    // "Aggiungi" on the rows page, choosing the tariff in the picker that opens.
+    static void addTariffRow(invoicing::ui::InvoiceWindow &document, qint64 tariff)
+    {
+        test::whenWindowOpens(QStringLiteral("TForm2"), [tariff](QDialog &picker) {
+            auto *grid = picker.findChild<DataGrid *>();
+            grid->selectionModel()->select(grid->records()->index(grid->records()->rowOfKey(tariff), 0),
+                                           QItemSelectionModel::Select | QItemSelectionModel::Rows);
+            test::click(picker, QStringLiteral("spdAvanti"));
+        });
+        test::click(*document.rows(QStringLiteral("fattdett")), QStringLiteral("spdInserisciDett"));
+    }
+
     static void choose(QDialog &window, const char *field, const QVariant &key)
     {
         auto *box = window.findChild<LookupBox *>(QStringLiteral("Look") + QLatin1String(field));
@@ -148,13 +160,7 @@ TEST_F(InvoiceWindows, AnInvoiceIsMadeFromTheListWithRowsTotalsAndDueDates)
         // The rows: a tariff through the picker, transport costs and a free article.
         document.pages()->setCurrentIndex(1);
         ASSERT_EQ(document.pages()->currentIndex(), 1) << fixture.prompter.lastText().toStdString();
-        test::whenWindowOpens(QStringLiteral("TForm2"), [tariff](QDialog &picker) {
-            auto *grid = picker.findChild<DataGrid *>();
-            grid->selectionModel()->select(grid->records()->index(grid->records()->rowOfKey(tariff), 0),
-                                           QItemSelectionModel::Select | QItemSelectionModel::Rows);
-            test::click(picker, QStringLiteral("spdAvanti"));
-        });
-        test::click(*document.rows(QStringLiteral("fattdett")), QStringLiteral("spdInserisciDett"));
+        addTariffRow(document, tariff);
         test::whenWindowOpens(QStringLiteral("TfrmModificaFatture"), [](QDialog &editor) {
             EXPECT_TRUE(editor.findChild<QPushButton *>(QStringLiteral("spdAnnulla"))->isVisible());
             test::click(editor, QStringLiteral("spdIndietro"));
@@ -260,13 +266,22 @@ TEST_F(InvoiceWindows, AnInvoiceMadeInTheWindowIsExportedWithItsAttachmentAndMar
         invoice = document.key();
         choose(window, "Cliente_ID", customer);
         document.pages()->setCurrentIndex(1);
-        test::whenWindowOpens(QStringLiteral("TForm2"), [tariff](QDialog &picker) {
-            auto *grid = picker.findChild<DataGrid *>();
-            grid->selectionModel()->select(grid->records()->index(grid->records()->rowOfKey(tariff), 0),
-                                           QItemSelectionModel::Select | QItemSelectionModel::Rows);
-            test::click(picker, QStringLiteral("spdAvanti"));
-        });
-        test::click(*document.rows(QStringLiteral("fattdett")), QStringLiteral("spdInserisciDett"));
+        addTariffRow(document, tariff);
+
+        // Without its transmission number the user is taken to the field.
+        auto *progressive =
+            window.findChild<QLineEdit *>(QStringLiteral("edtDatiTrasmissione_ProgressivoInvio"));
+        ASSERT_NE(progressive, nullptr);
+        const QString number = progressive->text();
+        document.pages()->setCurrentIndex(1);
+        progressive->selectAll();
+        QTest::keyClick(progressive, Qt::Key_Delete);
+        test::click(window, QStringLiteral("spdFatturaElettronica"));
+        EXPECT_EQ(fixture.prompter.lastText(),
+                  QStringLiteral("Attenzione manca il numero progressivo di trasmissione"));
+        EXPECT_EQ(document.pages()->currentIndex(), 0);
+        test::typeInto(window, QStringLiteral("edtDatiTrasmissione_ProgressivoInvio"), number);
+        document.pages()->setCurrentIndex(1);
 
         // The customer's postcode is missing: the export says so and writes nothing.
         fixture.prompter.clear();

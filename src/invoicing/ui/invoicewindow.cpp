@@ -281,6 +281,16 @@ void InvoiceWindow::showCashBook()
 
 void InvoiceWindow::exportXml()
 {
+    // The transmission number names the file: without it the user is taken to it.
+    const QString progressive = QStringLiteral("DatiTrasmissione_ProgressivoInvio");
+    if (form().values().value(progressive).toString().trimmed().isEmpty()) {
+        session().prompter().message(
+            error(), QStringLiteral("Attenzione manca il numero progressivo di trasmissione"));
+        pages()->setCurrentIndex(0);
+        if (QWidget *field = form().editor(progressive))
+            field->setFocus();
+        return;
+    }
     // An invoice that leaves as a file is a real one: it passes its checks and "Annulla" no longer
     // takes it away.
     if (!save())
