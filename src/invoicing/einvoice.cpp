@@ -528,12 +528,15 @@ void buildBody(const EInvoiceSource &s, XmlNode &root, QList<EInvoiceProblem> &p
 
     XmlNode &goods = body.group(QStringLiteral("DatiBeniServizi"));
     QList<SummaryGroup> groups;
+    qint64 position = 0;
     for (const QVariantMap &row : s.rows) {
-        const QString line = str(row, QStringLiteral("NumeroRiga"));
+        // A row kept from older data without its number takes its place in the document.
+        ++position;
+        const qint64 stored = std::llround(num(row, QStringLiteral("NumeroRiga")));
+        const QString line = QString::number(stored > 0 ? stored : position);
         const QString where = QStringLiteral("Riga %1").arg(line);
         XmlNode &detail = goods.group(QStringLiteral("DettaglioLinee"));
-        detail.add(QStringLiteral("NumeroLinea"), whole(num(row, QStringLiteral("NumeroRiga"))),
-                   T::LineNumber, where + QStringLiteral(": Num.Riga"));
+        detail.add(QStringLiteral("NumeroLinea"), line, T::LineNumber, where + QStringLiteral(": Num.Riga"));
         const QString article = str(row, QStringLiteral("Codice"));
         if (!article.isEmpty()) {
             XmlNode &code = detail.group(QStringLiteral("CodiceArticolo"));
@@ -1044,18 +1047,22 @@ readEInvoiceSources(storage::Archive &archive, const QList<qint64> &documents, E
         if (core::Status read = readMissing(archive, table, *wanted, *target); !read)
             return R::failure(read.error());
 
-    const core::Result<QHash<qint64, QList<QVariantMap>>> invoiceRows =
-        readOwnedRows(archive, rowColumns(QStringLiteral("fattdett"), QStringLiteral("Iva_ID")),
-                      QStringLiteral("fattdett.NumFatt"),
-                      QStringLiteral("FROM fattdett LEFT JOIN Iva ON fattdett.Iva_ID = Iva.ID"),
-                      QStringLiteral("fattdett.NumFatt, fattdett.NumeroRiga, fattdett.IDX"), invoices);
+    const core::Result<QHash<qint64, QList<QVariantMap>>> invoiceRows = readOwnedRows(
+        archive, rowColumns(QStringLiteral("fattdett"), QStringLiteral("Iva_ID")),
+        QStringLiteral("fattdett.NumFatt"),
+        QStringLiteral("FROM fattdett LEFT JOIN Iva ON fattdett.Iva_ID = Iva.ID"),
+        QStringLiteral("fattdett.NumFatt, CASE WHEN fattdett.NumeroRiga IS NULL THEN 1 ELSE 0 END, "
+                       "fattdett.NumeroRiga, fattdett.IDX"),
+        invoices);
     if (!invoiceRows)
         return R::failure(invoiceRows.error());
     const core::Result<QHash<qint64, QList<QVariantMap>>> creditRows = readOwnedRows(
         archive, rowColumns(QStringLiteral("NotaCreditoRighe"), QStringLiteral("Iva_Id")),
         QStringLiteral("NotaCreditoRighe.NotaCredito_ID"),
         QStringLiteral("FROM NotaCreditoRighe LEFT JOIN Iva ON NotaCreditoRighe.Iva_Id = Iva.ID"),
-        QStringLiteral("NotaCreditoRighe.NotaCredito_ID, NotaCreditoRighe.NumeroRiga, NotaCreditoRighe.ID"),
+        QStringLiteral(
+            "NotaCreditoRighe.NotaCredito_ID, CASE WHEN NotaCreditoRighe.NumeroRiga IS NULL THEN 1 ELSE "
+            "0 END, NotaCreditoRighe.NumeroRiga, NotaCreditoRighe.ID"),
         creditNotes);
     if (!creditRows)
         return R::failure(creditRows.error());

@@ -378,12 +378,17 @@ TEST_F(EInvoice, TheVatSummaryCountsEveryRowOnceByRateAndNature)
     row(invoice, 1, 100, vat22);
     row(invoice, 1, 50, secondVat22);
     const qint64 orphan = row(invoice, 1, 25, vat22);
-    update(orphan, {{QStringLiteral("Iva_ID"), QVariant()}}, QStringLiteral("fattdett"));
+    // Kept from older data: no VAT record and no row number.
+    update(orphan, {{QStringLiteral("Iva_ID"), QVariant()}, {QStringLiteral("NumeroRiga"), QVariant()}},
+           QStringLiteral("fattdett"));
     const EInvoiceDocument built = build(invoice);
     expectAccepted(built, 213.5, 175, 38.5);
     EXPECT_EQ(test::allTexts(built.xml, QStringLiteral("ImponibileImporto")),
               QStringList{QStringLiteral("175.00")});
     EXPECT_EQ(test::allTexts(built.xml, QStringLiteral("Imposta")), QStringList{QStringLiteral("38.50")});
+    EXPECT_EQ(test::allTexts(built.xml, QStringLiteral("NumeroLinea")),
+              QStringList({QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3")}))
+        << "a row without number follows the numbered ones";
 }
 
 TEST_F(EInvoice, ANegativeQuantityIsWrittenAsAPositiveOneWithANegativePrice)

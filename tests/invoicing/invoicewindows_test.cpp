@@ -317,6 +317,13 @@ TEST_F(InvoiceWindows, AnInvoiceMadeInTheWindowIsExportedWithItsAttachmentAndMar
             << "the window shows the mark";
         EXPECT_FALSE(window.findChild<QPushButton *>(QStringLiteral("spdAnnulla"))->isVisible())
             << "an exported invoice is no longer taken away by Annulla or Esc";
+        // "Visualizza" hands the chosen file to the print program.
+        fixture.prompter.answerDialogs({exported});
+        test::click(window, QStringLiteral("spdVisualizzaXml"));
+        ASSERT_FALSE(fixture.desktop.started.isEmpty());
+        EXPECT_TRUE(
+            fixture.desktop.started.last().endsWith(QStringLiteral("--fattura-elettronica ") + exported))
+            << fixture.desktop.started.last().toStdString();
         test::click(window, QStringLiteral("spdIndietro"));
     });
     test::click(*list, QStringLiteral("spdInserisci"));

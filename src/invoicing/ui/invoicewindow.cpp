@@ -1,5 +1,6 @@
 #include "invoicing/ui/invoicewindow.h"
 
+#include "invoicing/einvoice.h"
 #include "invoicing/instalments.h"
 #include "invoicing/invoicedocument.h"
 #include "invoicing/invoicerows.h"
@@ -18,6 +19,8 @@
 #include "shell/ui/windowregistry.h"
 #include "storage/archive.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QPushButton>
 
 namespace rotalina::invoicing::ui {
@@ -303,11 +306,19 @@ void InvoiceWindow::exportXml()
 
 void InvoiceWindow::viewXml()
 {
+    // The dialog stands on this invoice's own file when it was exported into the usual folder.
     const core::Result<QVariant> folder = session().archive()->scalar(
         QStringLiteral("SELECT CartellaEsportazioneFattureElettroniche FROM opzioni ORDER BY ID LIMIT 1"));
-    const QString file = session().prompter().openFile(QStringLiteral("Scegli la fattura elettronica"),
-                                                       folder ? folder->toString() : QString(),
-                                                       QStringLiteral("Fatture elettroniche (*.xml *.p7m)"));
+    QString proposed = folder ? folder->toString().trimmed() : QString();
+    if (const core::Result<EInvoiceSource> source = readEInvoiceSource(*session().archive(), key());
+        source && !proposed.isEmpty()) {
+        const QString own = QDir(proposed).filePath(eInvoiceFileName(*source));
+        if (QFileInfo::exists(own))
+            proposed = own;
+    }
+    const QString file =
+        session().prompter().openFile(QStringLiteral("Scegli la fattura elettronica"), proposed,
+                                      QStringLiteral("Fatture elettroniche (*.xml *.p7m)"));
     if (!file.isEmpty())
         (void)shell::ReportService(session()).showElectronicInvoice(file);
 }
