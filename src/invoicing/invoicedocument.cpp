@@ -280,8 +280,9 @@ RegistryDescriptor buildOpenInvoices()
     r.listCaption = QStringLiteral("Fatture");
     r.table = QStringLiteral("fattura");
     // The open invoices as a table of their own, so that the filter fields add their conditions to it.
-    r.listSql = QStringLiteral("SELECT * FROM (SELECT * FROM fattura WHERE Storico = false AND Carico = false AND "
-                               "COALESCE(FattNota, false) = false) AS aperte");
+    r.listSql =
+        QStringLiteral("SELECT * FROM (SELECT * FROM fattura WHERE Storico = false AND Carico = false AND "
+                       "COALESCE(FattNota, false) = false) AS aperte");
     r.order = QStringLiteral("Num");
     r.columns = {column("Num", "Numero", 70),
                  column("SerieFatturazione", "Serie", 60),
