@@ -7,10 +7,10 @@
 
 #include <QAtomicInt>
 #include <QFileInfo>
+#include <QHash>
 #include <QScopeGuard>
 #include <QSqlDriver>
 #include <QSqlError>
-#include <QHash>
 #include <QSqlRecord>
 #include <QThread>
 #include <optional>
