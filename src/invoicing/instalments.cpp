@@ -100,7 +100,7 @@ core::Status writeDocumentEntry(storage::Archive &archive, const DocumentHeader 
     QVariantMap entry{{QStringLiteral("Storico"), false},
                       {QStringLiteral("Data"), header.date.isValid() ? QVariant(header.date) : QVariant()},
                       {QStringLiteral("Operazione"), describe(kind.entry, header, {})},
-                      {QStringLiteral("Tipo"), QStringLiteral("1")},
+                      {QStringLiteral("Tipo"), kind.entryCode},
                       {QStringLiteral("Cliente_id"), keyOrNull(header.customer)},
                       {QStringLiteral("ModPagamento_Id"), keyOrNull(header.paymentMode)},
                       {QStringLiteral("Banca_ID"), keyOrNull(header.bank)},
@@ -110,8 +110,8 @@ core::Status writeDocumentEntry(storage::Archive &archive, const DocumentHeader 
     entry.insert(kind.receiptIsIncome ? QStringLiteral("Uscita") : QStringLiteral("Entrata"), amount);
     const core::Result<qint64> key = upsertCashEntry(
         archive,
-        QStringLiteral("SELECT ID FROM finanzia WHERE Tipo = '1' AND Fattura_ID = ? ORDER BY ID LIMIT 1"),
-        {header.key}, entry);
+        QStringLiteral("SELECT ID FROM finanzia WHERE Tipo = ? AND Fattura_ID = ? ORDER BY ID LIMIT 1"),
+        {kind.entryCode, header.key}, entry);
     if (!key)
         return core::Status::failure(key.error());
     return archive.update(QStringLiteral("fattura"), header.key, {{QStringLiteral("Finanzia_id"), *key}});
@@ -306,10 +306,33 @@ core::Status generate(storage::Archive &archive, qint64 document, DueDateMode mo
 
 const DueDateKind &customerInvoiceDueDates()
 {
-    static const DueDateKind kind{QStringLiteral("F"), QStringLiteral("Pagamento Fattura di vendita"),
+    static const DueDateKind kind{QStringLiteral("F"),
+                                  QStringLiteral("Pagamento Fattura di vendita"),
                                   QStringLiteral("° Rata Fattura di vendita"),
-                                  QStringLiteral("Emessa fattura n°"), true};
+                                  QStringLiteral("Emessa fattura n°"),
+                                  true,
+                                  QStringLiteral("1")};
     return kind;
+}
+
+const DueDateKind &creditNoteDueDates()
+{
+    static const DueDateKind kind{QStringLiteral("N"),
+                                  QStringLiteral("Pagamento Nota di credito"),
+                                  QStringLiteral("° Rata Nota di credito"),
+                                  QStringLiteral("Emessa Nota di credito n°"),
+                                  false,
+                                  QStringLiteral("2")};
+    return kind;
+}
+
+core::Result<const DueDateKind *> dueDateKindOf(storage::Archive &archive, qint64 document)
+{
+    const core::Result<QVariant> creditNote =
+        archive.scalar(QStringLiteral("SELECT FattNota FROM fattura WHERE ID = ?"), {document});
+    if (!creditNote)
+        return core::Result<const DueDateKind *>::failure(creditNote.error());
+    return creditNote->toBool() ? &creditNoteDueDates() : &customerInvoiceDueDates();
 }
 
 core::Result<bool> mirrorsInCashBook(storage::Archive &archive)

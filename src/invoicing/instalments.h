@@ -31,8 +31,13 @@ struct DueDateKind
     QString instalment;   // after the instalment's number: "° Rata Fattura di vendita"
     QString entry;        // the document's entry in the cash book: "Emessa fattura n°"
     bool receiptIsIncome; // the receipt is an "Entrata" (customer invoices) or an "Uscita"
+    QString entryCode;    // finanzia.Tipo of the document's own entry: "1" invoices, "2" credit notes
 };
 const DueDateKind &customerInvoiceDueDates();
+// A credit note gives money back: its entry is an "Entrata" of kind "2", its payments "Uscita" "N".
+const DueDateKind &creditNoteDueDates();
+// The kind of a customer document from its header (FattNota).
+core::Result<const DueDateKind *> dueDateKindOf(storage::Archive &archive, qint64 document);
 
 // Whether due dates and payments are mirrored in the cash book (DuplicaFatturazioneInPrimaNota).
 core::Result<bool> mirrorsInCashBook(storage::Archive &archive);

@@ -65,8 +65,22 @@ core::Result<InvoicingSettings> readInvoicingSettings(storage::Archive &archive)
     return settings;
 }
 
+namespace {
+
+// The documents that share a sequence with the given kind.
+QString sameSequence(const InvoicingSettings &settings, CustomerDocument document)
+{
+    if (settings.sharedCreditNoteNumbers)
+        return {};
+    return document == CustomerDocument::CreditNote
+               ? QStringLiteral(" AND COALESCE(FattNota, false) = true")
+               : QStringLiteral(" AND COALESCE(FattNota, false) = false");
+}
+
+} // namespace
+
 core::Result<int> nextInvoiceNumber(storage::Archive &archive, const InvoicingSettings &settings,
-                                    const QString &series)
+                                    const QString &series, CustomerDocument document)
 {
     QString sql = QStringLiteral("SELECT Num FROM fattura WHERE Storico = false AND Carico = false AND "
                                  "COALESCE(NonNumerare, false) = false AND Num IS NOT NULL");
@@ -75,8 +89,7 @@ core::Result<int> nextInvoiceNumber(storage::Archive &archive, const InvoicingSe
         sql += QStringLiteral(" AND SerieFatturazione = ?");
         params.append(series.trimmed());
     }
-    if (!settings.sharedCreditNoteNumbers)
-        sql += QStringLiteral(" AND COALESCE(FattNota, false) = false");
+    sql += sameSequence(settings, document);
     sql += QStringLiteral(" ORDER BY Num DESC LIMIT 1");
     const core::Result<QVariant> last = archive.scalar(sql, params);
     if (!last)
@@ -113,10 +126,12 @@ core::Result<qint64> createInvoice(storage::Archive &archive, const NewInvoice &
         return R::failure(transaction.error());
     if (core::Status locked = archive.lockSequence(documentNumbering()); !locked)
         return R::failure(locked.error());
+    const bool creditNote = request.document == CustomerDocument::CreditNote;
     int number = 1;
     qint64 transmission = 1;
     if (!request.history) {
-        const core::Result<int> next = nextInvoiceNumber(archive, *settings, request.series);
+        const core::Result<int> next =
+            nextInvoiceNumber(archive, *settings, request.series, request.document);
         if (!next)
             return R::failure(next.error());
         const core::Result<qint64> progressive = nextTransmissionNumber(archive);
@@ -137,7 +152,7 @@ core::Result<qint64> createInvoice(storage::Archive &archive, const NewInvoice &
                              {QStringLiteral("TotProvvigioneContrassegno"), 0.0}};
     QVariantMap fixed{{QStringLiteral("Storico"), false},
                       {QStringLiteral("Carico"), false},
-                      {QStringLiteral("FattNota"), false},
+                      {QStringLiteral("FattNota"), creditNote},
                       {QStringLiteral("NonNumerare"), false},
                       {QStringLiteral("EsportatoXml"), false},
                       {QStringLiteral("Num"), number},
@@ -145,12 +160,15 @@ core::Result<qint64> createInvoice(storage::Archive &archive, const NewInvoice &
                       {QStringLiteral("DatiTrasmissione_ProgressivoInvio"), QString::number(transmission)}};
     if (!request.series.trimmed().isEmpty())
         fixed.insert(QStringLiteral("SerieFatturazione"), request.series.trimmed());
-    const R key = shell::insertWithDefaults(archive, QStringLiteral("fattura"), QStringLiteral("fattura"),
-                                            values, fixed);
+    // A credit note takes the defaults the user stored for credit notes.
+    const R key = shell::insertWithDefaults(
+        archive, creditNote ? QStringLiteral("fatturaNotaCredito") : QStringLiteral("fattura"),
+        QStringLiteral("fattura"), values, fixed);
     if (!key)
         return key;
-    if (core::Status dates = generateDueDates(archive, *key, DueDateMode::NewDates, PaidInstalments::Keep,
-                                              customerInvoiceDueDates(), request.today);
+    if (core::Status dates =
+            generateDueDates(archive, *key, DueDateMode::NewDates, PaidInstalments::Keep,
+                             creditNote ? creditNoteDueDates() : customerInvoiceDueDates(), request.today);
         !dates)
         return R::failure(dates.error());
     if (core::Status committed = transaction.commit(); !committed)
@@ -198,9 +216,16 @@ core::Result<QVariantMap> customerChoice(storage::Archive &archive, const QVaria
 
 core::Status recomputeTotals(storage::Archive &archive, qint64 invoice)
 {
+    const core::Result<const DueDateKind *> kind = dueDateKindOf(archive, invoice);
+    if (!kind)
+        return core::Status::failure(kind.error());
+    const bool creditNote = *kind == &creditNoteDueDates();
     core::Result<QSqlQuery> read = archive.select(
-        QStringLiteral("SELECT Um, ValoreUnitario, Sconto, AliquotaIva, Colli, ProvvigioneContrassegno FROM "
-                       "fattdett WHERE NumFatt = ?"),
+        creditNote
+            ? QStringLiteral("SELECT Um, ValoreUnitario, Sconto, AliquotaIva, Colli, ProvvigioneContrassegno "
+                             "FROM NotaCreditoRighe WHERE NotaCredito_ID = ?")
+            : QStringLiteral("SELECT Um, ValoreUnitario, Sconto, AliquotaIva, Colli, ProvvigioneContrassegno "
+                             "FROM fattdett WHERE NumFatt = ?"),
         {invoice});
     if (!read)
         return core::Status::failure(read.error());
@@ -227,7 +252,9 @@ core::Status recomputeTotals(storage::Archive &archive, qint64 invoice)
                             {QStringLiteral("TotProvvigioneContrassegno"), totals.commission}});
         !written)
         return written;
-    if (core::Status dates = generateDueDates(archive, invoice, DueDateMode::KeepDates); !dates)
+    if (core::Status dates =
+            generateDueDates(archive, invoice, DueDateMode::KeepDates, PaidInstalments::Keep, **kind);
+        !dates)
         return dates;
     return transaction.commit();
 }
@@ -243,7 +270,8 @@ core::Status deleteInvoice(storage::Archive &archive, qint64 invoice)
         QStringLiteral("DELETE FROM FatturaContiRighe WHERE Fattura_ID = ?"),
         QStringLiteral("DELETE FROM OrdiniClienti WHERE Fattura_ID = ?"),
         QStringLiteral("DELETE FROM Fattura_Allegati WHERE Fattura_Id = ?"),
-        QStringLiteral("DELETE FROM fattdett WHERE NumFatt = ?")};
+        QStringLiteral("DELETE FROM fattdett WHERE NumFatt = ?"),
+        QStringLiteral("DELETE FROM NotaCreditoRighe WHERE NotaCredito_ID = ?")};
     for (const QString &statement : statements) {
         if (core::Result<int> run = archive.execute(statement, {invoice}); !run)
             return core::Status::failure(run.error());
@@ -255,7 +283,8 @@ core::Status deleteInvoice(storage::Archive &archive, qint64 invoice)
 
 core::Result<std::optional<QString>> dateOrderWarning(storage::Archive &archive,
                                                       const InvoicingSettings &settings, int number,
-                                                      const QDate &date, const QString &series)
+                                                      const QDate &date, const QString &series,
+                                                      CustomerDocument document)
 {
     using R = core::Result<std::optional<QString>>;
     if (number <= 0 || !date.isValid())
@@ -269,8 +298,7 @@ core::Result<std::optional<QString>> dateOrderWarning(storage::Archive &archive,
         sql += QStringLiteral(" AND SerieFatturazione = ?");
         params.append(series.trimmed());
     }
-    if (!settings.sharedCreditNoteNumbers)
-        sql += QStringLiteral(" AND COALESCE(FattNota, false) = false");
+    sql += sameSequence(settings, document);
     sql += QStringLiteral(" ORDER BY Num DESC LIMIT 1");
     core::Result<QSqlQuery> read = archive.select(sql, params);
     if (!read)

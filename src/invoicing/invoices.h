@@ -40,8 +40,11 @@ core::Result<InvoicingSettings> readInvoicingSettings(storage::Archive &archive)
 // the open documents (those not closed with their year), not counting those marked "Non Numerare".
 // The series counts only when the firm uses several; credit notes count when they share the
 // sequence.
+// Credit notes have a sequence of their own unless the firm numbers them with the invoices.
+enum class CustomerDocument { Invoice, CreditNote };
 core::Result<int> nextInvoiceNumber(storage::Archive &archive, const InvoicingSettings &settings,
-                                    const QString &series);
+                                    const QString &series,
+                                    CustomerDocument document = CustomerDocument::Invoice);
 // The next transmission number of an electronic document, over the whole archive: one after the
 // highest internal number and the highest progressive that is a number (it may have been edited).
 core::Result<qint64> nextTransmissionNumber(storage::Archive &archive);
@@ -56,6 +59,7 @@ struct NewInvoice
     QString series;
     bool history = false;
     QDate today = QDate::currentDate();
+    CustomerDocument document = CustomerDocument::Invoice;
 };
 core::Result<qint64> createInvoice(storage::Archive &archive, const NewInvoice &request);
 
@@ -77,7 +81,8 @@ core::Status deleteInvoice(storage::Archive &archive, qint64 invoice);
 // The warning when the previous number of the same year (and series) has a later date, or nothing.
 core::Result<std::optional<QString>> dateOrderWarning(storage::Archive &archive,
                                                       const InvoicingSettings &settings, int number,
-                                                      const QDate &date, const QString &series);
+                                                      const QDate &date, const QString &series,
+                                                      CustomerDocument document = CustomerDocument::Invoice);
 QString dateOrderWarningTitle();
 
 // Whether the customer has a letter of intent valid on the invoice's date while a row of the
