@@ -3,8 +3,10 @@
 #include "core/money.h"
 #include "invoicing/invoices.h"
 #include "storage/archive.h"
+#include "storage/schema.h"
 #include "storage/sqlvalue.h"
 
+#include <QSqlQuery>
 #include <QSqlRecord>
 #include <functional>
 
@@ -20,10 +22,32 @@ bool isEmpty(const QVariant &value)
     return !value.isValid() || value.isNull() || value.toString().trimmed().isEmpty();
 }
 
+// Where the rows of a customer document are kept: invoices and credit notes have tables of their own.
+struct RowTable
+{
+    QString table;
+    QString key;
+    QString owner;
+};
+
+const RowTable &invoiceRows()
+{
+    static const RowTable rows{QStringLiteral("fattdett"), QStringLiteral("IDX"), QStringLiteral("NumFatt")};
+    return rows;
+}
+
+const RowTable &creditNoteRows()
+{
+    static const RowTable rows{QStringLiteral("NotaCreditoRighe"), QStringLiteral("ID"),
+                               QStringLiteral("NotaCredito_ID")};
+    return rows;
+}
+
 // What a new row reads of its invoice.
 struct RowContext
 {
     InvoicingSettings settings;
+    const RowTable *rows = &invoiceRows();
     qint64 invoice = 0;
     QVariant customer;
     QDate date;            // the invoice's date, today when it has none
@@ -43,6 +67,24 @@ core::Result<RowContext> readContext(storage::Archive &archive, qint64 invoice, 
     const core::Result<QVariantMap> header = archive.readRow(QStringLiteral("fattura"), invoice);
     if (!header)
         return R::failure(header.error());
+    // A credit note's rows go to the credit-note accounts.
+    if (header->value(QStringLiteral("FattNota")).toBool()) {
+        context.rows = &creditNoteRows();
+        core::Result<QSqlQuery> accounts = archive.select(
+            QStringLiteral("SELECT conto_ID_Predefinito_su_NoteCreditoVendita_Generale, "
+                           "conto_ID_Predefinito_su_NoteCreditoVendita_SpeseTrasporto, "
+                           "conto_ID_Predefinito_su_NoteCreditoVendita_SpeseIncasso FROM opzioni "
+                           "ORDER BY ID LIMIT 1"));
+        if (!accounts)
+            return R::failure(accounts.error());
+        const bool found = accounts->next();
+        const auto account = [&](int column) {
+            return found && !accounts->isNull(column) ? accounts->value(column) : QVariant();
+        };
+        context.settings.generalAccount = account(0);
+        context.settings.transportAccount = account(1);
+        context.settings.collectionAccount = account(2);
+    }
     context.customer = header->value(QStringLiteral("Cliente_ID"));
     if (!RecordChecks::hasValue(context.customer))
         context.customer = QVariant();
@@ -59,7 +101,9 @@ core::Result<RowContext> readContext(storage::Archive &archive, qint64 invoice, 
     }
     if (context.settings.rowNumbersIncrease) {
         const core::Result<QVariant> rows =
-            archive.scalar(QStringLiteral("SELECT COUNT(*) FROM fattdett WHERE NumFatt = ?"), {invoice});
+            archive.scalar(QStringLiteral("SELECT COUNT(*) FROM %1 WHERE %2 = ?")
+                               .arg(context.rows->table, context.rows->owner),
+                           {invoice});
         if (!rows)
             return R::failure(rows.error());
         context.nextRowNumber = rows->toInt() + 1;
@@ -69,7 +113,7 @@ core::Result<RowContext> readContext(storage::Archive &archive, qint64 invoice, 
 
 QVariantMap newRowValues(RowContext &context)
 {
-    QVariantMap row{{QStringLiteral("NumFatt"), context.invoice},
+    QVariantMap row{{context.rows->owner, context.invoice},
                     {QStringLiteral("NumeroRiga"), context.nextRowNumber},
                     {QStringLiteral("ProvvigioneContrassegno"), 0.0},
                     {QStringLiteral("Contrassegno"), 0.0},
@@ -81,9 +125,22 @@ QVariantMap newRowValues(RowContext &context)
     return row;
 }
 
-core::Result<qint64> insertRow(storage::Archive &archive, const QVariantMap &values)
+// A credit note's row has no region, department, unit or period of its own, and keeps only the
+// fields its table has.
+core::Result<qint64> insertRow(storage::Archive &archive, const RowContext &context, QVariantMap values)
 {
-    return archive.insert(QStringLiteral("fattdett"), values);
+    if (context.rows == &creditNoteRows()) {
+        const storage::TableDef *table = archive.schema().table(context.rows->table);
+        for (const QString &field : values.keys())
+            if (!table->field(field) ||
+                QStringList{QStringLiteral("Regione_ID"), QStringLiteral("DataInizioPeriodo"),
+                            QStringLiteral("Reparto"), QStringLiteral("Um_ID")}
+                    .contains(field, Qt::CaseInsensitive))
+                values.remove(field);
+        if (values.value(QStringLiteral("TipoRiga")).toString() == QLatin1String("A"))
+            values.remove(QStringLiteral("Chilometri"));
+    }
+    return archive.insert(context.rows->table, values);
 }
 
 // One new row the user completes in the row editor: written with the invoice's totals and due
@@ -98,7 +155,7 @@ core::Result<qint64> addOneRow(storage::Archive &archive, qint64 invoice, const 
         return R::failure(context.error());
     QVariantMap row = newRowValues(*context);
     fill(row, *context);
-    const R key = insertRow(archive, row);
+    const R key = insertRow(archive, *context, row);
     if (!key)
         return key;
     if (core::Status totals = recomputeTotals(archive, invoice); !totals)
@@ -199,7 +256,7 @@ core::Result<QList<qint64>> addTariffRows(storage::Archive &archive, qint64 invo
         row.insert(QStringLiteral("TotaleImponibile"), rowNet(1, unit, discount));
         row.insert(QStringLiteral("ValoreTotale"),
                    rowGross(1, unit, value("AliquotaIva").toDouble(), discount));
-        const core::Result<qint64> key = insertRow(archive, row);
+        const core::Result<qint64> key = insertRow(archive, *context, row);
         if (!key)
             return R::failure(key.error());
         added.append(*key);
@@ -271,12 +328,14 @@ RecordChecks invoiceRowChecks()
     return checks;
 }
 
-core::Status saveInvoiceRow(storage::Archive &archive, qint64 row, const QVariantMap &changed)
+namespace {
+
+core::Status saveRow(storage::Archive &archive, const RowTable &rows, qint64 row, const QVariantMap &changed)
 {
     storage::Transaction transaction(archive);
-    if (core::Status written = archive.update(QStringLiteral("fattdett"), row, changed); !written)
+    if (core::Status written = archive.update(rows.table, row, changed); !written)
         return written;
-    const core::Result<QVariantMap> stored = archive.readRow(QStringLiteral("fattdett"), row);
+    const core::Result<QVariantMap> stored = archive.readRow(rows.table, row);
     if (!stored)
         return core::Status::failure(stored.error());
     const double quantity = stored->value(QStringLiteral("Um")).toDouble();
@@ -284,31 +343,52 @@ core::Status saveInvoiceRow(storage::Archive &archive, qint64 row, const QVarian
     const double discount = stored->value(QStringLiteral("Sconto")).toDouble();
     const double vat = stored->value(QStringLiteral("AliquotaIva")).toDouble();
     if (core::Status amounts =
-            archive.update(QStringLiteral("fattdett"), row,
+            archive.update(rows.table, row,
                            {{QStringLiteral("TotaleImponibile"), rowNet(quantity, unit, discount)},
                             {QStringLiteral("ValoreTotale"), rowGross(quantity, unit, vat, discount)}});
         !amounts)
         return amounts;
-    if (core::Status totals = recomputeTotals(archive, stored->value(QStringLiteral("NumFatt")).toLongLong());
-        !totals)
+    if (core::Status totals = recomputeTotals(archive, stored->value(rows.owner).toLongLong()); !totals)
         return totals;
     return transaction.commit();
 }
 
-core::Status deleteInvoiceRow(storage::Archive &archive, qint64 row)
+core::Status deleteRow(storage::Archive &archive, const RowTable &rows, qint64 row)
 {
-    const core::Result<QVariant> invoice =
-        archive.scalar(QStringLiteral("SELECT NumFatt FROM fattdett WHERE IDX = ?"), {row});
-    if (!invoice)
-        return core::Status::failure(invoice.error());
-    if (!invoice->isValid())
+    const core::Result<QVariant> owner = archive.scalar(
+        QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?").arg(rows.owner, rows.table, rows.key), {row});
+    if (!owner)
+        return core::Status::failure(owner.error());
+    if (!owner->isValid())
         return core::Status::failure(storage::Archive::missingRowMessage());
     storage::Transaction transaction(archive);
-    if (core::Status removed = archive.remove(QStringLiteral("fattdett"), row); !removed)
+    if (core::Status removed = archive.remove(rows.table, row); !removed)
         return removed;
-    if (core::Status totals = recomputeTotals(archive, invoice->toLongLong()); !totals)
+    if (core::Status totals = recomputeTotals(archive, owner->toLongLong()); !totals)
         return totals;
     return transaction.commit();
+}
+
+} // namespace
+
+core::Status saveInvoiceRow(storage::Archive &archive, qint64 row, const QVariantMap &changed)
+{
+    return saveRow(archive, invoiceRows(), row, changed);
+}
+
+core::Status deleteInvoiceRow(storage::Archive &archive, qint64 row)
+{
+    return deleteRow(archive, invoiceRows(), row);
+}
+
+core::Status saveCreditNoteRow(storage::Archive &archive, qint64 row, const QVariantMap &changed)
+{
+    return saveRow(archive, creditNoteRows(), row, changed);
+}
+
+core::Status deleteCreditNoteRow(storage::Archive &archive, qint64 row)
+{
+    return deleteRow(archive, creditNoteRows(), row);
 }
 
 } // namespace rotalina::invoicing

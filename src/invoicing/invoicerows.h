@@ -21,7 +21,8 @@ double rowGross(double quantity, double unitValue, double vatRate, double discou
 // nothing to divide (100 % or more) or the quantity is 0.
 std::optional<double> unitValueFromGross(double quantity, double gross, double vatRate, double discount);
 
-// Rows appended to an invoice, each in one transaction with the totals and due dates.
+// Rows appended to an invoice or a credit note (which keeps them in a table of its own, on the
+// credit-note accounts), each in one transaction with the totals and due dates.
 // From tariffs, in the given order, with the customer's discount unless the tariff's price is fixed.
 core::Result<QList<qint64>> addTariffRows(storage::Archive &archive, qint64 invoice,
                                           const QList<qint64> &tariffs,
@@ -41,5 +42,8 @@ shell::RecordChecks invoiceRowChecks();
 core::Status saveInvoiceRow(storage::Archive &archive, qint64 row, const QVariantMap &changed);
 // Deletes a row and updates the invoice's totals and due dates, in one transaction.
 core::Status deleteInvoiceRow(storage::Archive &archive, qint64 row);
+// The same for a row of a credit note.
+core::Status saveCreditNoteRow(storage::Archive &archive, qint64 row, const QVariantMap &changed);
+core::Status deleteCreditNoteRow(storage::Archive &archive, qint64 row);
 
 } // namespace rotalina::invoicing

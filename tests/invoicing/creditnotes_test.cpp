@@ -3,6 +3,7 @@
 #include "invoicing/creditnotes.h"
 #include "invoicing/einvoice.h"
 #include "invoicing/instalments.h"
+#include "invoicing/invoicerows.h"
 #include "invoicing/invoices.h"
 #include "invoicingfixture.h"
 #include "support/testarchive.h"
@@ -277,4 +278,47 @@ TEST_F(CreditNotes, GiveMoneyBackInTheCashBookAndGoWithEverythingTheyOwn)
             << table;
     EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM fattdett WHERE NumFatt = ?"), {credited}).toInt(),
               2);
+}
+
+TEST_F(CreditNotes, RowsAddedByHandGoToTheCreditNoteOnItsOwnAccounts)
+{
+    data.setOption("conto_ID_Predefinito_su_NoteCreditoVendita_Generale", 81);
+    data.setOption("conto_ID_Predefinito_su_NoteCreditoVendita_SpeseTrasporto", 82);
+    data.setOption("conto_ID_Predefinito_su_FattureVendita_Generale", 91);
+    data.setOption("Spese_di_Trasporto", 12.2);
+    data.setOption("AliquotaIva", 22.0);
+    const qint64 tariff = test::addRow(archive(), QStringLiteral("prezziar"),
+                                       {{QStringLiteral("Descrizione"), QStringLiteral("Verona - Milano")},
+                                        {QStringLiteral("Prezzo"), 100.0},
+                                        {QStringLiteral("AliquotaIva"), 22.0},
+                                        {QStringLiteral("Annullato"), false}});
+    const qint64 note = creditNote(QDate(2026, 6, 3));
+    const core::Result<QList<qint64>> fromTariff = addTariffRows(archive(), note, {tariff});
+    ASSERT_TRUE(fromTariff) << fromTariff.error().toStdString();
+    const core::Result<qint64> transport = addCostRow(archive(), note, CostRow::Transport);
+    ASSERT_TRUE(transport) << transport.error().toStdString();
+    const core::Result<qint64> free = addFreeArticle(archive(), note);
+    ASSERT_TRUE(free) << free.error().toStdString();
+    EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM fattdett")).toInt(), 0);
+    EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM NotaCreditoRighe WHERE NotaCredito_ID = ?"), {note})
+                  .toInt(),
+              3);
+    EXPECT_EQ(
+        data.value(QStringLiteral("NotaCreditoRighe"), "ContabilitaConti_ID", fromTariff->first()).toInt(),
+        81);
+    EXPECT_EQ(data.value(QStringLiteral("NotaCreditoRighe"), "ContabilitaConti_ID", *transport).toInt(), 82);
+    EXPECT_TRUE(
+        data.value(QStringLiteral("NotaCreditoRighe"), "DataInizioPeriodo", fromTariff->first()).isNull())
+        << "a credited row has no period of its own";
+    EXPECT_DOUBLE_EQ(data.value(QStringLiteral("fattura"), "TotImponibile", note).toDouble(), 100 + 10 + 1);
+
+    ASSERT_TRUE(saveCreditNoteRow(archive(), *free, {{QStringLiteral("ValoreUnitario"), 50.0}}));
+    EXPECT_DOUBLE_EQ(data.value(QStringLiteral("fattura"), "TotImponibile", note).toDouble(), 160);
+    ASSERT_TRUE(deleteCreditNoteRow(archive(), fromTariff->first()));
+    EXPECT_DOUBLE_EQ(data.value(QStringLiteral("fattura"), "TotImponibile", note).toDouble(), 60);
+    EXPECT_DOUBLE_EQ(
+        scalar(QStringLiteral("SELECT SUM(Importo) FROM FatturaScadenze WHERE Fattura_ID = ?"), {note})
+            .toDouble(),
+        data.value(QStringLiteral("fattura"), "TotFattura", note).toDouble())
+        << "the due dates follow";
 }
