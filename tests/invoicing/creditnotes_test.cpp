@@ -22,25 +22,10 @@ class CreditNotes : public ::testing::Test
 protected:
     void SetUp() override
     {
-        for (const auto &[field, value] : std::initializer_list<std::pair<const char *, QVariant>>{
-                 {"IdPaese", QStringLiteral("IT")},
-                 {"PIva", QStringLiteral("12345670017")},
-                 {"RagSoc", QStringLiteral("Trasporti Rossi S.r.l.")},
-                 {"Via", QStringLiteral("Via Roma")},
-                 {"Cap", QStringLiteral("20100")},
-                 {"Comune", QStringLiteral("Milano")},
-                 {"RegimeFiscale", QStringLiteral("RF01")}})
-            data.setCompany(field, value);
+        data.setElectronicInvoicingCompany();
         cash = data.paymentMode(0, {},
                                 {{QStringLiteral("PA_ModalitaPagamento_Codice"), QStringLiteral("MP01")}});
-        customer =
-            data.customer(QStringLiteral("Alfa"), {{QStringLiteral("Cliente"), QStringLiteral("Alfa S.p.A.")},
-                                                   {QStringLiteral("Iva"), QStringLiteral("80000000002")},
-                                                   {QStringLiteral("IdPaese"), QStringLiteral("IT")},
-                                                   {QStringLiteral("Codice"), QStringLiteral("ABC1234")},
-                                                   {QStringLiteral("Via"), QStringLiteral("Corso Italia")},
-                                                   {QStringLiteral("Cap"), QStringLiteral("10100")},
-                                                   {QStringLiteral("Citta"), QStringLiteral("Torino")}});
+        customer = data.electronicInvoicingCustomer();
     }
 
     storage::Archive &archive() { return data.archive(); }

@@ -31,34 +31,13 @@ class EInvoice : public ::testing::Test
 protected:
     void SetUp() override
     {
-        for (const auto &[field, value] : std::initializer_list<std::pair<const char *, QVariant>>{
-                 {"IdPaese", QStringLiteral("IT")},
-                 {"PIva", QStringLiteral("12345670017")},
-                 {"CodFisc", QStringLiteral("12345670017")},
-                 {"RagSoc", QStringLiteral("Trasporti Rossi S.r.l.")},
-                 {"Via", QStringLiteral("Via Roma")},
-                 {"Numero", QStringLiteral("1")},
-                 {"Cap", QStringLiteral("20100")},
-                 {"Comune", QStringLiteral("Milano")},
-                 {"Provincia", QStringLiteral("MI")},
-                 {"RegimeFiscale", QStringLiteral("RF01")},
-                 {"Tel", QStringLiteral("02 1234567")},
-                 {"Email", QStringLiteral("ufficio@rossi.it")}})
-            data.setCompany(field, value);
+        data.setElectronicInvoicingCompany();
         mode = data.paymentMode(3, {30, 60, 90});
         bank = test::addRow(archive(), QStringLiteral("Bank"),
                             {{QStringLiteral("Banca"), QStringLiteral("Banca Uno")},
                              {QStringLiteral("Beneficiario"), QStringLiteral("Trasporti Rossi")},
                              {QStringLiteral("Iban"), QStringLiteral("it60 x054 2811 1010 0000 0123 456")}});
-        firm =
-            data.customer(QStringLiteral("Alfa"), {{QStringLiteral("Cliente"), QStringLiteral("Alfa S.p.A.")},
-                                                   {QStringLiteral("Iva"), QStringLiteral("80000000002")},
-                                                   {QStringLiteral("IdPaese"), QStringLiteral("IT")},
-                                                   {QStringLiteral("Codice"), QStringLiteral("abc1234")},
-                                                   {QStringLiteral("Via"), QStringLiteral("Corso Italia")},
-                                                   {QStringLiteral("Cap"), QStringLiteral("10100")},
-                                                   {QStringLiteral("Citta"), QStringLiteral("Torino")},
-                                                   {QStringLiteral("Provincia"), QStringLiteral("TO")}});
+        firm = data.electronicInvoicingCustomer();
     }
 
     storage::Archive &archive() { return data.archive(); }

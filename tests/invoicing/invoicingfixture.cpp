@@ -46,6 +46,38 @@ qint64 InvoicingArchive::customer(const QString &name, const QVariantMap &more)
     return addRow(*m_archive, QStringLiteral("Clienti"), values);
 }
 
+void InvoicingArchive::setElectronicInvoicingCompany()
+{
+    for (const auto &[field, value] : std::initializer_list<std::pair<const char *, QVariant>>{
+             {"IdPaese", QStringLiteral("IT")},
+             {"PIva", QStringLiteral("12345670017")},
+             {"CodFisc", QStringLiteral("12345670017")},
+             {"RagSoc", QStringLiteral("Trasporti Rossi S.r.l.")},
+             {"Via", QStringLiteral("Via Roma")},
+             {"Numero", QStringLiteral("1")},
+             {"Cap", QStringLiteral("20100")},
+             {"Comune", QStringLiteral("Milano")},
+             {"Provincia", QStringLiteral("MI")},
+             {"RegimeFiscale", QStringLiteral("RF01")},
+             {"Tel", QStringLiteral("02 1234567")},
+             {"Email", QStringLiteral("ufficio@rossi.it")}})
+        setCompany(field, value);
+}
+
+qint64 InvoicingArchive::electronicInvoicingCustomer(const QVariantMap &more)
+{
+    QVariantMap values{{QStringLiteral("Cliente"), QStringLiteral("Alfa S.p.A.")},
+                       {QStringLiteral("Iva"), QStringLiteral("80000000002")},
+                       {QStringLiteral("IdPaese"), QStringLiteral("IT")},
+                       {QStringLiteral("Codice"), QStringLiteral("abc1234")},
+                       {QStringLiteral("Via"), QStringLiteral("Corso Italia")},
+                       {QStringLiteral("Cap"), QStringLiteral("10100")},
+                       {QStringLiteral("Citta"), QStringLiteral("Torino")},
+                       {QStringLiteral("Provincia"), QStringLiteral("TO")}};
+    values.insert(more);
+    return customer(QStringLiteral("Alfa"), values);
+}
+
 qint64 InvoicingArchive::invoice(qint64 customer, qint64 mode, const QDate &date)
 {
     invoicing::NewInvoice request;

@@ -20,6 +20,10 @@ public:
     void setCompany(const char *field, const QVariant &value);
     qint64 paymentMode(int instalments, std::initializer_list<int> days = {}, const QVariantMap &more = {});
     qint64 customer(const QString &name, const QVariantMap &more = {});
+    // A firm the exchange system accepts (Italian VAT number, address, tax regime), and a customer
+    // firm of it with its recipient code.
+    void setElectronicInvoicingCompany();
+    qint64 electronicInvoicingCustomer(const QVariantMap &more = {});
     // An invoice of the customer with the given date and payment mode, created as the window does.
     qint64 invoice(qint64 customer, qint64 mode, const QDate &date);
     qint64 row(qint64 invoice, double quantity, double unitValue, double vatRate, double discount = 0);
