@@ -2,12 +2,12 @@
 
 #include "core/datetext.h"
 #include "core/money.h"
+#include "core/numbertext.h"
 #include "invoicing/invoices.h"
 #include "storage/archive.h"
 #include "storage/schema.h"
 #include "storage/sqlvalue.h"
 
-#include <QLocale>
 #include <QSqlQuery>
 #include <QSqlRecord>
 
@@ -237,8 +237,8 @@ core::Result<std::optional<QString>> overCreditWarning(storage::Archive &archive
         return std::optional<QString>{};
     return std::optional<QString>(
         QStringLiteral("Attenzione la nota di credito (%1) supera il totale della fattura numero %2 (%3)")
-            .arg(QLocale(QLocale::Italian).toString(credited, 'f', 2), read->value(2).toString(),
-                 QLocale(QLocale::Italian).toString(invoiced, 'f', 2)));
+            .arg(core::formatItalianNumber(credited), read->value(2).toString(),
+                 core::formatItalianNumber(invoiced)));
 }
 
 } // namespace rotalina::invoicing

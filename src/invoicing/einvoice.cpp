@@ -15,8 +15,6 @@
 #include <QMap>
 #include <QSaveFile>
 #include <QSet>
-#include <QSqlQuery>
-#include <QSqlRecord>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -912,44 +910,6 @@ QVariantList keyList(const QList<qint64> &keys)
     return list;
 }
 
-// Whole rows of a table by their keys, with the schema's field names.
-core::Result<QHash<qint64, QVariantMap>> readWholeRows(storage::Archive &archive, const QString &table,
-                                                       const QList<qint64> &keys)
-{
-    using R = core::Result<QHash<qint64, QVariantMap>>;
-    QHash<qint64, QVariantMap> found;
-    if (keys.isEmpty())
-        return found;
-    const storage::TableDef *def = archive.schema().table(table);
-    if (!def)
-        return R::failure(QStringLiteral("Tabella sconosciuta: %1").arg(table));
-    core::Result<QSqlQuery> query =
-        archive.select(QStringLiteral("SELECT * FROM %1 WHERE %2 IN (%3)")
-                           .arg(def->name, def->keyName(), placeholders(keys.size())),
-                       keyList(keys));
-    if (!query)
-        return R::failure(query.error());
-    const QSqlRecord shape = query->record();
-    QList<std::pair<QString, int>> columns;
-    int keyColumn = -1;
-    for (const storage::FieldDef &field : def->fields) {
-        for (int index = 0; index < shape.count(); ++index)
-            if (shape.fieldName(index).compare(field.name, Qt::CaseInsensitive) == 0) {
-                columns.append({field.name, index});
-                if (field.name == def->keyName())
-                    keyColumn = index;
-                break;
-            }
-    }
-    while (query->next()) {
-        QVariantMap row;
-        for (const auto &[name, index] : columns)
-            row.insert(name, query->value(index));
-        found.insert(query->value(keyColumn).toLongLong(), row);
-    }
-    return found;
-}
-
 // Rows that belong to the documents, each list in the statement's order.
 core::Result<QHash<qint64, QList<QVariantMap>>>
 readOwnedRows(storage::Archive &archive, QList<Column> columns, const QString &ownerExpression,
@@ -982,7 +942,7 @@ core::Status readMissing(storage::Archive &archive, const QString &table, QSet<q
     for (const qint64 key : std::as_const(wanted))
         if (!known.contains(key))
             missing.append(key);
-    const core::Result<QHash<qint64, QVariantMap>> rows = readWholeRows(archive, table, missing);
+    const core::Result<QHash<qint64, QVariantMap>> rows = archive.readRowsByKey(table, missing);
     if (!rows)
         return core::Status::failure(rows.error());
     known.insert(*rows);
@@ -1004,7 +964,7 @@ readEInvoiceSources(storage::Archive &archive, const QList<qint64> &documents, E
     EInvoiceReadCache local;
     EInvoiceReadCache &known = cache ? *cache : local;
     const core::Result<QHash<qint64, QVariantMap>> headers =
-        readWholeRows(archive, QStringLiteral("fattura"), documents);
+        archive.readRowsByKey(QStringLiteral("fattura"), documents);
     if (!headers)
         return R::failure(headers.error());
     for (const qint64 document : documents)

@@ -93,6 +93,18 @@ core::Result<qint64> upsertCashEntry(storage::Archive &archive, const QString &f
     return archive.insert(QStringLiteral("finanzia"), values);
 }
 
+// The cash-book entry of an instalment's payment, written over the one it had, and linked to it.
+core::Status saveInstalmentEntry(storage::Archive &archive, qint64 instalment, const QVariantMap &entry)
+{
+    const core::Result<qint64> key = upsertCashEntry(
+        archive, QStringLiteral("SELECT ID FROM finanzia WHERE FatturaScadenze_Id = ? ORDER BY ID LIMIT 1"),
+        {instalment}, entry);
+    if (!key)
+        return core::Status::failure(key.error());
+    return archive.update(QStringLiteral("FatturaScadenze"), instalment,
+                          {{QStringLiteral("Finanzia_id"), *key}});
+}
+
 core::Status writeDocumentEntry(storage::Archive &archive, const DocumentHeader &header,
                                 const DueDateKind &kind)
 {
@@ -131,13 +143,7 @@ core::Status writeReceipt(storage::Archive &archive, const DocumentHeader &heade
                       {QStringLiteral("FatturaScadenze_Id"), instalment},
                       {QStringLiteral("Fattura_ID"), header.key}};
     entry.insert(kind.receiptIsIncome ? QStringLiteral("Entrata") : QStringLiteral("Uscita"), amount);
-    const core::Result<qint64> key = upsertCashEntry(
-        archive, QStringLiteral("SELECT ID FROM finanzia WHERE FatturaScadenze_Id = ? ORDER BY ID LIMIT 1"),
-        {instalment}, entry);
-    if (!key)
-        return core::Status::failure(key.error());
-    return archive.update(QStringLiteral("FatturaScadenze"), instalment,
-                          {{QStringLiteral("Finanzia_id"), *key}});
+    return saveInstalmentEntry(archive, instalment, entry);
 }
 
 // Removes the due dates of the document (all, or all but those the user recorded as paid) and, with
@@ -503,13 +509,7 @@ core::Status writePaymentEntry(storage::Archive &archive, qint64 instalment)
         {QStringLiteral("Corrispettivi"), false},
         {QStringLiteral("FatturaScadenze_Id"), instalment},
         {QStringLiteral("Fattura_ID"), keyOrNull(row->value(QStringLiteral("Fattura_ID")))}};
-    const core::Result<qint64> key = upsertCashEntry(
-        archive, QStringLiteral("SELECT ID FROM finanzia WHERE FatturaScadenze_Id = ? ORDER BY ID LIMIT 1"),
-        {instalment}, entry);
-    if (!key)
-        return core::Status::failure(key.error());
-    return archive.update(QStringLiteral("FatturaScadenze"), instalment,
-                          {{QStringLiteral("Finanzia_id"), *key}});
+    return saveInstalmentEntry(archive, instalment, entry);
 }
 
 } // namespace rotalina::invoicing

@@ -269,48 +269,61 @@ QString reportText(const ComposedReport &report)
     return text;
 }
 
-core::Status exportReport(const ComposedReport &report, ExportFormat format, const QString &path)
+core::Status writeExportFile(const QString &path, const std::function<bool(QIODevice &file)> &write)
 {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return core::Status::failure(
             QStringLiteral("Impossibile scrivere il file %1: %2").arg(path, file.errorString()));
-    bool written = true;
-    switch (format) {
-    case ExportFormat::Pdf: {
-        QPdfWriter pdf(&file);
-        pdf.setResolution(300);
-        pdf.setCreator(QStringLiteral("Rotalina"));
-        pdf.setTitle(report.title);
-        preparePage(report, pdf);
-        renderPages(report, pdf);
-        break;
-    }
-    case ExportFormat::Html:
-        written = file.write(reportHtml(report).toUtf8()) >= 0;
-        break;
-    case ExportFormat::Odt: {
-        // The writer closes its device when done, which a save file must not be: it writes to memory.
-        QTextDocument document;
-        document.setHtml(reportHtml(report));
-        QByteArray odt;
-        QBuffer buffer(&odt);
-        QTextDocumentWriter writer(&buffer, "odf");
-        written = writer.write(&document) && file.write(odt) == odt.size();
-        break;
-    }
-    case ExportFormat::Csv:
-        // A byte-order mark tells spreadsheets the file is UTF-8.
-        written = file.write("\xEF\xBB\xBF") == 3 && file.write(reportCsv(report).toUtf8()) >= 0;
-        break;
-    case ExportFormat::Text:
-        written = file.write(reportText(report).toUtf8()) >= 0;
-        break;
-    }
-    if (!written || !file.commit())
+    if (!write(file) || !file.commit())
         return core::Status::failure(
             QStringLiteral("Impossibile scrivere il file %1: %2").arg(path, file.errorString()));
     return {};
+}
+
+bool writePdf(QIODevice &file, const QString &title, const std::function<void(QPdfWriter &pdf)> &paint)
+{
+    QPdfWriter pdf(&file);
+    pdf.setResolution(300);
+    pdf.setCreator(QStringLiteral("Rotalina"));
+    pdf.setTitle(title);
+    paint(pdf);
+    return true;
+}
+
+bool writeOdt(QIODevice &file, const QTextDocument &document)
+{
+    // The writer closes its device when done, which a save file must not be: it writes to memory.
+    QByteArray odt;
+    QBuffer buffer(&odt);
+    QTextDocumentWriter writer(&buffer, "odf");
+    return writer.write(&document) && file.write(odt) == odt.size();
+}
+
+core::Status exportReport(const ComposedReport &report, ExportFormat format, const QString &path)
+{
+    return writeExportFile(path, [&](QIODevice &file) {
+        switch (format) {
+        case ExportFormat::Pdf:
+            return writePdf(file, report.title, [&](QPdfWriter &pdf) {
+                preparePage(report, pdf);
+                renderPages(report, pdf);
+            });
+        case ExportFormat::Html:
+            return file.write(reportHtml(report).toUtf8()) >= 0;
+        case ExportFormat::Odt: {
+            QTextDocument document;
+            document.setHtml(reportHtml(report));
+            return writeOdt(file, document);
+        }
+        case ExportFormat::Csv:
+            // A byte-order mark tells spreadsheets the file is UTF-8.
+            return file.write("\xEF\xBB\xBF") == 3 && file.write(reportCsv(report).toUtf8()) >= 0;
+        case ExportFormat::Text:
+            return file.write(reportText(report).toUtf8()) >= 0;
+        }
+        return false;
+    });
 }
 
 } // namespace rotalina::print

@@ -4,6 +4,11 @@
 #include "print/composedreport.h"
 
 #include <QString>
+#include <functional>
+
+class QIODevice;
+class QPdfWriter;
+class QTextDocument;
 
 namespace rotalina::print {
 
@@ -23,5 +28,12 @@ QString reportText(const ComposedReport &report);
 // Writes the report to a file in the given format. The file is written beside its final name and
 // renamed when complete, so a failure never leaves a half-written file.
 core::Status exportReport(const ComposedReport &report, ExportFormat format, const QString &path);
+
+// The way every export is written: beside its final name, renamed when `write` filled it whole.
+core::Status writeExportFile(const QString &path, const std::function<bool(QIODevice &file)> &write);
+// A PDF of the pages the painter function draws, on a 300 dpi writer with the title.
+bool writePdf(QIODevice &file, const QString &title, const std::function<void(QPdfWriter &pdf)> &paint);
+// A document as OpenDocument text.
+bool writeOdt(QIODevice &file, const QTextDocument &document);
 
 } // namespace rotalina::print

@@ -3,14 +3,11 @@
 #include "print/pagerenderer.h"
 
 #include <QAbstractTextDocumentLayout>
-#include <QBuffer>
 #include <QFontMetricsF>
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSaveFile>
 #include <QTextDocument>
-#include <QTextDocumentWriter>
 
 namespace rotalina::print {
 
@@ -97,47 +94,30 @@ core::Status exportReport(const TextDocumentPages &pages, ExportFormat format, c
         return core::Status::failure(
             QStringLiteral("Il formato CSV vale solo per gli elenchi: scegliere PDF, pagina web, "
                            "documento OpenDocument o testo."));
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return core::Status::failure(
-            QStringLiteral("Impossibile scrivere il file %1: %2").arg(path, file.errorString()));
-    bool written = true;
-    switch (format) {
-    case ExportFormat::Pdf: {
-        QPdfWriter pdf(&file);
-        pdf.setResolution(300);
-        pdf.setCreator(QStringLiteral("Rotalina"));
-        pdf.setTitle(pages.title);
-        preparePage(pages, pdf);
-        renderPages(pages, pdf);
-        break;
-    }
-    case ExportFormat::Html:
-        written = file.write(pages.html.toUtf8()) >= 0;
-        break;
-    case ExportFormat::Odt: {
-        // The writer closes its device when done, which a save file must not be: it writes to memory.
-        QTextDocument document;
-        fill(document, pages);
-        QByteArray odt;
-        QBuffer buffer(&odt);
-        QTextDocumentWriter writer(&buffer, "odf");
-        written = writer.write(&document) && file.write(odt) == odt.size();
-        break;
-    }
-    case ExportFormat::Text: {
-        QTextDocument document;
-        fill(document, pages);
-        written = file.write(document.toPlainText().toUtf8()) >= 0;
-        break;
-    }
-    case ExportFormat::Csv:
-        break;
-    }
-    if (!written || !file.commit())
-        return core::Status::failure(
-            QStringLiteral("Impossibile scrivere il file %1: %2").arg(path, file.errorString()));
-    return {};
+    return writeExportFile(path, [&](QIODevice &file) {
+        switch (format) {
+        case ExportFormat::Pdf:
+            return writePdf(file, pages.title, [&](QPdfWriter &pdf) {
+                preparePage(pages, pdf);
+                renderPages(pages, pdf);
+            });
+        case ExportFormat::Html:
+            return file.write(pages.html.toUtf8()) >= 0;
+        case ExportFormat::Odt: {
+            QTextDocument document;
+            fill(document, pages);
+            return writeOdt(file, document);
+        }
+        case ExportFormat::Text: {
+            QTextDocument document;
+            fill(document, pages);
+            return file.write(document.toPlainText().toUtf8()) >= 0;
+        }
+        case ExportFormat::Csv:
+            break;
+        }
+        return false;
+    });
 }
 
 } // namespace rotalina::print

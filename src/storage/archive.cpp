@@ -359,30 +359,54 @@ core::Result<QVariant> Archive::scalar(const QString &sql, const QVariantList &p
 
 core::Result<QVariantMap> Archive::readRow(const QString &table, qint64 key)
 {
-    using R = core::Result<QVariantMap>;
+    core::Result<QHash<qint64, QVariantMap>> rows = readRowsByKey(table, QList<qint64>{key});
+    if (!rows)
+        return core::Result<QVariantMap>::failure(rows.error());
+    if (rows->isEmpty())
+        return core::Result<QVariantMap>::failure(missingRowMessage());
+    return rows->begin().value();
+}
+
+core::Result<QHash<qint64, QVariantMap>> Archive::readRowsByKey(const QString &table,
+                                                                const QList<qint64> &keys)
+{
+    using R = core::Result<QHash<qint64, QVariantMap>>;
     QString error;
     const TableDef *def = tableOrNull(table, error);
     if (!def)
         return R::failure(error);
-    core::Result<QSqlQuery> query =
-        run(QStringLiteral("SELECT * FROM %1 WHERE %2 = ?").arg(def->name, def->keyName()), {key});
+    QHash<qint64, QVariantMap> found;
+    if (keys.isEmpty())
+        return found;
+    QStringList marks;
+    QVariantList params;
+    for (const qint64 key : keys) {
+        marks.append(QStringLiteral("?"));
+        params.append(key);
+    }
+    core::Result<QSqlQuery> query = run(QStringLiteral("SELECT * FROM %1 WHERE %2 IN (%3)")
+                                            .arg(def->name, def->keyName(), marks.join(QStringLiteral(", "))),
+                                        params);
     if (!query)
         return R::failure(query.error());
-    if (!query->next())
-        return R::failure(missingRowMessage());
     // The columns by name once, instead of a search of every column for every field of a wide table.
-    const QSqlRecord record = query->record();
+    const QSqlRecord shape = query->record();
     QHash<QString, int> columns;
-    columns.reserve(record.count());
-    for (int index = 0; index < record.count(); ++index)
-        columns.insert(record.fieldName(index).toLower(), index);
-    QVariantMap row;
-    for (const FieldDef &field : def->fields) {
-        const int index = columns.value(field.name.toLower(), -1);
-        if (index >= 0)
-            row.insert(field.name, record.value(index));
+    columns.reserve(shape.count());
+    for (int index = 0; index < shape.count(); ++index)
+        columns.insert(shape.fieldName(index).toLower(), index);
+    QList<std::pair<QString, int>> fields;
+    for (const FieldDef &field : def->fields)
+        if (const int index = columns.value(field.name.toLower(), -1); index >= 0)
+            fields.append({field.name, index});
+    const int keyColumn = columns.value(def->keyName().toLower(), -1);
+    while (query->next()) {
+        QVariantMap row;
+        for (const auto &[name, index] : fields)
+            row.insert(name, query->value(index));
+        found.insert(query->value(keyColumn).toLongLong(), row);
     }
-    return row;
+    return found;
 }
 
 const TableDef *Archive::tableOrNull(const QString &table, QString &error) const

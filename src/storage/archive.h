@@ -5,6 +5,7 @@
 #include "storage/schema.h"
 #include "storage/sqldialect.h"
 
+#include <QHash>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QString>
@@ -67,6 +68,8 @@ public:
     // The stored fields of one row by their names in the schema; missingRowMessage() when the row
     // is not there.
     core::Result<QVariantMap> readRow(const QString &table, qint64 key);
+    // The same for several rows at once, by their keys; rows that are not there are left out.
+    core::Result<QHash<qint64, QVariantMap>> readRowsByKey(const QString &table, const QList<qint64> &keys);
 
     // Inserts a row and returns its new key. Field names must be fields of the table; values are
     // converted to the field kinds (dates to the canonical form, yes/no to booleans).
