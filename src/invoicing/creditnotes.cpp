@@ -69,17 +69,21 @@ QString noCustomerForInvoiceMessage()
     return QStringLiteral("Attenzione E' necessario scegliere il Cliente prima di poter proseguire");
 }
 
+QString creditableInvoicesStatement()
+{
+    return QStringLiteral(
+        "SELECT ID, Data, Num AS Numero, SerieFatturazione, TotFattura AS TotaleFattura, Agente_id FROM "
+        "fattura "
+        "WHERE COALESCE(FattNota, false) = false AND Carico = false AND Cliente_ID = ? ORDER BY Data, Num");
+}
+
 core::Result<QList<CreditableInvoice>> creditableInvoices(storage::Archive &archive, const QVariant &customer)
 {
     using R = core::Result<QList<CreditableInvoice>>;
     QList<CreditableInvoice> invoices;
     if (!RecordChecks::hasValue(customer))
         return invoices;
-    core::Result<QSqlQuery> read = archive.select(
-        QStringLiteral(
-            "SELECT ID, Data, Num, SerieFatturazione, TotFattura, Agente_id FROM fattura WHERE "
-            "COALESCE(FattNota, false) = false AND Carico = false AND Cliente_ID = ? ORDER BY Data, Num"),
-        {customer});
+    core::Result<QSqlQuery> read = archive.select(creditableInvoicesStatement(), {customer});
     if (!read)
         return R::failure(read.error());
     while (read->next()) {

@@ -28,6 +28,9 @@ struct CreditableInvoice
     double total = 0;
     QVariant agent;
 };
+// The statement of the customer's invoices, with the customer's key bound: ID, Data, Numero,
+// SerieFatturazione, TotaleFattura, Agente_id.
+QString creditableInvoicesStatement();
 // The customer's invoices by date and number; none without a customer.
 core::Result<QList<CreditableInvoice>> creditableInvoices(storage::Archive &archive,
                                                           const QVariant &customer);

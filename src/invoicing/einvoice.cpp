@@ -1350,10 +1350,18 @@ core::Result<QList<BatchLine>> exportEInvoices(storage::Archive &archive, const 
     }
     if (!request.alsoExported)
         where += QStringLiteral(" AND COALESCE(EsportatoXml, false) = false");
-    const core::Result<storage::Archive::Rows> documents = archive.readRows(
-        QStringLiteral("SELECT ID FROM fattura %1 ORDER BY Data, Num, ID").arg(where), params);
-    if (!documents)
-        return R::failure(documents.error());
+    core::Result<storage::Archive::Rows> documents = storage::Archive::Rows{};
+    if (request.documents.isEmpty()) {
+        documents = archive.readRows(
+            QStringLiteral("SELECT ID FROM fattura %1 ORDER BY Data, Num, ID").arg(where), params);
+        if (!documents)
+            return R::failure(documents.error());
+    } else {
+        for (const qint64 document : request.documents)
+            documents->values.append(QVariantList{document});
+    }
+    const int total = int(documents->values.size());
+    bool stopped = false;
     EInvoiceReadCache cache;
     constexpr qsizetype groupSize = 250;
     const core::Result<QVariant> checkFirst = archive.scalar(QStringLiteral(
@@ -1394,6 +1402,10 @@ core::Result<QList<BatchLine>> exportEInvoices(storage::Archive &archive, const 
         if (!sources)
             return R::failure(sources.error());
         for (qsizetype i = 0; i < keys.size(); ++i) {
+            if (request.progress && !request.progress(int(first + i), total)) {
+                stopped = true;
+                break;
+            }
             const qint64 document = keys.at(i);
             const EInvoiceSource *source = &sources->at(i);
             BatchLine line;
@@ -1421,7 +1433,11 @@ core::Result<QList<BatchLine>> exportEInvoices(storage::Archive &archive, const 
             group.append(line);
         }
         finishGroup();
+        if (stopped)
+            break;
     }
+    if (request.progress && !stopped)
+        request.progress(total, total);
     return lines;
 }
 

@@ -98,13 +98,18 @@ core::Status writeEInvoiceFiles(storage::Archive &archive, qint64 document, cons
 
 QString exportedMessage(bool creditNote); // "Fattura esportata con successo !"
 
-// The month-end export of every customer document of a period into a folder.
+// The month-end export of every customer document of a period into a folder, or of the documents
+// chosen in a list (exported before or not).
 struct BatchExport
 {
     QString folder;
     QDate from;
     QDate to;
     bool alsoExported = false;
+    QList<qint64> documents; // when given, these and no others
+    // Told before each document how many are done out of how many; false stops the export there,
+    // keeping what was written and marked.
+    std::function<bool(int done, int total)> progress;
 };
 struct BatchLine
 {

@@ -1,5 +1,6 @@
 #include "invoicing/invoicedocument.h"
 
+#include "invoicing/creditnotes.h"
 #include "invoicing/instalments.h"
 #include "invoicing/invoicerows.h"
 #include "invoicing/invoices.h"
@@ -59,27 +60,42 @@ const char *const addresses = "SELECT ID, RagioneSociale FROM Indirizzi ORDER BY
 const char *const staff =
     "SELECT Id, COALESCE(Cognome, '') || ' ' || COALESCE(Nome, '') FROM Personale ORDER BY 2";
 
-RegistryDescriptor buildRows()
+RegistryDescriptor buildRows(CustomerDocument document)
 {
+    const bool creditNote = document == CustomerDocument::CreditNote;
     RegistryDescriptor r;
-    r.cardWindow = QStringLiteral("TfrmModificaFatture");
-    r.cardCaption = QStringLiteral("Modifica righe Fattura");
-    r.table = QStringLiteral("fattdett");
-    r.listSql = QStringLiteral("SELECT * FROM fattdett");
-    r.order = QStringLiteral("NumeroRiga, IDX");
-    r.columns = {column("Targa1", "Mezzo", 80),
-                 column("Descrizione", "Descrizione", 300),
-                 column("Um", "Quantità", 70),
-                 column("ValoreUnitario", "Valore Unitario", 100),
-                 column("Sconto", "Sconto", 60),
-                 column("AliquotaIva", "Iva", 50),
-                 column("RIFDDT", "Rif. Doc.", 80),
-                 column("DataDDT", "Data Doc.", 80),
-                 column("Mittente", "altro Mittente", 140),
-                 column("NumeroRiga", "Num.Riga", 60),
-                 column("note", "Note", 160)};
+    r.cardWindow =
+        creditNote ? QStringLiteral("TfrmModificaNotaCreditoRighe") : QStringLiteral("TfrmModificaFatture");
+    r.cardCaption =
+        creditNote ? QStringLiteral("Modifica Nota di Credito") : QStringLiteral("Modifica righe Fattura");
+    r.table = creditNote ? QStringLiteral("NotaCreditoRighe") : QStringLiteral("fattdett");
+    r.listSql = QStringLiteral("SELECT * FROM ") + r.table;
+    r.order = creditNote ? QStringLiteral("NumeroRiga, ID") : QStringLiteral("NumeroRiga, IDX");
+    if (creditNote) {
+        r.columns = {column("Um", "Quantita", 70),
+                     column("Descrizione", "Articolo", 320),
+                     column("ValoreUnitario", "Valore Unitario", 100),
+                     column("AliquotaIva", "Iva", 50),
+                     column("ValoreTotale", "Totale", 100),
+                     column("NumeroRiga", "Num.Riga", 60)};
+    } else {
+        r.columns = {column("Targa1", "Mezzo", 80),
+                     column("Descrizione", "Descrizione", 300),
+                     column("Um", "Quantità", 70),
+                     column("ValoreUnitario", "Valore Unitario", 100),
+                     column("Sconto", "Sconto", 60),
+                     column("AliquotaIva", "Iva", 50),
+                     column("RIFDDT", "Rif. Doc.", 80),
+                     column("DataDDT", "Data Doc.", 80),
+                     column("Mittente", "altro Mittente", 140),
+                     column("NumeroRiga", "Num.Riga", 60),
+                     column("note", "Note", 160)};
+    }
+    // The credit note's table spells some fields its own way.
+    const char *const vatField = creditNote ? "Iva_Id" : "Iva_ID";
+    const char *const noteField = creditNote ? "Note" : "note";
     RegistryField vat =
-        choice("Iva_ID", "Aliquota Iva", "SELECT ID, Descrizione FROM Iva ORDER BY Iva, Descrizione");
+        choice(vatField, "Aliquota Iva", "SELECT ID, Descrizione FROM Iva ORDER BY Iva, Descrizione");
     vat.copySql = QStringLiteral("SELECT Iva AS AliquotaIva FROM Iva WHERE ID = ?");
     vat.copiedFields = {QStringLiteral("AliquotaIva")};
     RegistryField sender = choice("Mittente_ID", "Altro Mittente", addresses);
@@ -118,16 +134,28 @@ RegistryDescriptor buildRows()
         field("ProvvigioneContrassegno", "Provvig. Contrassegno", Kind::Amount),
         sender,
         field("Mittente", "", Kind::Hidden),
-        field("note", "Note", Kind::Memo)};
+        field(noteField, "Note", Kind::Memo)};
+    if (creditNote) {
+        // No transport-document reference or imputation; the accounts and the carrier by their own names.
+        r.fields.removeIf([](const RegistryField &f) {
+            return f.field == u"RIFDDT" || f.field == u"DataDDT" || f.field == u"Imputazione";
+        });
+        for (RegistryField &f : r.fields) {
+            if (f.field == u"ContabilitaConti_ID")
+                f.caption = QStringLiteral("Contabilità conto");
+            else if (f.field == u"Personale_ID")
+                f.caption = QStringLiteral("Trasportatore");
+            else if (f.field == u"PercentualeProvvigione")
+                f.caption = QStringLiteral("% Provvigione");
+        }
+    }
     r.checks = invoiceRowChecks();
     r.deleteQuestion = QStringLiteral("Sei sicuro di voler eliminare il record ?");
-    r.ownerField = QStringLiteral("NumFatt");
-    r.save = [](storage::Archive &archive, qint64 key, const QVariantMap &values) {
-        return saveInvoiceRow(archive, key, values);
-    };
-    r.remove = deleteInvoiceRow;
-    r.helpContext = 1100;
-    r.grid = QStringLiteral("Form7_DBGrid2");
+    r.ownerField = creditNote ? QStringLiteral("NotaCredito_ID") : QStringLiteral("NumFatt");
+    r.save = creditNote ? saveCreditNoteRow : saveInvoiceRow;
+    r.remove = creditNote ? deleteCreditNoteRow : deleteInvoiceRow;
+    r.helpContext = creditNote ? 1250 : 1100;
+    r.grid = creditNote ? QStringLiteral("frmNotaCredito_GrigliaRighe") : QStringLiteral("Form7_DBGrid2");
     return r;
 }
 
@@ -162,8 +190,12 @@ RegistryDescriptor buildInstalments()
         return saveInstalment(archive, key, values);
     };
     r.remove = deleteInstalment;
-    r.add = [](storage::Archive &archive, const QVariant &owner) {
-        return addInstalment(archive, owner.toLongLong(), QDate::currentDate());
+    // A due date added by hand is of the document's kind (an invoice's or a credit note's).
+    r.add = [](storage::Archive &archive, const QVariant &owner) -> core::Result<qint64> {
+        const core::Result<const DueDateKind *> kind = dueDateKindOf(archive, owner.toLongLong());
+        if (!kind)
+            return core::Result<qint64>::failure(kind.error());
+        return addInstalment(archive, owner.toLongLong(), QDate::currentDate(), **kind);
     };
     // Paid instalments stand out in light blue.
     r.rowColour = [](const QSqlRecord &row) -> QVariant {
@@ -272,79 +304,132 @@ RegistryDescriptor buildSeries()
     return r;
 }
 
-RegistryDescriptor buildOpenInvoices()
+// The columns a list of customer documents reads: what it shows and what its filters ask.
+const char *const documentListColumns =
+    "ID, Num, SerieFatturazione, Data, DatiTrasmissione_ProgressivoInvio, Cliente, Cliente_ID, TotFattura, "
+    "EsportatoXml, Banca_ID, ModPagamento_Id, Storico";
+
+RegistryDescriptor buildDocumentList(CustomerDocument document)
 {
+    const bool creditNote = document == CustomerDocument::CreditNote;
     RegistryDescriptor r;
-    r.listWindow = QStringLiteral("TfrmGrigliaFatture");
-    r.cardWindow = QStringLiteral("TForm7");
-    r.listCaption = QStringLiteral("Fatture");
+    r.listWindow =
+        creditNote ? QStringLiteral("TfrmGrigliaNoteCredito") : QStringLiteral("TfrmGrigliaFatture");
+    r.cardWindow = creditNote ? QStringLiteral("TfrmNotaCredito") : QStringLiteral("TForm7");
+    r.listCaption = creditNote ? QStringLiteral("Note di Credito") : QStringLiteral("Fatture");
     r.table = QStringLiteral("fattura");
-    // The open invoices as a table of their own, so that the filter fields add their conditions to it.
-    r.listSql =
-        QStringLiteral("SELECT * FROM (SELECT * FROM fattura WHERE Storico = false AND Carico = false AND "
-                       "COALESCE(FattNota, false) = false) AS aperte");
-    r.order = QStringLiteral("Num");
-    r.columns = {column("Num", "Numero", 70),
-                 column("SerieFatturazione", "Serie", 60),
-                 column("Data", "Data", 90),
-                 column("Cliente", "Cliente", 260),
-                 column("TotImponibile", "Imponibile", 100),
-                 column("TotFattura", "Totale", 100),
-                 column("EsportatoXml", "Esp. Xml", 70)};
-    r.filters = {{QStringLiteral("Cliente"), QStringLiteral("Cliente")}};
-    r.fields = {field("TotImponibile", "Imponibile", Kind::Amount),
-                field("TotFattura", "Totale", Kind::Amount), field("EsportatoXml", "Esp. Xml", Kind::Check)};
-    r.deleteQuestion = QStringLiteral("Sei sicuro di voler eliminare la fattura?");
+    // The documents of the kind as a table of their own, so that the window's scope (open or of a
+    // history period) and the filter fields add their conditions to it.
+    r.listSql = QStringLiteral("SELECT * FROM (SELECT %1 FROM fattura WHERE Carico = false AND "
+                               "COALESCE(FattNota, false) = %2) AS documenti")
+                    .arg(QLatin1String(documentListColumns),
+                         creditNote ? QStringLiteral("true") : QStringLiteral("false"));
+    r.order = QStringLiteral("Num, ID");
+    const GridColumn exported = column("EsportatoXml", "Esp. Xml", 70);
+    if (creditNote) {
+        r.columns = {column("Cliente", "Cliente", 260),
+                     column("SerieFatturazione", "Serie", 60),
+                     column("Num", "Numero", 70),
+                     column("Data", "Data", 90),
+                     column("TotFattura", "Totale ", 100),
+                     column("DatiTrasmissione_ProgressivoInvio", "Num. Invio", 80),
+                     exported};
+    } else {
+        r.columns = {column("SerieFatturazione", "Serie", 60),
+                     column("Num", "Numero", 70),
+                     column("Data", "Data", 90),
+                     column("DatiTrasmissione_ProgressivoInvio", "Num. Invio", 80),
+                     column("Cliente", "Cliente", 260),
+                     column("TotFattura", "Importo", 100),
+                     exported};
+    }
+    r.fields = {field("TotFattura", "Totale", Kind::Amount), field("EsportatoXml", "Esp. Xml", Kind::Check)};
+    // Documents already sent as electronic invoices stand out in light green.
+    r.rowColour = [](const QSqlRecord &row) -> QVariant {
+        return row.value(QStringLiteral("EsportatoXml")).toBool() ? QVariant(QColor(0xD8, 0xF0, 0xD0))
+                                                                  : QVariant();
+    };
+    r.multiSelect = true;
+    r.deleteQuestion = creditNote ? QStringLiteral("Sei sicuro di voler eliminare la nota di credito?")
+                                  : QStringLiteral("Sei sicuro di voler eliminare la fattura?");
     r.remove = deleteInvoice;
     r.helpContext = 1000;
-    r.grid = QStringLiteral("frmGrigliaFatture_Griglia");
+    r.grid = creditNote ? QStringLiteral("frmGrigliaNoteCredito_Griglia")
+                        : QStringLiteral("frmGrigliaFatture_Griglia");
     return r;
 }
 
-DocumentDescriptor buildInvoice()
+DocumentDescriptor buildDocument(CustomerDocument document)
 {
+    const bool creditNote = document == CustomerDocument::CreditNote;
+    const auto caption = [creditNote](const char *invoice, const char *note) {
+        return creditNote ? note : invoice;
+    };
     DocumentDescriptor d;
-    d.window = QStringLiteral("TForm7");
-    d.caption = QStringLiteral("Fatturazione");
+    d.window = creditNote ? QStringLiteral("TfrmNotaCredito") : QStringLiteral("TForm7");
+    d.caption = creditNote ? QStringLiteral("Note di Credito") : QStringLiteral("Fatturazione");
     d.table = QStringLiteral("fattura");
-    RegistryField number = field("Num", "Numero fattura", Kind::Amount, 0);
+    RegistryField number =
+        field("Num", creditNote ? "Numero Nota credito" : "Numero fattura", Kind::Amount, 0);
     RegistryField customer = choice("Cliente_ID", "Cliente", customers, "TfrmClientiDett", "TfrmClienti");
     customer.cardButton = QStringLiteral("SpeedButton22");
     RegistryField transmission = field("DatiTrasmissione_ProgressivoInvio", "Progressivo Trasmissione");
     transmission.maxLength = 10;
+    QList<RegistryField> headerFields{
+        field("Data", creditNote ? "Data" : "Data di emissione Fatt.", Kind::Date),
+        number,
+        choice("SerieFatturazione", "Serie", "SELECT Serie, Serie FROM SerieFatturazione ORDER BY Serie",
+               nullptr, "TfrmSerieFatturazione"),
+        customer,
+        field("Cliente", "", Kind::Hidden),
+        field("DatiTrasmissione_FormatoTrasmissione", "", Kind::Hidden),
+        field("Note", "Note"),
+        choice("Destinatario_ID", "Destinatario", addresses, "TfrmIndirizziDettaglio", "TfrmIndirizzi"),
+        choice("Agente_id", "Agente", "SELECT Id, Fornitore FROM Fornitor ORDER BY Fornitore",
+               "TfrmFornitDett", "TFornitori"),
+        field("NonNumerare", "Non Numerare", Kind::Check),
+        field("EsportatoXml", "Esp. Xml", Kind::Check),
+        startsColumn(field("DatiTrasmissione_NumeroInterno", "Tramissione Num. Interno", Kind::Amount, 0)),
+        transmission,
+        field("TotImponibile", caption("Imponibile", "Totale Imponibile"), Kind::Amount),
+        field("TotImposta", caption("Imposta", "Totale Imposta"), Kind::Amount),
+        field("TotFattura", caption("Totale Fattura", "Totale Nota Credito"), Kind::Amount),
+        field("TotColli", "Totale Colli", Kind::Amount, 0),
+        field("TotProvvigioneContrassegno", caption("Provvig. Contrassegno", "Totale Provv. Contrass."),
+              Kind::Amount),
+        choice("Banca_ID", "Banca", banks, "TAnaBanca", "TfrmGrigliaBanche"),
+        choice("ModPagamento_Id", "Modalità di Pagamento", paymentModes, "TfrmModPagamDett", "TfrmModPagam")};
+    if (creditNote) {
+        // The note stands in "Altro".
+        headerFields.removeIf([](const RegistryField &f) { return f.field == u"Note"; });
+        // The invoice credited, under the credit note's own data.
+        const qsizetype at = std::find_if(headerFields.cbegin(), headerFields.cend(),
+                                          [](const RegistryField &f) {
+                                              return f.field == u"DatiTrasmissione_NumeroInterno";
+                                          }) -
+                             headerFields.cbegin();
+        const QList<RegistryField> credited{field("NCFattNumRif", "Fattura di Riferimento", Kind::Amount, 0),
+                                            field("NCFattDataRif", "Data fattura", Kind::Date),
+                                            field("NCFatSerieRif", "Serie fattura"),
+                                            field("NCFattIDRif", "", Kind::Hidden)};
+        for (qsizetype i = 0; i < credited.size(); ++i)
+            headerFields.insert(at + i, credited.at(i));
+    }
     DocumentTab header{
-        QStringLiteral("Testata"),
-        {field("Data", "Data di emissione Fatt.", Kind::Date),
-         number,
-         choice("SerieFatturazione", "Serie", "SELECT Serie, Serie FROM SerieFatturazione ORDER BY Serie",
-                nullptr, "TfrmSerieFatturazione"),
-         customer,
-         field("Cliente", "", Kind::Hidden),
-         field("DatiTrasmissione_FormatoTrasmissione", "", Kind::Hidden),
-         field("Note", "Note"),
-         choice("Destinatario_ID", "Destinatario", addresses, "TfrmIndirizziDettaglio", "TfrmIndirizzi"),
-         choice("Agente_id", "Agente", "SELECT Id, Fornitore FROM Fornitor ORDER BY Fornitore",
-                "TfrmFornitDett", "TFornitori"),
-         field("NonNumerare", "Non Numerare", Kind::Check),
-         field("EsportatoXml", "Esp. Xml", Kind::Check),
-         startsColumn(field("DatiTrasmissione_NumeroInterno", "Tramissione Num. Interno", Kind::Amount, 0)),
-         transmission,
-         field("TotImponibile", "Imponibile", Kind::Amount),
-         field("TotImposta", "Imposta", Kind::Amount),
-         field("TotFattura", "Totale Fattura", Kind::Amount),
-         field("TotColli", "Totale Colli", Kind::Amount, 0),
-         field("TotProvvigioneContrassegno", "Provvig. Contrassegno", Kind::Amount),
-         choice("Banca_ID", "Banca", banks, "TAnaBanca", "TfrmGrigliaBanche"),
-         choice("ModPagamento_Id", "Modalità di Pagamento", paymentModes, "TfrmModPagamDett",
-                "TfrmModPagam")},
+        QString::fromUtf8(caption("Testata", "Testata ")),
+        headerFields,
         {{[] { return &customerInstalmentsRegistry(); }, QStringLiteral("Fattura_ID"),
-          QStringLiteral("Pagamenti"), QStringLiteral("Form7_DBGrid3")}}};
-    DocumentTab rows{QStringLiteral("Righe"),
+          QStringLiteral("Pagamenti"),
+          creditNote ? QStringLiteral("frmNotaCredito_GrigliaScadenze") : QStringLiteral("Form7_DBGrid3")}}};
+    const RegistryDescriptor &rowsRegistry = creditNote ? creditNoteRowsRegistry() : invoiceRowsRegistry();
+    DocumentTab rows{QString::fromUtf8(caption("Righe", " Righe ")),
                      {},
-                     {{[] { return &invoiceRowsRegistry(); }, QStringLiteral("NumFatt"),
-                       QStringLiteral("Righe"), QStringLiteral("Form7_DBGrid2")}}};
+                     {{[creditNote]() -> const RegistryDescriptor * {
+                           return creditNote ? &creditNoteRowsRegistry() : &invoiceRowsRegistry();
+                       },
+                       rowsRegistry.ownerField, QStringLiteral("Righe"), rowsRegistry.grid}}};
     DocumentTab accompanying{
-        QStringLiteral("Accompagnatoria"),
+        QString::fromUtf8(caption("Accompagnatoria", " Accompagnatoria ")),
         {choice("Porto_ID", "Porto", "SELECT id, Descrizione FROM FatturaPorto ORDER BY Descrizione"),
          choice("Vettore_ID", "Vettore", "SELECT id, Descrizione FROM Vettore ORDER BY Descrizione"),
          choice("Aspetto_ID", "Aspetto esteriore",
@@ -358,25 +443,44 @@ DocumentDescriptor buildInvoice()
                        {},
                        {{[] { return &customerOrdersRegistry(); }, QStringLiteral("Fattura_ID"),
                          QStringLiteral("Ordini del cliente"), QStringLiteral("Form7_GridOrdini")}}};
-    DocumentTab attachments{QStringLiteral("Allegati"),
-                            {},
-                            {{[] { return &invoiceAttachmentsRegistry(); }, QStringLiteral("Fattura_Id"),
-                              QStringLiteral("Allegati"), QStringLiteral("Form7_DBGrid13")}}};
-    DocumentTab other{QStringLiteral("Altro"),
+    DocumentTab attachments{
+        QStringLiteral("Allegati"),
+        {},
+        {{[] { return &invoiceAttachmentsRegistry(); }, QStringLiteral("Fattura_Id"),
+          QStringLiteral("Allegati"),
+          creditNote ? QStringLiteral("frmNotaCredito_GrigliaAllegati") : QStringLiteral("Form7_DBGrid13")}}};
+    DocumentTab other{QString::fromUtf8(caption("Altro", " Altro ")),
                       {field("Causale", "Causale"),
                        field("ReferenteIva", "Referente Iva per cliente estero", Kind::Memo),
                        field("Depositata", "Pagamento depositato", Kind::Check),
                        field("ScissionePagamenti", "Scissione pagamenti", Kind::Check),
                        field("ConaiAssolto", "Contributo Conai Assolto", Kind::Check)},
                       {}};
-    d.tabs = {header, rows, accompanying, orders, attachments, other};
-    d.checks = invoiceChecks();
-    d.save = saveInvoiceHeader;
+    if (creditNote) {
+        other.fields = {field("Note", "Note", Kind::Memo), field("Causale", "Causale"),
+                        field("ScissionePagamenti", "Scissione pagamenti", Kind::Check)};
+        // No customer's orders: a credit note refers to its invoice.
+        d.tabs = {header, rows, accompanying, attachments, other};
+        d.checks = creditNoteChecks();
+        d.save = [](storage::Archive &archive, qint64 key, const QVariantMap &changed) {
+            QVariantMap values = changed;
+            values.insert(QStringLiteral("FattNota"), true);
+            return saveInvoiceHeader(archive, key, values);
+        };
+        d.helpContext = 1250;
+    } else {
+        d.tabs = {header, rows, accompanying, orders, attachments, other};
+        d.checks = invoiceChecks();
+        d.save = saveInvoiceHeader;
+        d.helpContext = 1100;
+    }
     d.remove = deleteInvoice;
     d.computedFields = {QStringLiteral("TotImponibile"), QStringLiteral("TotImposta"),
                         QStringLiteral("TotFattura"), QStringLiteral("TotColli"),
                         QStringLiteral("TotProvvigioneContrassegno")};
-    d.helpContext = 1100;
+    if (creditNote)
+        d.computedFields += {QStringLiteral("NCFattDataRif"), QStringLiteral("NCFatSerieRif"),
+                             QStringLiteral("NCFattNumRif"), QStringLiteral("NCFattIDRif")};
     return d;
 }
 
@@ -384,13 +488,25 @@ DocumentDescriptor buildInvoice()
 
 const DocumentDescriptor &invoiceDocument()
 {
-    static const DocumentDescriptor document = buildInvoice();
+    static const DocumentDescriptor document = buildDocument(CustomerDocument::Invoice);
+    return document;
+}
+
+const DocumentDescriptor &creditNoteDocument()
+{
+    static const DocumentDescriptor document = buildDocument(CustomerDocument::CreditNote);
     return document;
 }
 
 const RegistryDescriptor &invoiceRowsRegistry()
 {
-    static const RegistryDescriptor registry = buildRows();
+    static const RegistryDescriptor registry = buildRows(CustomerDocument::Invoice);
+    return registry;
+}
+
+const RegistryDescriptor &creditNoteRowsRegistry()
+{
+    static const RegistryDescriptor registry = buildRows(CustomerDocument::CreditNote);
     return registry;
 }
 
@@ -420,7 +536,13 @@ const RegistryDescriptor &invoiceSeriesRegistry()
 
 const RegistryDescriptor &openInvoicesRegistry()
 {
-    static const RegistryDescriptor registry = buildOpenInvoices();
+    static const RegistryDescriptor registry = buildDocumentList(CustomerDocument::Invoice);
+    return registry;
+}
+
+const RegistryDescriptor &openCreditNotesRegistry()
+{
+    static const RegistryDescriptor registry = buildDocumentList(CustomerDocument::CreditNote);
     return registry;
 }
 
@@ -432,12 +554,17 @@ core::Status saveInvoiceHeader(storage::Archive &archive, qint64 invoice, const 
         !values.value(QStringLiteral("ConaiAssolto")).toBool())
         values.insert(QStringLiteral("ConaiAssolto"), false);
     values.insert(QStringLiteral("Carico"), false);
+    const core::Result<const DueDateKind *> kind = dueDateKindOf(archive, invoice);
+    if (!kind)
+        return core::Status::failure(kind.error());
     storage::Transaction transaction(archive);
     if (core::Status written = archive.update(QStringLiteral("fattura"), invoice, values); !written)
         return written;
     // A new date moves the due dates (those paid stay); the rest changes their amounts or texts.
     if (changed.contains(QStringLiteral("Data"))) {
-        if (core::Status dates = generateDueDates(archive, invoice, DueDateMode::NewDates); !dates)
+        if (core::Status dates =
+                generateDueDates(archive, invoice, DueDateMode::NewDates, PaidInstalments::Keep, **kind);
+            !dates)
             return dates;
         return transaction.commit();
     }
@@ -445,7 +572,9 @@ core::Status saveInvoiceHeader(storage::Archive &archive, qint64 invoice, const 
                                          QStringLiteral("Cliente_ID"), QStringLiteral("ScissionePagamenti")};
     for (const QString &field : describedBy) {
         if (changed.contains(field)) {
-            if (core::Status dates = generateDueDates(archive, invoice, DueDateMode::KeepDates); !dates)
+            if (core::Status dates =
+                    generateDueDates(archive, invoice, DueDateMode::KeepDates, PaidInstalments::Keep, **kind);
+                !dates)
                 return dates;
             break;
         }

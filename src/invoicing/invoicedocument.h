@@ -7,8 +7,12 @@ namespace rotalina::invoicing {
 
 // The customer invoice (TForm7) and the registries of what belongs to it.
 const shell::DocumentDescriptor &invoiceDocument();
-// The rows of an invoice, edited in "TfrmModificaFatture".
+// The customer credit note (TfrmNotaCredito), built as the invoice with what differs.
+const shell::DocumentDescriptor &creditNoteDocument();
+// The rows of an invoice, edited in "TfrmModificaFatture", and of a credit note, edited in
+// "TfrmModificaNotaCreditoRighe".
 const shell::RegistryDescriptor &invoiceRowsRegistry();
+const shell::RegistryDescriptor &creditNoteRowsRegistry();
 // The due dates of a customer document, edited in "TfrmScadenziarioDettaglio".
 const shell::RegistryDescriptor &customerInstalmentsRegistry();
 // The customer's order references of an invoice, for the electronic invoice.
@@ -17,8 +21,10 @@ const shell::RegistryDescriptor &customerOrdersRegistry();
 const shell::RegistryDescriptor &invoiceAttachmentsRegistry();
 // The numbering series: "TfrmSerieFatturazione".
 const shell::RegistryDescriptor &invoiceSeriesRegistry();
-// The open customer invoices: "TfrmGrigliaFatture", whose card is the invoice window.
+// The lists of customer invoices ("TfrmGrigliaFatture") and credit notes ("TfrmGrigliaNoteCredito"),
+// whose cards are their document windows; the window adds which documents it shows.
 const shell::RegistryDescriptor &openInvoicesRegistry();
+const shell::RegistryDescriptor &openCreditNotesRegistry();
 
 // Writes the invoice's changed header fields and brings its due dates up to date in the same
 // transaction: a new date makes them again from the payment mode (paid ones stay), a new number,

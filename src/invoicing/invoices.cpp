@@ -127,19 +127,12 @@ core::Result<qint64> createInvoice(storage::Archive &archive, const NewInvoice &
     if (core::Status locked = archive.lockSequence(documentNumbering()); !locked)
         return R::failure(locked.error());
     const bool creditNote = request.document == CustomerDocument::CreditNote;
-    int number = 1;
-    qint64 transmission = 1;
-    if (!request.history) {
-        const core::Result<int> next =
-            nextInvoiceNumber(archive, *settings, request.series, request.document);
-        if (!next)
-            return R::failure(next.error());
-        const core::Result<qint64> progressive = nextTransmissionNumber(archive);
-        if (!progressive)
-            return R::failure(progressive.error());
-        number = *next;
-        transmission = *progressive;
-    }
+    const core::Result<int> number = nextInvoiceNumber(archive, *settings, request.series, request.document);
+    if (!number)
+        return R::failure(number.error());
+    const core::Result<qint64> transmission = nextTransmissionNumber(archive);
+    if (!transmission)
+        return R::failure(transmission.error());
     const QVariantMap values{{QStringLiteral("Data"), request.today},
                              {QStringLiteral("Banca_ID"), settings->defaultBank},
                              {QStringLiteral("ModPagamento_Id"), settings->defaultPaymentMode},
@@ -155,9 +148,9 @@ core::Result<qint64> createInvoice(storage::Archive &archive, const NewInvoice &
                       {QStringLiteral("FattNota"), creditNote},
                       {QStringLiteral("NonNumerare"), false},
                       {QStringLiteral("EsportatoXml"), false},
-                      {QStringLiteral("Num"), number},
-                      {QStringLiteral("DatiTrasmissione_NumeroInterno"), transmission},
-                      {QStringLiteral("DatiTrasmissione_ProgressivoInvio"), QString::number(transmission)}};
+                      {QStringLiteral("Num"), *number},
+                      {QStringLiteral("DatiTrasmissione_NumeroInterno"), *transmission},
+                      {QStringLiteral("DatiTrasmissione_ProgressivoInvio"), QString::number(*transmission)}};
     if (!request.series.trimmed().isEmpty())
         fixed.insert(QStringLiteral("SerieFatturazione"), request.series.trimmed());
     // A credit note takes the defaults the user stored for credit notes.

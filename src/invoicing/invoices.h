@@ -53,11 +53,10 @@ QString documentNumbering();
 
 // A new customer invoice with its number, its transmission number, today's date, the default bank
 // and payment mode and its due dates, in one transaction: two workstations never get the same
-// number. In the history view the numbers are 1.
+// number.
 struct NewInvoice
 {
     QString series;
-    bool history = false;
     QDate today = QDate::currentDate();
     CustomerDocument document = CustomerDocument::Invoice;
 };

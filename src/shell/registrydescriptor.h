@@ -9,6 +9,7 @@
 #include <QSqlRecord>
 #include <QString>
 #include <QStringList>
+#include <QVariantList>
 #include <QVariantMap>
 #include <functional>
 #include <optional>
@@ -160,6 +161,14 @@ struct RegistryDescriptor
     // name without its first letter ("frmGrigliaColori").
     QString grid;
     QString gridName() const { return grid.isEmpty() ? listWindow.mid(1) : grid; }
+};
+
+// The rows a list window is kept to whatever its filter fields say (the open documents, or those of
+// a period in the history view): a condition with its bound values.
+struct ListScope
+{
+    QString condition;
+    QVariantList parameters;
 };
 
 // The statement of a registry's list with its filter conditions.

@@ -8,14 +8,14 @@ ListFilter &ListFilter::contains(const QString &field, const QString &typed)
 {
     if (typed.trimmed().isEmpty())
         return *this;
-    return condition(m_dialect.foldedLike(field), {SqlDialect::containsPattern(typed.trimmed())});
+    return condition(m_dialect->foldedLike(field), {SqlDialect::containsPattern(typed.trimmed())});
 }
 
 ListFilter &ListFilter::startsWith(const QString &field, const QString &typed)
 {
     if (typed.trimmed().isEmpty())
         return *this;
-    return condition(m_dialect.foldedLike(field), {SqlDialect::startsWithPattern(typed.trimmed())});
+    return condition(m_dialect->foldedLike(field), {SqlDialect::startsWithPattern(typed.trimmed())});
 }
 
 ListFilter &ListFilter::dateFrom(const QString &field, const QDate &from)

@@ -14,7 +14,9 @@ namespace rotalina::storage {
 class ListFilter
 {
 public:
-    explicit ListFilter(const SqlDialect &dialect) : m_dialect(dialect) {}
+    explicit ListFilter(const SqlDialect &dialect) : m_dialect(&dialect) {}
+
+    const SqlDialect &dialect() const { return *m_dialect; }
 
     // The field contains the typed text, ignoring case and accents; nothing when the text is blank.
     ListFilter &contains(const QString &field, const QString &typed);
@@ -35,7 +37,7 @@ public:
     const QVariantList &parameters() const { return m_params; }
 
 private:
-    const SqlDialect &m_dialect;
+    const SqlDialect *m_dialect;
     QStringList m_conditions;
     QVariantList m_params;
 };

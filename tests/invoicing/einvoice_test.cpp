@@ -693,7 +693,10 @@ TEST_F(EInvoice, TheMonthEndExportWritesEveryDocumentOfThePeriodAndReportsTheRef
     row(april, 1, 100, vat22);
 
     QTemporaryDir folder;
-    BatchExport request{folder.path(), QDate(2024, 3, 1), QDate(2024, 3, 31), false};
+    BatchExport request;
+    request.folder = folder.path();
+    request.from = QDate(2024, 3, 1);
+    request.to = QDate(2024, 3, 31);
     QStringList told;
     core::Result<QList<BatchLine>> lines =
         exportEInvoices(archive(), request, [&](const BatchLine &line) { told.append(line.text()); });

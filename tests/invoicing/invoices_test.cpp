@@ -21,11 +21,10 @@ int number(test::InvoicingArchive &fixture, qint64 invoice)
     return fixture.value(QStringLiteral("fattura"), "Num", invoice).toInt();
 }
 
-qint64 newInvoice(storage::Archive &archive, const QString &series = {}, bool history = false)
+qint64 newInvoice(storage::Archive &archive, const QString &series = {})
 {
     invoicing::NewInvoice request;
     request.series = series;
-    request.history = history;
     request.today = QDate(2026, 3, 2);
     const auto key = invoicing::createInvoice(archive, request);
     EXPECT_TRUE(key) << key.error().toStdString();
@@ -80,11 +79,6 @@ TEST(InvoiceNumbering, NumbersFollowTheSeriesAndTheOptions)
     EXPECT_EQ(fixture.value(QStringLiteral("fattura"), "SerieFatturazione", seriesB).toString(),
               QStringLiteral("B"));
     EXPECT_EQ(number(fixture, newInvoice(archive, QStringLiteral("L'Aquila"))), 1);
-
-    // The history view gives 1 and 1.
-    const qint64 history = newInvoice(archive, {}, true);
-    EXPECT_EQ(number(fixture, history), 1);
-    EXPECT_EQ(fixture.value(QStringLiteral("fattura"), "DatiTrasmissione_NumeroInterno", history).toInt(), 1);
 }
 
 TEST(InvoiceNumbering, TheTransmissionNumberIsNeverGivenTwice)

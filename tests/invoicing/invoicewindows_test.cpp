@@ -327,11 +327,18 @@ TEST_F(InvoiceWindows, AnInvoiceMadeInTheWindowIsExportedWithItsAttachmentAndMar
         test::click(window, QStringLiteral("spdIndietro"));
     });
     test::click(*list, QStringLiteral("spdInserisci"));
-    // The list's filter narrows the open invoices by customer.
+    // The list shows the invoice as exported, and "cerca" narrows it by customer.
     auto *invoices = list->findChild<DataGrid *>();
-    test::typeInto(*list, QStringLiteral("edtFiltroCliente"), QStringLiteral("alfa"));
+    ASSERT_EQ(invoices->records()->rowCount(), 1);
+    EXPECT_TRUE(invoices->records()->index(0, 0).data(Qt::BackgroundRole).isValid());
+    auto *customerFilter = list->findChild<LookupBox *>(QStringLiteral("dblCliente"));
+    customerFilter->setKey(customer);
+    test::click(*list, QStringLiteral("spdCerca"));
     EXPECT_EQ(invoices->records()->rowCount(), 1);
-    test::typeInto(*list, QStringLiteral("edtFiltroCliente"), QStringLiteral("zeta"));
+    customerFilter->setKey(
+        test::addRow(archive(), QStringLiteral("Clienti"),
+                     {{QStringLiteral("NominativoVisualizzato"), QStringLiteral("Zeta")}}));
+    test::click(*list, QStringLiteral("spdCerca"));
     EXPECT_EQ(invoices->records()->rowCount(), 0);
     list->close();
     ASSERT_GT(invoice, 0);

@@ -1,5 +1,6 @@
 #include "invoicing/ui/invoicewindow.h"
 
+#include "invoicing/creditnotes.h"
 #include "invoicing/einvoice.h"
 #include "invoicing/instalments.h"
 #include "invoicing/invoicedocument.h"
@@ -12,6 +13,7 @@
 #include "shell/ui/amountbox.h"
 #include "shell/ui/datagrid.h"
 #include "shell/ui/datebox.h"
+#include "shell/ui/formpage.h"
 #include "shell/ui/lookupbox.h"
 #include "shell/ui/recordform.h"
 #include "shell/ui/registrywindows.h"
@@ -21,6 +23,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QHBoxLayout>
 #include <QPushButton>
 
 namespace rotalina::invoicing::ui {
@@ -46,14 +49,30 @@ QPushButton *button(const char *name, const char *caption, const char *hint = nu
 } // namespace
 
 InvoiceWindow::InvoiceWindow(shell::Session &session, const shell::ui::WindowRegistry &windows, qint64 key,
-                             bool isNew, QWidget *parent)
-    : DocumentWindow(session, invoiceDocument(), windows, key, isNew, parent)
+                             bool isNew, QWidget *parent, CustomerDocument document)
+    : DocumentWindow(session,
+                     document == CustomerDocument::CreditNote ? creditNoteDocument() : invoiceDocument(),
+                     windows, key, isNew, parent),
+      m_document(document),
+      m_dueDates(document == CustomerDocument::CreditNote ? creditNoteDueDates() : customerInvoiceDueDates()),
+      m_rowsTable(document == CustomerDocument::CreditNote ? QStringLiteral("NotaCreditoRighe")
+                                                           : QStringLiteral("fattdett"))
 {
-    QPushButton *cashBook = button("spdPrimaNota", "prima nota", "Visualizza la fattura in prima nota");
-    QPushButton *xml = button("spdFatturaElettronica", "Esporta xml", "Esporta la fattura elettronica");
+    const bool creditNote = isCreditNote();
+    QPushButton *cashBook = button("spdPrimaNota", "prima nota",
+                                   creditNote ? "Visualizza la nota di credito in prima nota"
+                                              : "Visualizza la fattura in prima nota");
+    QPushButton *xml =
+        button("spdFatturaElettronica", "Esporta xml",
+               creditNote ? "Esporta la nota di credito elettronica" : "Esporta la fattura elettronica");
     QPushButton *view = button("spdVisualizzaXml", "Visualizza", "Visualizza una fattura elettronica");
     QPushButton *printing = shell::ui::makeToolButton(shell::ui::ToolAction::Stampa, this);
     xml->setEnabled(windows.has(QString::fromLatin1(exportXmlCommand)));
+    if (creditNote) {
+        QPushButton *totals = button("spdTotali", "Totali", "Ricalcola i totali dalle righe");
+        addToolButton(totals);
+        connect(totals, &QPushButton::clicked, this, &InvoiceWindow::recomputeTotals);
+    }
     addToolButton(cashBook);
     addToolButton(xml);
     addToolButton(view);
@@ -79,34 +98,73 @@ InvoiceWindow::InvoiceWindow(shell::Session &session, const shell::ui::WindowReg
         connect(date, &shell::ui::DateBox::left, this, &InvoiceWindow::checkDateOrder);
     if (auto *number = qobject_cast<shell::ui::AmountBox *>(form().editor(QStringLiteral("Num"))))
         connect(number, &shell::ui::AmountBox::editingFinished, this, &InvoiceWindow::checkDateOrder);
-    setBeforeLeave([this] { warnOfLetterOfIntent(); });
+    if (creditNote) {
+        setBeforeLeave([this] { warnOfOverCredit(); });
+        addCreditedInvoiceButtons();
+    } else {
+        setBeforeLeave([this] { warnOfLetterOfIntent(); });
+    }
+    addInvoiceRowButtons();
+    if (OwnedRowsPanel *dueDates = rows(QStringLiteral("FatturaScadenze")))
+        dueDates->grid()->setToolTip(QStringLiteral("Le righe azzurre sono state già pagate"));
+}
 
-    if (OwnedRowsPanel *rows = this->rows(QStringLiteral("fattdett"))) {
-        rows->setAdd([this] { addFromTariffs(); });
-        QPushButton *transport = button("SpeedButton26", "Spese di Trasporto");
-        QPushButton *collection = button("SpeedButton27", "Spese di Incasso");
-        QPushButton *free = button("spdArticoloNonArchivio", "Articolo non in archivio");
+OwnedRowsPanel *InvoiceWindow::documentRows() const
+{
+    return rows(m_rowsTable);
+}
+
+void InvoiceWindow::addInvoiceRowButtons()
+{
+    OwnedRowsPanel *rows = documentRows();
+    if (!rows)
+        return;
+    rows->setAdd([this] { addFromTariffs(); });
+    QPushButton *transport = button("SpeedButton26", "Spese di Trasporto");
+    QPushButton *collection = button("SpeedButton27", "Spese di Incasso");
+    QPushButton *free = button("spdArticoloNonArchivio", "Articolo non in archivio");
+    if (!isCreditNote()) {
+        // Only an invoice's rows come from tariffs the user may want to look at or add.
         QPushButton *tariff = button("SpeedButton14", "Tariffa", "Apre la tariffa della riga");
         QPushButton *tariffs =
             button("SpeedButton15", "Nuova tariffa", "Apre le tariffe per aggiungerne una");
-        tariffs->setEnabled(windows.has(QStringLiteral("TForm2")));
-        for (QPushButton *b : {tariff, tariffs, transport, collection, free})
-            rows->addButton(b);
+        tariffs->setEnabled(windows().has(QStringLiteral("TForm2")));
+        rows->addButton(tariff);
+        rows->addButton(tariffs);
         connect(tariffs, &QPushButton::clicked, this,
                 [this] { this->windows().open(QStringLiteral("TForm2"), this->session(), this); });
-        const auto savedFirst = [this](void (InvoiceWindow::*action)()) {
-            return [this, action] {
-                if (!form().isDirty() || quietSave())
-                    (this->*action)();
-            };
-        };
-        connect(transport, &QPushButton::clicked, this, savedFirst(&InvoiceWindow::addTransportCosts));
-        connect(collection, &QPushButton::clicked, this, savedFirst(&InvoiceWindow::addCollectionCosts));
-        connect(free, &QPushButton::clicked, this, savedFirst(&InvoiceWindow::addFreeArticle));
         connect(tariff, &QPushButton::clicked, this, &InvoiceWindow::openTariffOfRow);
     }
-    if (OwnedRowsPanel *dueDates = rows(QStringLiteral("FatturaScadenze")))
-        dueDates->grid()->setToolTip(QStringLiteral("Le righe azzurre sono state già pagate"));
+    for (QPushButton *b : {transport, collection, free})
+        rows->addButton(b);
+    const auto savedFirst = [this](void (InvoiceWindow::*action)()) {
+        return [this, action] {
+            if (!form().isDirty() || quietSave())
+                (this->*action)();
+        };
+    };
+    connect(transport, &QPushButton::clicked, this, savedFirst(&InvoiceWindow::addTransportCosts));
+    connect(collection, &QPushButton::clicked, this, savedFirst(&InvoiceWindow::addCollectionCosts));
+    connect(free, &QPushButton::clicked, this, savedFirst(&InvoiceWindow::addFreeArticle));
+}
+
+void InvoiceWindow::addCreditedInvoiceButtons()
+{
+    QWidget *number = form().editor(QStringLiteral("NCFattNumRif"));
+    if (!number)
+        return;
+    auto *pair = new QWidget(this);
+    auto *row = new QHBoxLayout(pair);
+    row->setContentsMargins(0, 0, 0, 0);
+    QPushButton *find =
+        button("spdTrovaFattura", "Trova Fattura", "Sceglie la fattura del cliente da stornare");
+    QPushButton *import =
+        button("spdImportaRighe", "Importa Righe", "Copia nella nota di credito le righe della fattura");
+    row->addWidget(find);
+    row->addWidget(import);
+    shell::ui::FormPage::placeBeside(number, pair);
+    connect(find, &QPushButton::clicked, this, &InvoiceWindow::findCreditedInvoice);
+    connect(import, &QPushButton::clicked, this, &InvoiceWindow::importCreditedRows);
 }
 
 void InvoiceWindow::customerChosen(const QVariant &customer)
@@ -145,26 +203,28 @@ void InvoiceWindow::paymentModeChanged()
         return;
     storage::Archive &archive = *session().archive();
     PaidInstalments paid = PaidInstalments::Keep;
-    const core::Result<int> paidCount = paidInstalmentCount(archive, key());
+    const core::Result<int> paidCount = paidInstalmentCount(archive, key(), m_dueDates);
     if (!paidCount) {
         session().prompter().message(error(), paidCount.error());
         return;
     }
+    const QString document =
+        isCreditNote() ? QStringLiteral("la nota di credito") : QStringLiteral("la fattura");
     const QString question =
         *paidCount == 1
-            ? QStringLiteral(
-                  "Attenzione la fattura ha una scadenza già pagata: vuoi eliminarla insieme al suo "
-                  "incasso in prima nota ?")
-            : QStringLiteral(
-                  "Attenzione la fattura ha %1 scadenze già pagate: vuoi eliminarle insieme ai loro "
-                  "incassi in prima nota ?")
+            ? QStringLiteral("Attenzione %1 ha una scadenza già pagata: vuoi eliminarla insieme al suo "
+                             "movimento in prima nota ?")
+                  .arg(document)
+            : QStringLiteral("Attenzione %1 ha %2 scadenze già pagate: vuoi eliminarle insieme ai loro "
+                             "movimenti in prima nota ?")
+                  .arg(document)
                   .arg(*paidCount);
     if (*paidCount > 0 && session().prompter().ask(warning(), question))
         paid = PaidInstalments::Delete;
     const QVariant mode = form().values().value(QStringLiteral("ModPagamento_Id"));
     const core::Status done = RecordChecks::hasValue(mode)
-                                  ? generateDueDates(archive, key(), DueDateMode::NewDates, paid)
-                                  : clearDueDates(archive, key(), paid);
+                                  ? generateDueDates(archive, key(), DueDateMode::NewDates, paid, m_dueDates)
+                                  : clearDueDates(archive, key(), paid, m_dueDates);
     if (!done)
         session().prompter().message(error(), done.error());
     rowsChanged();
@@ -185,7 +245,7 @@ void InvoiceWindow::checkDateOrder()
         return;
     const core::Result<std::optional<QString>> told =
         dateOrderWarning(archive, *settings, number.toInt(), date.toDate(),
-                         values.value(QStringLiteral("SerieFatturazione")).toString());
+                         values.value(QStringLiteral("SerieFatturazione")).toString(), m_document);
     if (told && told->has_value())
         session().prompter().message(dateOrderWarningTitle(), **told);
 }
@@ -221,7 +281,7 @@ void InvoiceWindow::addFromTariffs()
     const core::Result<QList<qint64>> added = addTariffRows(archive, key(), tariffs, session().today());
     if (!added)
         session().prompter().message(error(), added.error());
-    if (OwnedRowsPanel *rows = this->rows(QStringLiteral("fattdett")))
+    if (OwnedRowsPanel *rows = documentRows())
         rows->rowsChanged();
 }
 
@@ -232,7 +292,7 @@ void InvoiceWindow::addRow(const std::function<core::Result<qint64>()> &add)
         session().prompter().message(error(), added.error());
         return;
     }
-    if (OwnedRowsPanel *rows = this->rows(QStringLiteral("fattdett")))
+    if (OwnedRowsPanel *rows = documentRows())
         rows->openRow(*added, true);
 }
 
@@ -272,14 +332,72 @@ void InvoiceWindow::openTariffOfRow()
 void InvoiceWindow::showCashBook()
 {
     const core::Result<bool> mirror = mirrorsInCashBook(*session().archive());
-    const core::Result<QVariant> entry =
-        session().archive()->scalar(QStringLiteral("SELECT Finanzia_id FROM fattura WHERE ID = ?"), {key()});
-    if (!mirror || !*mirror || !entry || entry->toLongLong() <= 0) {
-        session().prompter().message(warning(), QStringLiteral("La fattura non ha movimenti in prima nota"));
+    const core::Result<QVariant> entries = session().archive()->scalar(
+        QStringLiteral("SELECT COUNT(*) FROM finanzia WHERE Tipo = ? AND Fattura_ID = ?"),
+        {m_dueDates.entryCode, key()});
+    if (!mirror || !*mirror || !entries || entries->toInt() == 0) {
+        session().prompter().message(
+            warning(), isCreditNote() ? QStringLiteral("La nota di credito non ha movimenti in prima nota")
+                                      : QStringLiteral("La fattura non ha movimenti in prima nota"));
         return;
     }
     windows().open(QStringLiteral("TfrmPrimaNotaDocumento"), session(), this,
-                   {{QStringLiteral("fattura"), key()}});
+                   {{QStringLiteral("fattura"), key()}, {QStringLiteral("tipo"), m_dueDates.entryCode}});
+}
+
+void InvoiceWindow::findCreditedInvoice()
+{
+    const QVariant customer = form().values().value(QStringLiteral("Cliente_ID"));
+    if (!RecordChecks::hasValue(customer)) {
+        session().prompter().message(error(), noCustomerForInvoiceMessage());
+        pages()->setCurrentIndex(0);
+        if (QWidget *field = form().editor(QStringLiteral("Cliente_ID")))
+            field->setFocus();
+        return;
+    }
+    const QVariant chosen = windows().choose(QStringLiteral("TfrmTrovaFattura"), session(), this,
+                                             {{QStringLiteral("cliente"), customer.toLongLong()}});
+    if (!RecordChecks::hasValue(chosen))
+        return;
+    if (form().isDirty() && !quietSave())
+        return;
+    if (core::Status set = setCreditedInvoice(*session().archive(), key(), chosen.toLongLong()); !set) {
+        session().prompter().message(error(), set.error());
+        return;
+    }
+    form().refresh({QStringLiteral("NCFattIDRif"), QStringLiteral("NCFattNumRif"),
+                    QStringLiteral("NCFattDataRif"), QStringLiteral("NCFatSerieRif"),
+                    QStringLiteral("Agente_id")});
+}
+
+void InvoiceWindow::importCreditedRows()
+{
+    if (form().isDirty() && !quietSave())
+        return;
+    const core::Result<int> imported = invoicing::importCreditedRows(*session().archive(), key());
+    if (!imported) {
+        session().prompter().message(error(), imported.error());
+        return;
+    }
+    rowsChanged();
+    session().prompter().message(QStringLiteral("Messaggio di Conferma"), importedMessage());
+    warnOfOverCredit();
+}
+
+void InvoiceWindow::recomputeTotals()
+{
+    if (form().isDirty() && !quietSave())
+        return;
+    if (core::Status done = invoicing::recomputeTotals(*session().archive(), key()); !done)
+        session().prompter().message(error(), done.error());
+    rowsChanged();
+}
+
+void InvoiceWindow::warnOfOverCredit()
+{
+    const core::Result<std::optional<QString>> told = overCreditWarning(*session().archive(), key());
+    if (told && told->has_value())
+        session().prompter().message(warning(), **told);
 }
 
 void InvoiceWindow::exportXml()
@@ -329,7 +447,7 @@ void InvoiceWindow::print()
         return;
     shell::ReportContext context;
     context.key = key();
-    shell::ReportService(session()).print(8, context);
+    shell::ReportService(session()).print(isCreditNote() ? 4 : 8, context);
 }
 
 } // namespace rotalina::invoicing::ui

@@ -1,20 +1,28 @@
 #pragma once
 
+#include "invoicing/invoices.h"
 #include "shell/ui/documentwindow.h"
+
+namespace rotalina::invoicing {
+struct DueDateKind;
+}
 
 namespace rotalina::invoicing::ui {
 
-// The customer invoice (TForm7): the document window of the invoice with the rules that are its
-// own: the customer's choice copies its terms, the payment mode makes the due dates again, a bank
-// reaches every due date, the date-order and letter-of-intent warnings, the rows from tariffs and
-// costs, "prima nota", "Esporta xml" and "Stampa".
+// The customer invoice (TForm7) and the customer credit note (TfrmNotaCredito): the document window
+// with the rules that are their own: the customer's choice copies its terms, the payment mode makes
+// the due dates again, a bank reaches every due date, the date-order and letter-of-intent warnings,
+// the rows from tariffs and costs, "prima nota", "Esporta xml" and "Stampa". A credit note also
+// finds the invoice it credits, imports its rows and recomputes its totals on request.
 class InvoiceWindow : public shell::ui::DocumentWindow
 {
     Q_OBJECT
 
 public:
     InvoiceWindow(shell::Session &session, const shell::ui::WindowRegistry &windows, qint64 key, bool isNew,
-                  QWidget *parent = nullptr);
+                  QWidget *parent = nullptr, CustomerDocument document = CustomerDocument::Invoice);
+
+    bool isCreditNote() const { return m_document == CustomerDocument::CreditNote; }
 
     void customerChosen(const QVariant &customer);
     void customerCleared();
@@ -31,6 +39,11 @@ public:
     void addFreeArticle();
     void openTariffOfRow();
 
+    // The credit note's own: "Trova Fattura", "Importa Righe", "Totali".
+    void findCreditedInvoice();
+    void importCreditedRows();
+    void recomputeTotals();
+
     void showCashBook();
     void exportXml();
     void viewXml();
@@ -39,6 +52,14 @@ public:
 private:
     // Runs an addition of rows; a single new row opens in the row editor with "Annulla".
     void addRow(const std::function<core::Result<qint64>()> &add);
+    void addInvoiceRowButtons();
+    void addCreditedInvoiceButtons();
+    shell::ui::OwnedRowsPanel *documentRows() const;
+    void warnOfOverCredit();
+
+    CustomerDocument m_document;
+    const DueDateKind &m_dueDates;
+    QString m_rowsTable;
 };
 
 } // namespace rotalina::invoicing::ui

@@ -5,6 +5,7 @@
 #include "invoicing/invoicerows.h"
 #include "invoicing/invoices.h"
 #include "invoicing/paymentterms.h"
+#include "invoicing/ui/documentlistwindows.h"
 #include "invoicing/ui/einvoiceexport.h"
 #include "invoicing/ui/invoicewindow.h"
 #include "invoicing/ui/rejectioncodewindows.h"
@@ -66,15 +67,17 @@ bool isNewOf(const QVariantMap &parameters)
     return parameters.value(QStringLiteral("nuovo")).toBool();
 }
 
-// "Seleziona la Serie di Fatturazione": the series of a new document; "....." opens the series.
+// "Seleziona la Serie di Fatturazione" (and the credit notes' "Scegli la Serie Fatturazione"): the
+// series of a new document; "....." opens the series.
 class SeriesChooser : public QDialog
 {
 public:
-    SeriesChooser(Session &session, const WindowRegistry &windows, QWidget *parent)
+    SeriesChooser(Session &session, const WindowRegistry &windows, const QString &name, const QString &title,
+                  QWidget *parent)
         : QDialog(parent), m_session(session), m_series(new LookupBox(this))
     {
-        setObjectName(QStringLiteral("TfrmSceltaSerieFatturazione"));
-        setWindowTitle(QStringLiteral("Seleziona la Serie di Fatturazione"));
+        setObjectName(name);
+        setWindowTitle(title);
         WindowRegistry::setHelpContext(this, 1300);
         m_series->setObjectName(QStringLiteral("DBSerie"));
         fill();
@@ -111,32 +114,6 @@ private:
     LookupBox *m_series;
 };
 
-// The open customer invoices: "Aggiungi" gives the new invoice its number (and, with several
-// series, asks for the series first) and opens it.
-class OpenInvoicesWindow : public shell::ui::RegistryListWindow
-{
-public:
-    OpenInvoicesWindow(Session &session, const WindowRegistry &windows, QWidget *parent)
-        : RegistryListWindow(session, openInvoicesRegistry(), windows, parent)
-    {}
-
-protected:
-    core::Result<qint64> createRow() override
-    {
-        storage::Archive &archive = *session().archive();
-        const core::Result<InvoicingSettings> settings = readInvoicingSettings(archive);
-        if (!settings)
-            return core::Result<qint64>::failure(settings.error());
-        NewInvoice request;
-        request.history = session().historyMode();
-        request.today = session().today();
-        if (settings->multipleSeries && !request.history)
-            request.series =
-                windows().choose(QStringLiteral("TfrmSceltaSerieFatturazione"), session(), this).toString();
-        return createInvoice(archive, request);
-    }
-};
-
 // The cash-book entries of a document or of a due date, to look at.
 class CashBookView : public QDialog
 {
@@ -148,12 +125,16 @@ public:
         setWindowTitle(QStringLiteral("Prima nota"));
         WindowRegistry::setHelpContext(this, 3300);
         const bool ofInstalment = parameters.contains(QStringLiteral("scadenza"));
-        m_records.setStatement(
-            ofInstalment
-                ? QStringLiteral("SELECT * FROM finanzia WHERE FatturaScadenze_Id = ? ORDER BY Data, ID")
-                : QStringLiteral("SELECT * FROM finanzia WHERE Tipo = '1' AND Fattura_ID = ? ORDER BY "
-                                 "Data, ID"),
-            {parameters.value(ofInstalment ? QStringLiteral("scadenza") : QStringLiteral("fattura"))});
+        // A document's own entries are of its kind: "1" an invoice's, "2" a credit note's.
+        const QString entryKind = parameters.value(QStringLiteral("tipo"), QStringLiteral("1")).toString();
+        if (ofInstalment)
+            m_records.setStatement(
+                QStringLiteral("SELECT * FROM finanzia WHERE FatturaScadenze_Id = ? ORDER BY Data, ID"),
+                {parameters.value(QStringLiteral("scadenza"))});
+        else
+            m_records.setStatement(
+                QStringLiteral("SELECT * FROM finanzia WHERE Tipo = ? AND Fattura_ID = ? ORDER BY Data, ID"),
+                {entryKind, parameters.value(QStringLiteral("fattura"))});
         m_records.setNumberField(QStringLiteral("Entrata"), 2);
         m_records.setNumberField(QStringLiteral("Uscita"), 2);
         if (core::Status read = m_records.reload(); !read)
@@ -212,8 +193,8 @@ private:
 };
 
 // The row editor's own rules: the gross value follows the amounts, the unit value can be found
-// from the gross one, F12 tells the last price.
-void addRowEditorRules(RegistryCardWindow &window, Session &session)
+// from the gross one, F12 tells the last price (on an invoice's rows).
+void addRowEditorRules(RegistryCardWindow &window, Session &session, bool lastPrice)
 {
     shell::ui::RecordForm &form = window.card().form();
     // The article is kept with the row for F12, without an editor of its own.
@@ -230,9 +211,12 @@ void addRowEditorRules(RegistryCardWindow &window, Session &session)
         if (auto *box = qobject_cast<AmountBox *>(form.editor(QLatin1String(field))))
             QObject::connect(box, &AmountBox::editingFinished, &window, recompute);
     }
-    if (auto *vat = qobject_cast<LookupBox *>(form.editor(QStringLiteral("Iva_ID"))))
-        QObject::connect(vat, &LookupBox::chosen, &window, recompute);
-    if (QWidget *unit = form.editor(QStringLiteral("ValoreUnitario"))) {
+    for (const char *vatField : {"Iva_ID", "Iva_Id"}) {
+        if (auto *vat = qobject_cast<LookupBox *>(form.editor(QLatin1String(vatField))))
+            QObject::connect(vat, &LookupBox::chosen, &window, recompute);
+    }
+    QWidget *unit = form.editor(QStringLiteral("ValoreUnitario"));
+    if (unit && lastPrice) {
         unit->installEventFilter(new LastPriceKey(session, form, unit));
         unit->setToolTip(QStringLiteral("F12: ultimo prezzo praticato al cliente per questo articolo"));
     }
@@ -369,27 +353,26 @@ void registerInvoicingWindows(WindowRegistry &windows)
                        [](Session &session, const QVariantMap &parameters, QWidget *parent) {
                            exportElectronicInvoice(session, keyOf(parameters), parent);
                        });
-    windows.add(QStringLiteral("TfrmSceltaSerieFatturazione"), 1300,
-                [&windows](Session &session, const QVariantMap &, QWidget *parent) {
-                    return new SeriesChooser(session, windows, parent);
-                });
-    windows.add(QStringLiteral("TfrmGrigliaFatture"), openInvoicesRegistry().helpContext,
-                [&windows](Session &session, const QVariantMap &, QWidget *parent) {
-                    return new OpenInvoicesWindow(session, windows, parent);
-                });
-    windows.add(invoiceDocument().window, invoiceDocument().helpContext,
-                [&windows](Session &session, const QVariantMap &parameters, QWidget *parent) {
-                    return new InvoiceWindow(session, windows, keyOf(parameters), isNewOf(parameters),
-                                             parent);
-                });
-    windows.add(invoiceRowsRegistry().cardWindow, invoiceRowsRegistry().helpContext,
-                [&windows](Session &session, const QVariantMap &parameters, QWidget *parent) {
-                    auto *window = new RegistryCardWindow(session, invoiceRowsRegistry(), windows,
-                                                          keyOf(parameters), isNewOf(parameters), parent);
-                    addRowEditorRules(*window, session);
-                    window->resize(1080, 0);
-                    return window;
-                });
+    for (const auto &[name, title] :
+         {std::pair{"TfrmSceltaSerieFatturazione", "Seleziona la Serie di Fatturazione"},
+          std::pair{"TfrmSceltaFatturazioneNotaCr", "Scegli la Serie Fatturazione"}}) {
+        windows.add(QString::fromLatin1(name), 1300,
+                    [&windows, name, title](Session &session, const QVariantMap &, QWidget *parent) {
+                        return new SeriesChooser(session, windows, QString::fromLatin1(name),
+                                                 QString::fromLatin1(title), parent);
+                    });
+    }
+    registerDocumentListWindows(windows);
+    for (const shell::RegistryDescriptor *rows : {&invoiceRowsRegistry(), &creditNoteRowsRegistry()}) {
+        windows.add(rows->cardWindow, rows->helpContext,
+                    [&windows, rows](Session &session, const QVariantMap &parameters, QWidget *parent) {
+                        auto *window = new RegistryCardWindow(session, *rows, windows, keyOf(parameters),
+                                                              isNewOf(parameters), parent);
+                        addRowEditorRules(*window, session, rows == &invoiceRowsRegistry());
+                        window->resize(1080, 0);
+                        return window;
+                    });
+    }
     windows.add(customerInstalmentsRegistry().cardWindow, customerInstalmentsRegistry().helpContext,
                 [&windows](Session &session, const QVariantMap &parameters, QWidget *parent) {
                     auto *window = new RegistryCardWindow(session, customerInstalmentsRegistry(), windows,

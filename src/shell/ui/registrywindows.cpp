@@ -511,9 +511,10 @@ bool RegistryCardWindow::cancelInsert()
 }
 
 RegistryListWindow::RegistryListWindow(Session &session, const RegistryDescriptor &registry,
-                                       const WindowRegistry &windows, QWidget *parent)
+                                       const WindowRegistry &windows, QWidget *parent, ListScope scope)
     : CardWindow(parent), m_session(session), m_registry(registry), m_windows(windows),
-      m_filters(new FilterBar(this)), m_grid(new DataGrid(registry.gridName(), this)),
+      m_scope(std::move(scope)), m_filters(new FilterBar(this)),
+      m_grid(new DataGrid(registry.gridName(), this)),
       m_records(std::make_unique<storage::RecordListModel>(*session.archive(), keyFieldOf(session, registry)))
 {
     setObjectName(registry.listWindow);
@@ -618,6 +619,10 @@ void RegistryListWindow::reload()
 {
     const std::optional<qint64> current = m_records->keyAt(m_grid->currentRow());
     storage::ListFilter filter = m_filters->filter(m_session.archive()->dialect());
+    if (!m_scope.condition.isEmpty())
+        filter.condition(m_scope.condition, m_scope.parameters);
+    if (!addListConditions(filter))
+        return;
     if (m_withdrawn && !m_withdrawn->isChecked())
         filter.condition(QStringLiteral("%1.%2 = ?").arg(m_registry.table, m_registry.withdrawnField),
                          {false});
@@ -717,11 +722,26 @@ void RegistryListWindow::add()
         return;
     }
     // A new row is shown whatever the filter says.
-    m_filters->clearAll();
+    clearFilters();
     m_inlineKey = 0;
     reload();
     showKey(*key);
     openCard(*key, true);
+}
+
+bool RegistryListWindow::addListConditions(storage::ListFilter &)
+{
+    return true;
+}
+
+void RegistryListWindow::clearFilters()
+{
+    m_filters->clearAll();
+}
+
+void RegistryListWindow::addFilterArea(QWidget *area)
+{
+    static_cast<QVBoxLayout *>(layout())->insertWidget(0, area);
 }
 
 core::Result<qint64> RegistryListWindow::createRow()

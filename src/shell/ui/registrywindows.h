@@ -2,6 +2,7 @@
 
 #include "shell/registrydescriptor.h"
 #include "shell/ui/cardwindow.h"
+#include "storage/listfilter.h"
 
 #include <QDialog>
 #include <QGroupBox>
@@ -153,8 +154,9 @@ class RegistryListWindow : public CardWindow
     Q_OBJECT
 
 public:
+    // The scope keeps the list to some rows of the registry's whatever the filter fields say.
     RegistryListWindow(Session &session, const RegistryDescriptor &registry, const WindowRegistry &windows,
-                       QWidget *parent = nullptr);
+                       QWidget *parent = nullptr, ListScope scope = {});
     ~RegistryListWindow() override;
 
     DataGrid *grid() const { return m_grid; }
@@ -185,6 +187,13 @@ protected:
     // The row "Aggiungi" adds: the registry's own new row, or what the list makes (it may ask
     // first; a failure without a message is the user's choice not to add).
     virtual core::Result<qint64> createRow();
+    // Conditions of filter fields of the window's own, added to those of the filter bar; false when
+    // what is typed cannot be read (the window has told the user why) and the list stays as it is.
+    virtual bool addListConditions(storage::ListFilter &filter);
+    // Empties the filter fields, so that a new row is shown whatever they said.
+    virtual void clearFilters();
+    // Where the window's own filter fields stand: above the grid.
+    void addFilterArea(QWidget *area);
     Session &session() const { return m_session; }
     const WindowRegistry &windows() const { return m_windows; }
 
@@ -195,6 +204,7 @@ private:
     Session &m_session;
     const RegistryDescriptor &m_registry;
     const WindowRegistry &m_windows;
+    ListScope m_scope;
     FilterBar *m_filters;
     DataGrid *m_grid;
     std::unique_ptr<storage::RecordListModel> m_records;

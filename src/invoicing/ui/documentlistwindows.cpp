@@ -1,0 +1,490 @@
+#include "invoicing/ui/documentlistwindows.h"
+
+#include "core/datetext.h"
+#include "invoicing/creditnotes.h"
+#include "invoicing/einvoice.h"
+#include "invoicing/invoicedocument.h"
+#include "invoicing/ui/invoicewindow.h"
+#include "shell/prompter.h"
+#include "shell/reportservice.h"
+#include "shell/session.h"
+#include "shell/ui/datagrid.h"
+#include "shell/ui/datebox.h"
+#include "shell/ui/formpage.h"
+#include "shell/ui/lookupbox.h"
+#include "shell/ui/toolbuttons.h"
+#include "shell/ui/windowregistry.h"
+#include "storage/archive.h"
+#include "storage/recordlistmodel.h"
+#include "storage/sqlvalue.h"
+
+#include <QCoreApplication>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace rotalina::invoicing::ui {
+
+using shell::Session;
+using shell::titles::error;
+using shell::titles::warning;
+using shell::ui::DateBox;
+using shell::ui::LookupBox;
+using shell::ui::WindowRegistry;
+
+namespace {
+
+QPushButton *button(QWidget *parent, const char *name, const char *caption, const char *hint = nullptr)
+{
+    auto *b = new QPushButton(QString::fromUtf8(caption), parent);
+    b->setObjectName(QString::fromLatin1(name));
+    b->setAutoDefault(false);
+    if (hint)
+        b->setToolTip(QString::fromUtf8(hint));
+    return b;
+}
+
+QLineEdit *textField(QWidget *parent, const char *name, int width)
+{
+    auto *edit = new QLineEdit(parent);
+    edit->setObjectName(QString::fromLatin1(name));
+    edit->setClearButtonEnabled(true);
+    edit->setFixedWidth(width);
+    return edit;
+}
+
+// A date field reads as nothing while it is blank.
+QString typedDate(const DateBox *box)
+{
+    return box->isBlank() ? QString() : box->text();
+}
+
+shell::ListScope scopeOf(const QVariantMap &parameters)
+{
+    return parameters.value(QStringLiteral("storico")).toBool()
+               ? historyScope(parameters.value(QStringLiteral("parametri")).toList())
+               : openDocumentsScope();
+}
+
+const shell::RegistryDescriptor &listOf(CustomerDocument document)
+{
+    return document == CustomerDocument::CreditNote ? openCreditNotesRegistry() : openInvoicesRegistry();
+}
+
+} // namespace
+
+CustomerDocumentListWindow::CustomerDocumentListWindow(Session &session, const WindowRegistry &windows,
+                                                       CustomerDocument document,
+                                                       const QVariantMap &parameters, QWidget *parent)
+    : RegistryListWindow(session, listOf(document), windows, parent, scopeOf(parameters)),
+      m_document(document), m_history(parameters.value(QStringLiteral("storico")).toBool())
+{
+    const bool creditNote = document == CustomerDocument::CreditNote;
+    if (m_history) {
+        const QVariantList period = parameters.value(QStringLiteral("parametri")).toList();
+        setWindowTitle(QStringLiteral("%1 - Storico dal %2 al %3")
+                           .arg(windowTitle(),
+                                core::datetext::formatShortDate(storage::sqlvalue::toDate(period.value(0))),
+                                core::datetext::formatShortDate(storage::sqlvalue::toDate(period.value(1)))));
+    }
+    if (m_history) {
+        if (auto *add = findChild<QPushButton *>(QStringLiteral("spdInserisci")))
+            add->hide();
+    }
+    if (creditNote)
+        buildCreditNoteFilters();
+    else
+        buildInvoiceFilters();
+
+    QPushButton *exportXml = button(this, "spdEsportaXml", "Esporta xml",
+                                    "Esporta come fatture elettroniche i documenti scelti (Ctrl o Maiusc per "
+                                    "sceglierne più di uno)");
+    connect(exportXml, &QPushButton::clicked, this, &CustomerDocumentListWindow::exportChosen);
+    addButton(exportXml);
+    if (!creditNote) {
+        QPushButton *send = button(this, "spdEsportaInvia", "Esporta ed invia",
+                                   "Esporta la stampa della fattura per inviarla per e-mail");
+        connect(send, &QPushButton::clicked, this, &CustomerDocumentListWindow::exportAndSend);
+        addButton(send);
+    }
+    grid()->setToolTip(QStringLiteral("Le righe verdi sono già state esportate come fatture elettroniche"));
+    resize(1100, 620);
+}
+
+LookupBox *CustomerDocumentListWindow::addLookup(const char *name, const char *sql)
+{
+    auto *box = new LookupBox(this);
+    box->setObjectName(QString::fromLatin1(name));
+    shell::ui::FormPage::fill(box, session(), QString::fromLatin1(sql));
+    box->setMinimumWidth(180);
+    return box;
+}
+
+void CustomerDocumentListWindow::buildInvoiceFilters()
+{
+    auto *box = new QGroupBox(QStringLiteral("Filtri"), this);
+    box->setObjectName(QStringLiteral("grpFiltri"));
+    auto *layout = new QVBoxLayout(box);
+    auto *first = new QHBoxLayout;
+    auto *second = new QHBoxLayout;
+    layout->addLayout(first);
+    layout->addLayout(second);
+    m_fromNumber = textField(box, "edtDalNumero", 80);
+    m_toNumber = textField(box, "edtAlNumero", 80);
+    m_fromDate = new DateBox(box);
+    m_fromDate->setObjectName(QStringLiteral("maskDallaData"));
+    m_toDate = new DateBox(box);
+    m_toDate->setObjectName(QStringLiteral("maskAllaData"));
+    m_series = textField(box, "edtSerie", 80);
+    m_customer = addLookup("dblCliente",
+                           "SELECT Id, NominativoVisualizzato FROM Clienti ORDER BY NominativoVisualizzato");
+    m_customer->setSearchable(true);
+    m_customer->setMinimumWidth(260);
+    m_bank = addLookup("dblBanca", "SELECT Id, Banca FROM Bank ORDER BY Banca");
+    m_paymentMode =
+        addLookup("dblModPagamento", "SELECT id, Descrizione FROM ModPagamento ORDER BY Descrizione");
+    m_orderNumber = textField(box, "edtNumOrdine", 140);
+    const auto place = [box](QHBoxLayout *row, const char *caption, QWidget *field) {
+        auto *label = new QLabel(QString::fromUtf8(caption), box);
+        label->setBuddy(field);
+        row->addWidget(label);
+        row->addWidget(field);
+        row->addSpacing(8);
+    };
+    place(first, "Dal numero", m_fromNumber);
+    place(first, "al numero", m_toNumber);
+    place(first, "Dalla Data", m_fromDate);
+    place(first, "alla Data", m_toDate);
+    place(first, "Serie", m_series);
+    first->addStretch(1);
+    place(second, "Cliente", m_customer);
+    place(second, "Banca", m_bank);
+    place(second, "Modalità di pagamento", m_paymentMode);
+    place(second, "num. Ordine", m_orderNumber);
+    second->addStretch(1);
+    QPushButton *search = button(box, "spdCerca", "cerca", "Mostra le fatture che rispondono ai filtri");
+    QPushButton *reset = button(box, "spdReset", "reset", "Svuota i filtri e mostra tutte le fatture");
+    QPushButton *requery = button(box, "spdREquery", "REquery", "Rilegge le fatture dall'archivio");
+    for (QPushButton *b : {search, reset, requery})
+        second->addWidget(b);
+    connect(search, &QPushButton::clicked, this, &CustomerDocumentListWindow::search);
+    connect(reset, &QPushButton::clicked, this, &CustomerDocumentListWindow::resetFilters);
+    connect(requery, &QPushButton::clicked, this, &CustomerDocumentListWindow::requery);
+    addFilterArea(box);
+}
+
+void CustomerDocumentListWindow::buildCreditNoteFilters()
+{
+    auto *box = new QGroupBox(QStringLiteral("Filtra per "), this);
+    box->setObjectName(QStringLiteral("grpFiltraPer"));
+    auto *layout = new QHBoxLayout(box);
+    m_customer = addLookup("dblCliente",
+                           "SELECT Id, NominativoVisualizzato FROM Clienti ORDER BY NominativoVisualizzato");
+    m_customer->setSearchable(true);
+    m_number = textField(box, "edtNumero", 60);
+    m_fromDate = new DateBox(box);
+    m_fromDate->setObjectName(QStringLiteral("maskDallaData"));
+    m_toDate = new DateBox(box);
+    m_toDate->setObjectName(QStringLiteral("maskAllaData"));
+    m_series = textField(box, "edtSerie", 60);
+    const auto place = [layout, box](const char *caption, QWidget *field) {
+        auto *label = new QLabel(QString::fromUtf8(caption), box);
+        label->setBuddy(field);
+        layout->addWidget(label);
+        layout->addWidget(field);
+    };
+    place("Cliente", m_customer);
+    place("Numero", m_number);
+    place("Dalla Data", m_fromDate);
+    place("alla Data", m_toDate);
+    place("Serie", m_series);
+    layout->addStretch(1);
+    QPushButton *requery = button(box, "spdREquery", "REquery", "Rilegge le note di credito dall'archivio");
+    layout->addWidget(requery);
+    connect(requery, &QPushButton::clicked, this, &CustomerDocumentListWindow::requery);
+    // The list follows every change of a field; a date only once it is whole.
+    connect(m_customer, &LookupBox::chosen, this, &CustomerDocumentListWindow::reload);
+    connect(m_customer, &LookupBox::cleared, this, &CustomerDocumentListWindow::reload);
+    for (QLineEdit *field : {m_number, m_series})
+        connect(field, &QLineEdit::textChanged, this, &CustomerDocumentListWindow::reload);
+    for (DateBox *date : {m_fromDate, m_toDate}) {
+        connect(date, &QLineEdit::textChanged, this, [this, date] {
+            if (date->isBlank() || date->date())
+                reload();
+        });
+    }
+    addFilterArea(box);
+}
+
+InvoiceListFilter CustomerDocumentListWindow::typedInvoiceFilter() const
+{
+    InvoiceListFilter typed;
+    typed.fromNumber = m_fromNumber->text();
+    typed.toNumber = m_toNumber->text();
+    typed.fromDate = typedDate(m_fromDate);
+    typed.toDate = typedDate(m_toDate);
+    typed.series = m_series->text();
+    typed.customer = m_customer->key();
+    typed.bank = m_bank->key();
+    typed.paymentMode = m_paymentMode->key();
+    typed.orderNumber = m_orderNumber->text();
+    return typed;
+}
+
+CreditNoteListFilter CustomerDocumentListWindow::typedCreditNoteFilter() const
+{
+    CreditNoteListFilter typed;
+    typed.number = m_number->text();
+    typed.fromDate = typedDate(m_fromDate);
+    typed.toDate = typedDate(m_toDate);
+    typed.series = m_series->text();
+    typed.customer = m_customer->key();
+    return typed;
+}
+
+bool CustomerDocumentListWindow::addListConditions(storage::ListFilter &filter)
+{
+    // Called by the list's first reading too, before the filter fields exist.
+    if (!m_customer)
+        return true;
+    const core::Status added = m_document == CustomerDocument::CreditNote
+                                   ? addCreditNoteListConditions(filter, typedCreditNoteFilter())
+                                   : addInvoiceListConditions(filter, m_applied);
+    if (!added)
+        session().prompter().message(error(), added.error());
+    return added.ok();
+}
+
+void CustomerDocumentListWindow::search()
+{
+    const InvoiceListFilter typed = typedInvoiceFilter();
+    // What cannot be read is refused before it replaces the filter in use.
+    storage::ListFilter check(session().archive()->dialect());
+    if (core::Status readable = addInvoiceListConditions(check, typed); !readable) {
+        session().prompter().message(error(), readable.error());
+        return;
+    }
+    m_applied = typed;
+    reload();
+}
+
+void CustomerDocumentListWindow::resetFilters()
+{
+    clearFilters();
+    reload();
+}
+
+void CustomerDocumentListWindow::clearFilters()
+{
+    RegistryListWindow::clearFilters();
+    const QSignalBlocker quiet(this);
+    for (QLineEdit *field : {m_fromNumber, m_toNumber, m_number, m_series, m_orderNumber,
+                             static_cast<QLineEdit *>(m_fromDate), static_cast<QLineEdit *>(m_toDate)}) {
+        if (field) {
+            const QSignalBlocker blocked(field);
+            field->clear();
+        }
+    }
+    for (LookupBox *choice : {m_customer, m_bank, m_paymentMode}) {
+        if (choice) {
+            const QSignalBlocker blocked(choice);
+            choice->clearChoice();
+        }
+    }
+    m_applied = {};
+}
+
+void CustomerDocumentListWindow::requery()
+{
+    reload();
+}
+
+core::Result<qint64> CustomerDocumentListWindow::createRow()
+{
+    // The history view looks at closed periods: documents are added to the current year's lists.
+    if (m_history)
+        return core::Result<qint64>::failure(QStringLiteral(
+            "Attenzione nello storico non si aggiungono documenti: aprire l'elenco dalla pagina "
+            "Documenti Clienti"));
+    storage::Archive &archive = *session().archive();
+    const core::Result<InvoicingSettings> settings = readInvoicingSettings(archive);
+    if (!settings)
+        return core::Result<qint64>::failure(settings.error());
+    NewInvoice request;
+    request.today = session().today();
+    request.document = m_document;
+    if (settings->multipleSeries)
+        request.series = windows()
+                             .choose(m_document == CustomerDocument::CreditNote
+                                         ? QStringLiteral("TfrmSceltaFatturazioneNotaCr")
+                                         : QStringLiteral("TfrmSceltaSerieFatturazione"),
+                                     session(), this)
+                             .toString();
+    return createInvoice(archive, request);
+}
+
+void CustomerDocumentListWindow::exportChosen()
+{
+    QList<qint64> chosen = selectedKeys();
+    if (chosen.isEmpty()) {
+        if (const std::optional<qint64> current = records().keyAt(grid()->currentRow()))
+            chosen.append(*current);
+    }
+    if (chosen.isEmpty())
+        return;
+    storage::Archive &archive = *session().archive();
+    const core::Result<QVariant> folder = archive.scalar(
+        QStringLiteral("SELECT CartellaEsportazioneFattureElettroniche FROM opzioni ORDER BY ID LIMIT 1"));
+    const QString target =
+        session().prompter().chooseFolder(QStringLiteral("Scegli la cartella delle fatture elettroniche"),
+                                          folder ? folder->toString().trimmed() : QString());
+    if (target.isEmpty())
+        return;
+    QProgressDialog progress(QStringLiteral("Esportazione delle fatture elettroniche..."),
+                             QStringLiteral("Interrompi"), 0, int(chosen.size()), this);
+    progress.setObjectName(QStringLiteral("dlgAvanzamento"));
+    progress.setWindowTitle(QStringLiteral("Esporta xml"));
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(300);
+    BatchExport request;
+    request.folder = target;
+    request.documents = chosen;
+    request.progress = [&progress](int done, int total) {
+        progress.setMaximum(total);
+        progress.setValue(done);
+        QCoreApplication::processEvents();
+        return !progress.wasCanceled();
+    };
+    const core::Result<QList<BatchLine>> lines = exportEInvoices(archive, request);
+    progress.reset();
+    reload();
+    if (!lines) {
+        session().prompter().message(error(), lines.error());
+        return;
+    }
+    int written = 0;
+    QStringList report;
+    for (const BatchLine &line : *lines) {
+        written += line.written ? 1 : 0;
+        report.append(line.text());
+    }
+    QString text = QStringLiteral("Esportati %1 documenti su %2 scelti nella cartella %3")
+                       .arg(written)
+                       .arg(chosen.size())
+                       .arg(target);
+    if (lines->size() < chosen.size())
+        text += QStringLiteral(" (esportazione interrotta)");
+    session().prompter().message(written == chosen.size() ? QStringLiteral("Messaggio di Conferma")
+                                                          : warning(),
+                                 text + QStringLiteral(":\n\n") + report.join(u'\n'));
+}
+
+void CustomerDocumentListWindow::exportAndSend()
+{
+    const std::optional<qint64> invoice = records().keyAt(grid()->currentRow());
+    if (!invoice)
+        return;
+    storage::Archive &archive = *session().archive();
+    const core::Result<storage::Archive::Rows> read = archive.readRows(
+        QStringLiteral("SELECT fattura.Num, fattura.Data, Clienti.EMail FROM fattura LEFT JOIN Clienti ON "
+                       "Clienti.Id = fattura.Cliente_ID WHERE fattura.ID = ?"),
+        {*invoice});
+    if (!read || read->values.isEmpty()) {
+        session().prompter().message(error(), read ? storage::Archive::missingRowMessage() : read.error());
+        return;
+    }
+    const QVariantList &row = read->values.first();
+    const QString number = row.value(0).toString();
+    const QDate date = storage::sqlvalue::toDate(row.value(1));
+    shell::ReportContext context;
+    context.key = *invoice;
+    const core::Result<QString> file = shell::ReportService(session()).exportDocument(
+        8, context, QStringLiteral("Fattura_"), number, date.year());
+    if (!file)
+        return; // the report service has told the user why
+    const QString subject =
+        QStringLiteral("Fattura numero %1 del : %2").arg(number, core::datetext::formatShortDate(date));
+    if (windows().has(QStringLiteral("TfrmEmail"))) {
+        windows().open(QStringLiteral("TfrmEmail"), session(), this,
+                       {{QStringLiteral("allegati"), QStringList{*file}},
+                        {QStringLiteral("oggetto"), subject},
+                        {QStringLiteral("destinatari"), row.value(2).toString().trimmed()}});
+        return;
+    }
+    session().prompter().message(warning(),
+                                 QStringLiteral("La fattura è stata esportata nel file:\n%1").arg(*file));
+}
+
+InvoiceFinder::InvoiceFinder(Session &session, const QVariant &customer, QWidget *parent)
+    : QDialog(parent),
+      m_records(std::make_unique<storage::RecordListModel>(*session.archive(), QStringLiteral("ID"))),
+      m_grid(new shell::ui::DataGrid(QStringLiteral("frmTrovaFattura_Griglia"), this))
+{
+    setObjectName(QStringLiteral("TfrmTrovaFattura"));
+    setWindowTitle(QStringLiteral("Trova Fattura"));
+    WindowRegistry::setHelpContext(this, 1250);
+    m_records->setStatement(creditableInvoicesStatement(), {customer.toLongLong()});
+    m_records->setNumberField(QStringLiteral("TotaleFattura"), 2);
+    if (core::Status read = m_records->reload(); !read)
+        session.prompter().message(error(), read.error());
+    m_grid->setObjectName(QStringLiteral("DBGrid1"));
+    m_grid->setRecords(m_records.get());
+    m_grid->setDesign({{QStringLiteral("Data"), QStringLiteral("Data"), 90},
+                       {QStringLiteral("Numero"), QStringLiteral("Numero"), 70},
+                       {QStringLiteral("SerieFatturazione"), QStringLiteral("Serie"), 70},
+                       {QStringLiteral("TotaleFattura"), QStringLiteral("Totale Fattura"), 110}});
+    if (m_records->rowCount() > 0)
+        m_grid->setCurrentRow(m_records->rowCount() - 1); // the latest invoice is the likeliest
+    connect(m_grid, &shell::ui::DataGrid::avanti, this, &InvoiceFinder::choose);
+    QPushButton *help = shell::ui::makeToolButton(shell::ui::ToolAction::Aiuto, this);
+    QPushButton *back = shell::ui::makeToolButton(shell::ui::ToolAction::Indietro, this);
+    QPushButton *forward = shell::ui::makeToolButton(shell::ui::ToolAction::Avanti, this);
+    connect(back, &QPushButton::clicked, this, &QDialog::reject);
+    connect(forward, &QPushButton::clicked, this, &InvoiceFinder::choose);
+    auto *layout = new QVBoxLayout(this);
+    if (m_records->rowCount() == 0) {
+        auto *none = new QLabel(QStringLiteral("Il cliente non ha fatture da stornare."), this);
+        none->setObjectName(QStringLiteral("lblNessunaFattura"));
+        layout->addWidget(none);
+    }
+    layout->addWidget(m_grid, 1);
+    layout->addLayout(shell::ui::buttonRow({help, back, forward}));
+    resize(520, 420);
+}
+
+InvoiceFinder::~InvoiceFinder() = default;
+
+void InvoiceFinder::choose()
+{
+    const std::optional<qint64> invoice = m_records->keyAt(m_grid->currentRow());
+    if (!invoice)
+        return;
+    WindowRegistry::setChoice(this, *invoice);
+    accept();
+}
+
+void registerDocumentListWindows(WindowRegistry &windows)
+{
+    for (const CustomerDocument document : {CustomerDocument::Invoice, CustomerDocument::CreditNote}) {
+        const shell::RegistryDescriptor &list = listOf(document);
+        windows.add(list.listWindow, list.helpContext,
+                    [&windows, document](Session &session, const QVariantMap &parameters, QWidget *parent) {
+                        return new CustomerDocumentListWindow(session, windows, document, parameters, parent);
+                    });
+        windows.add(list.cardWindow, list.helpContext,
+                    [&windows, document](Session &session, const QVariantMap &parameters, QWidget *parent) {
+                        return new InvoiceWindow(
+                            session, windows, parameters.value(QStringLiteral("chiave")).toLongLong(),
+                            parameters.value(QStringLiteral("nuovo")).toBool(), parent, document);
+                    });
+    }
+    windows.add(QStringLiteral("TfrmTrovaFattura"), 1250,
+                [](Session &session, const QVariantMap &parameters, QWidget *parent) {
+                    return new InvoiceFinder(session, parameters.value(QStringLiteral("cliente")), parent);
+                });
+}
+
+} // namespace rotalina::invoicing::ui
