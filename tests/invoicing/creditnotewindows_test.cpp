@@ -1,18 +1,13 @@
 #include "core/datetext.h"
-#include "core/textfile.h"
-#include "invoicing/instalments.h"
 #include "invoicing/invoices.h"
 #include "invoicing/ui/documentlistwindows.h"
 #include "invoicing/ui/invoicewindow.h"
+#include "invoicingwindowfixture.h"
 #include "shell/ui/datagrid.h"
-#include "shell/ui/entrynavigation.h"
 #include "shell/ui/lookupbox.h"
 #include "shell/ui/recordform.h"
-#include "shell/ui/windowregistry.h"
 #include "storage/recordlistmodel.h"
-#include "support/allwindows.h"
 #include "support/modaldriver.h"
-#include "support/shellfixture.h"
 
 #include <QDir>
 #include <QFile>
@@ -25,21 +20,15 @@
 
 using namespace rotalina;
 using rotalina::shell::ui::DataGrid;
-using rotalina::shell::ui::EntryNavigation;
-using rotalina::shell::ui::LookupBox;
-using rotalina::shell::ui::WindowRegistry;
 
 namespace {
 
-class CustomerDocumentWindows : public ::testing::Test
+class CustomerDocumentWindows : public test::InvoicingWindowTest
 {
 protected:
     void SetUp() override
     {
-        EntryNavigation::install();
-        fixture.session->setArchive(test::newArchive());
-        fixture.session->setToday(QDate(2026, 3, 10));
-        test::registerAllWindows(windows);
+        InvoicingWindowTest::SetUp();
         ASSERT_TRUE(
             archive()
                 .execute(QStringLiteral(
@@ -61,15 +50,6 @@ protected:
                                  {QStringLiteral("Cap"), QStringLiteral("10100")},
                                  {QStringLiteral("Citta"), QStringLiteral("Torino")},
                                  {QStringLiteral("Pagamento_ID"), cash}});
-    }
-
-    storage::Archive &archive() { return fixture.archive(); }
-
-    QVariant scalar(const QString &sql, const QVariantList &params = {})
-    {
-        const auto value = archive().scalar(sql, params);
-        EXPECT_TRUE(value) << value.error().toStdString();
-        return value ? *value : QVariant();
     }
 
     // An invoice of the customer with two rows at 22 %.
@@ -101,18 +81,8 @@ protected:
         return *key;
     }
 
-    static void choose(QDialog &window, const char *field, const QVariant &key)
-    {
-        auto *box = window.findChild<LookupBox *>(QStringLiteral("Look") + QLatin1String(field));
-        ASSERT_NE(box, nullptr) << field;
-        box->setKey(key);
-        emit box->chosen(key);
-    }
-
     static int rowCount(QWidget &list) { return list.findChild<DataGrid *>()->records()->rowCount(); }
 
-    test::ShellFixture fixture;
-    WindowRegistry windows;
     qint64 cash = 0;
     qint64 customer = 0;
 };
@@ -164,6 +134,9 @@ TEST_F(CustomerDocumentWindows, AnInvoiceIsCreditedFromTheCreditNoteListExported
         EXPECT_EQ(fixture.prompter.lastText(), QStringLiteral("Importazione avvenuta con successo !"));
         test::click(window, QStringLiteral("spdImportaRighe"));
         EXPECT_EQ(document.rows(QStringLiteral("NotaCreditoRighe"))->records().rowCount(), 2);
+        EXPECT_EQ(
+            document.rows(QStringLiteral("NotaCreditoRighe"))->title(),
+            QStringLiteral("Fattura di riferimento n° 2 del 20/02/2026  -  Totale Nota Credito: 403,21"));
         EXPECT_DOUBLE_EQ(document.form().values().value(QStringLiteral("TotFattura")).toDouble(), 403.21);
         EXPECT_EQ(document.rows(QStringLiteral("FatturaScadenze"))->records().rowCount(), 1);
 

@@ -1,6 +1,7 @@
 #include "core/textfile.h"
 #include "invoicing/paymentterms.h"
 #include "invoicing/ui/invoicewindow.h"
+#include "invoicingwindowfixture.h"
 #include "shell/ui/datagrid.h"
 #include "shell/ui/entrynavigation.h"
 #include "shell/ui/lookupbox.h"
@@ -29,26 +30,9 @@ using namespace rotalina::shell::ui;
 
 namespace {
 
-class InvoiceWindows : public ::testing::Test
+class InvoiceWindows : public test::InvoicingWindowTest
 {
 protected:
-    void SetUp() override
-    {
-        EntryNavigation::install();
-        fixture.session->setArchive(test::newArchive());
-        fixture.session->setToday(QDate(2026, 3, 10));
-        test::registerAllWindows(windows);
-    }
-
-    storage::Archive &archive() { return fixture.archive(); }
-
-    QVariant scalar(const QString &sql, const QVariantList &params = {})
-    {
-        const auto value = archive().scalar(sql, params);
-        EXPECT_TRUE(value) << value.error().toStdString();
-        return value ? *value : QVariant();
-    }
-
     qint64 mode(const char *description, int instalments, std::initializer_list<int> days)
     {
         QVariantMap values{{QStringLiteral("Descrizione"), QString::fromUtf8(description)},
@@ -71,17 +55,6 @@ protected:
         });
         test::click(*document.rows(QStringLiteral("fattdett")), QStringLiteral("spdInserisciDett"));
     }
-
-    static void choose(QDialog &window, const char *field, const QVariant &key)
-    {
-        auto *box = window.findChild<LookupBox *>(QStringLiteral("Look") + QLatin1String(field));
-        ASSERT_NE(box, nullptr) << field;
-        box->setKey(key);
-        emit box->chosen(key);
-    }
-
-    test::ShellFixture fixture;
-    WindowRegistry windows;
 };
 
 } // namespace

@@ -37,16 +37,6 @@ using shell::ui::WindowRegistry;
 
 namespace {
 
-QPushButton *button(QWidget *parent, const char *name, const char *caption, const char *hint = nullptr)
-{
-    auto *b = new QPushButton(QString::fromUtf8(caption), parent);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setAutoDefault(false);
-    if (hint)
-        b->setToolTip(QString::fromUtf8(hint));
-    return b;
-}
-
 QLineEdit *textField(QWidget *parent, const char *name, int width)
 {
     auto *edit = new QLineEdit(parent);
@@ -60,6 +50,16 @@ QLineEdit *textField(QWidget *parent, const char *name, int width)
 QString typedDate(const DateBox *box)
 {
     return box->isBlank() ? QString() : box->text();
+}
+
+// A filter field after its caption, with a little room before the next one.
+void placeLabelled(QWidget *box, QHBoxLayout *row, const char *caption, QWidget *field)
+{
+    auto *label = new QLabel(QString::fromUtf8(caption), box);
+    label->setBuddy(field);
+    row->addWidget(label);
+    row->addWidget(field);
+    row->addSpacing(8);
 }
 
 shell::ListScope scopeOf(const QVariantMap &parameters)
@@ -99,19 +99,33 @@ CustomerDocumentListWindow::CustomerDocumentListWindow(Session &session, const W
     else
         buildInvoiceFilters();
 
-    QPushButton *exportXml = button(this, "spdEsportaXml", "Esporta xml",
-                                    "Esporta come fatture elettroniche i documenti scelti (Ctrl o Maiusc per "
-                                    "sceglierne più di uno)");
+    QPushButton *exportXml =
+        shell::ui::makeButton(this, "spdEsportaXml", "Esporta xml",
+                              "Esporta come fatture elettroniche i documenti scelti (Ctrl o Maiusc per "
+                              "sceglierne più di uno)");
     connect(exportXml, &QPushButton::clicked, this, &CustomerDocumentListWindow::exportChosen);
     addButton(exportXml);
     if (!creditNote) {
-        QPushButton *send = button(this, "spdEsportaInvia", "Esporta ed invia",
-                                   "Esporta la stampa della fattura per inviarla per e-mail");
+        QPushButton *send = shell::ui::makeButton(this, "spdEsportaInvia", "Esporta ed invia",
+                                                  "Esporta la stampa della fattura per inviarla per e-mail");
         connect(send, &QPushButton::clicked, this, &CustomerDocumentListWindow::exportAndSend);
         addButton(send);
     }
     grid()->setToolTip(QStringLiteral("Le righe verdi sono già state esportate come fatture elettroniche"));
     resize(1100, 620);
+}
+
+void CustomerDocumentListWindow::addCommonFilters(QWidget *box)
+{
+    m_fromDate = new DateBox(box);
+    m_fromDate->setObjectName(QStringLiteral("maskDallaData"));
+    m_toDate = new DateBox(box);
+    m_toDate->setObjectName(QStringLiteral("maskAllaData"));
+    m_series = textField(box, "edtSerie", 80);
+    m_customer = addLookup("dblCliente",
+                           "SELECT Id, NominativoVisualizzato FROM Clienti ORDER BY NominativoVisualizzato");
+    m_customer->setSearchable(true);
+    m_customer->setMinimumWidth(260);
 }
 
 LookupBox *CustomerDocumentListWindow::addLookup(const char *name, const char *sql)
@@ -134,25 +148,13 @@ void CustomerDocumentListWindow::buildInvoiceFilters()
     layout->addLayout(second);
     m_fromNumber = textField(box, "edtDalNumero", 80);
     m_toNumber = textField(box, "edtAlNumero", 80);
-    m_fromDate = new DateBox(box);
-    m_fromDate->setObjectName(QStringLiteral("maskDallaData"));
-    m_toDate = new DateBox(box);
-    m_toDate->setObjectName(QStringLiteral("maskAllaData"));
-    m_series = textField(box, "edtSerie", 80);
-    m_customer = addLookup("dblCliente",
-                           "SELECT Id, NominativoVisualizzato FROM Clienti ORDER BY NominativoVisualizzato");
-    m_customer->setSearchable(true);
-    m_customer->setMinimumWidth(260);
+    addCommonFilters(box);
     m_bank = addLookup("dblBanca", "SELECT Id, Banca FROM Bank ORDER BY Banca");
     m_paymentMode =
         addLookup("dblModPagamento", "SELECT id, Descrizione FROM ModPagamento ORDER BY Descrizione");
     m_orderNumber = textField(box, "edtNumOrdine", 140);
     const auto place = [box](QHBoxLayout *row, const char *caption, QWidget *field) {
-        auto *label = new QLabel(QString::fromUtf8(caption), box);
-        label->setBuddy(field);
-        row->addWidget(label);
-        row->addWidget(field);
-        row->addSpacing(8);
+        placeLabelled(box, row, caption, field);
     };
     place(first, "Dal numero", m_fromNumber);
     place(first, "al numero", m_toNumber);
@@ -165,9 +167,12 @@ void CustomerDocumentListWindow::buildInvoiceFilters()
     place(second, "Modalità di pagamento", m_paymentMode);
     place(second, "num. Ordine", m_orderNumber);
     second->addStretch(1);
-    QPushButton *search = button(box, "spdCerca", "cerca", "Mostra le fatture che rispondono ai filtri");
-    QPushButton *reset = button(box, "spdReset", "reset", "Svuota i filtri e mostra tutte le fatture");
-    QPushButton *requery = button(box, "spdREquery", "REquery", "Rilegge le fatture dall'archivio");
+    QPushButton *search =
+        shell::ui::makeButton(box, "spdCerca", "cerca", "Mostra le fatture che rispondono ai filtri");
+    QPushButton *reset =
+        shell::ui::makeButton(box, "spdReset", "reset", "Svuota i filtri e mostra tutte le fatture");
+    QPushButton *requery =
+        shell::ui::makeButton(box, "spdREquery", "REquery", "Rilegge le fatture dall'archivio");
     for (QPushButton *b : {search, reset, requery})
         second->addWidget(b);
     connect(search, &QPushButton::clicked, this, &CustomerDocumentListWindow::search);
@@ -181,20 +186,10 @@ void CustomerDocumentListWindow::buildCreditNoteFilters()
     auto *box = new QGroupBox(QStringLiteral("Filtra per "), this);
     box->setObjectName(QStringLiteral("grpFiltraPer"));
     auto *layout = new QHBoxLayout(box);
-    m_customer = addLookup("dblCliente",
-                           "SELECT Id, NominativoVisualizzato FROM Clienti ORDER BY NominativoVisualizzato");
-    m_customer->setSearchable(true);
-    m_number = textField(box, "edtNumero", 60);
-    m_fromDate = new DateBox(box);
-    m_fromDate->setObjectName(QStringLiteral("maskDallaData"));
-    m_toDate = new DateBox(box);
-    m_toDate->setObjectName(QStringLiteral("maskAllaData"));
-    m_series = textField(box, "edtSerie", 60);
+    addCommonFilters(box);
+    m_number = textField(box, "edtNumero", 80);
     const auto place = [layout, box](const char *caption, QWidget *field) {
-        auto *label = new QLabel(QString::fromUtf8(caption), box);
-        label->setBuddy(field);
-        layout->addWidget(label);
-        layout->addWidget(field);
+        placeLabelled(box, layout, caption, field);
     };
     place("Cliente", m_customer);
     place("Numero", m_number);
@@ -202,7 +197,8 @@ void CustomerDocumentListWindow::buildCreditNoteFilters()
     place("alla Data", m_toDate);
     place("Serie", m_series);
     layout->addStretch(1);
-    QPushButton *requery = button(box, "spdREquery", "REquery", "Rilegge le note di credito dall'archivio");
+    QPushButton *requery =
+        shell::ui::makeButton(box, "spdREquery", "REquery", "Rilegge le note di credito dall'archivio");
     layout->addWidget(requery);
     connect(requery, &QPushButton::clicked, this, &CustomerDocumentListWindow::requery);
     // The list follows every change of a field; a date only once it is whole.

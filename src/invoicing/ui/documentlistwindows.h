@@ -46,6 +46,8 @@ protected:
 private:
     void buildInvoiceFilters();
     void buildCreditNoteFilters();
+    // The fields both lists filter by: the dates, the series and the customer.
+    void addCommonFilters(QWidget *box);
     shell::ui::LookupBox *addLookup(const char *name, const char *sql);
     InvoiceListFilter typedInvoiceFilter() const;
     CreditNoteListFilter typedCreditNoteFilter() const;

@@ -1,5 +1,7 @@
 #include "invoicing/ui/invoicewindow.h"
 
+#include "core/datetext.h"
+#include "core/numbertext.h"
 #include "invoicing/creditnotes.h"
 #include "invoicing/einvoice.h"
 #include "invoicing/instalments.h"
@@ -25,6 +27,7 @@
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QPushButton>
+#include <QTabWidget>
 
 namespace rotalina::invoicing::ui {
 
@@ -34,19 +37,7 @@ using shell::titles::warning;
 using shell::ui::LookupBox;
 using shell::ui::OwnedRowsPanel;
 
-namespace {
-
-QPushButton *button(const char *name, const char *caption, const char *hint = nullptr)
-{
-    auto *b = new QPushButton(QString::fromUtf8(caption));
-    b->setObjectName(QString::fromLatin1(name));
-    if (hint)
-        b->setToolTip(QString::fromUtf8(hint));
-    b->setAutoDefault(false);
-    return b;
-}
-
-} // namespace
+namespace {} // namespace
 
 InvoiceWindow::InvoiceWindow(shell::Session &session, const shell::ui::WindowRegistry &windows, qint64 key,
                              bool isNew, QWidget *parent, CustomerDocument document)
@@ -59,17 +50,19 @@ InvoiceWindow::InvoiceWindow(shell::Session &session, const shell::ui::WindowReg
                                                            : QStringLiteral("fattdett"))
 {
     const bool creditNote = isCreditNote();
-    QPushButton *cashBook = button("spdPrimaNota", "prima nota",
-                                   creditNote ? "Visualizza la nota di credito in prima nota"
-                                              : "Visualizza la fattura in prima nota");
-    QPushButton *xml =
-        button("spdFatturaElettronica", "Esporta xml",
-               creditNote ? "Esporta la nota di credito elettronica" : "Esporta la fattura elettronica");
-    QPushButton *view = button("spdVisualizzaXml", "Visualizza", "Visualizza una fattura elettronica");
+    QPushButton *cashBook = shell::ui::makeButton(this, "spdPrimaNota", "prima nota",
+                                                  creditNote ? "Visualizza la nota di credito in prima nota"
+                                                             : "Visualizza la fattura in prima nota");
+    QPushButton *xml = shell::ui::makeButton(this, "spdFatturaElettronica", "Esporta xml",
+                                             creditNote ? "Esporta la nota di credito elettronica"
+                                                        : "Esporta la fattura elettronica");
+    QPushButton *view =
+        shell::ui::makeButton(this, "spdVisualizzaXml", "Visualizza", "Visualizza una fattura elettronica");
     QPushButton *printing = shell::ui::makeToolButton(shell::ui::ToolAction::Stampa, this);
     xml->setEnabled(windows.has(QString::fromLatin1(exportXmlCommand)));
     if (creditNote) {
-        QPushButton *totals = button("spdTotali", "Totali", "Ricalcola i totali dalle righe");
+        QPushButton *totals =
+            shell::ui::makeButton(this, "spdTotali", "Totali", "Ricalcola i totali dalle righe");
         addToolButton(totals);
         connect(totals, &QPushButton::clicked, this, &InvoiceWindow::recomputeTotals);
     }
@@ -101,6 +94,15 @@ InvoiceWindow::InvoiceWindow(shell::Session &session, const shell::ui::WindowReg
     if (creditNote) {
         setBeforeLeave([this] { warnOfOverCredit(); });
         addCreditedInvoiceButtons();
+        // The rows' page says which invoice they credit and what the note gives back.
+        if (OwnedRowsPanel *rows = documentRows()) {
+            rows->setAfterChange([this] {
+                rowsChanged();
+                describeCreditedRows();
+            });
+            connect(pages(), &QTabWidget::currentChanged, this, &InvoiceWindow::describeCreditedRows);
+            describeCreditedRows();
+        }
     } else {
         setBeforeLeave([this] { warnOfLetterOfIntent(); });
     }
@@ -120,14 +122,15 @@ void InvoiceWindow::addInvoiceRowButtons()
     if (!rows)
         return;
     rows->setAdd([this] { addFromTariffs(); });
-    QPushButton *transport = button("SpeedButton26", "Spese di Trasporto");
-    QPushButton *collection = button("SpeedButton27", "Spese di Incasso");
-    QPushButton *free = button("spdArticoloNonArchivio", "Articolo non in archivio");
+    QPushButton *transport = shell::ui::makeButton(this, "SpeedButton26", "Spese di Trasporto");
+    QPushButton *collection = shell::ui::makeButton(this, "SpeedButton27", "Spese di Incasso");
+    QPushButton *free = shell::ui::makeButton(this, "spdArticoloNonArchivio", "Articolo non in archivio");
     if (!isCreditNote()) {
         // Only an invoice's rows come from tariffs the user may want to look at or add.
-        QPushButton *tariff = button("SpeedButton14", "Tariffa", "Apre la tariffa della riga");
-        QPushButton *tariffs =
-            button("SpeedButton15", "Nuova tariffa", "Apre le tariffe per aggiungerne una");
+        QPushButton *tariff =
+            shell::ui::makeButton(this, "SpeedButton14", "Tariffa", "Apre la tariffa della riga");
+        QPushButton *tariffs = shell::ui::makeButton(this, "SpeedButton15", "Nuova tariffa",
+                                                     "Apre le tariffe per aggiungerne una");
         tariffs->setEnabled(windows().has(QStringLiteral("TForm2")));
         rows->addButton(tariff);
         rows->addButton(tariffs);
@@ -156,10 +159,10 @@ void InvoiceWindow::addCreditedInvoiceButtons()
     auto *pair = new QWidget(this);
     auto *row = new QHBoxLayout(pair);
     row->setContentsMargins(0, 0, 0, 0);
-    QPushButton *find =
-        button("spdTrovaFattura", "Trova Fattura", "Sceglie la fattura del cliente da stornare");
-    QPushButton *import =
-        button("spdImportaRighe", "Importa Righe", "Copia nella nota di credito le righe della fattura");
+    QPushButton *find = shell::ui::makeButton(this, "spdTrovaFattura", "Trova Fattura",
+                                              "Sceglie la fattura del cliente da stornare");
+    QPushButton *import = shell::ui::makeButton(this, "spdImportaRighe", "Importa Righe",
+                                                "Copia nella nota di credito le righe della fattura");
     row->addWidget(find);
     row->addWidget(import);
     shell::ui::FormPage::placeBeside(number, pair);
@@ -380,6 +383,7 @@ void InvoiceWindow::importCreditedRows()
         return;
     }
     rowsChanged();
+    describeCreditedRows();
     session().prompter().message(QStringLiteral("Messaggio di Conferma"), importedMessage());
     warnOfOverCredit();
 }
@@ -391,6 +395,25 @@ void InvoiceWindow::recomputeTotals()
     if (core::Status done = invoicing::recomputeTotals(*session().archive(), key()); !done)
         session().prompter().message(error(), done.error());
     rowsChanged();
+    describeCreditedRows();
+}
+
+void InvoiceWindow::describeCreditedRows()
+{
+    OwnedRowsPanel *rows = documentRows();
+    if (!rows)
+        return;
+    const QVariantMap values = form().values();
+    const QVariant number = values.value(QStringLiteral("NCFattNumRif"));
+    const QString invoice =
+        RecordChecks::hasValue(number)
+            ? QStringLiteral("Fattura di riferimento n° %1 del %2")
+                  .arg(number.toString(), core::datetext::formatShortDate(
+                                              values.value(QStringLiteral("NCFattDataRif")).toDate()))
+            : QStringLiteral("Nessuna fattura di riferimento");
+    rows->setTitle(
+        QStringLiteral("%1  -  Totale Nota Credito: %2")
+            .arg(invoice, core::formatItalianNumber(values.value(QStringLiteral("TotFattura")).toDouble())));
 }
 
 void InvoiceWindow::warnOfOverCredit()

@@ -56,6 +56,7 @@ private:
     void addCreditedInvoiceButtons();
     shell::ui::OwnedRowsPanel *documentRows() const;
     void warnOfOverCredit();
+    void describeCreditedRows();
 
     CustomerDocument m_document;
     const DueDateKind &m_dueDates;

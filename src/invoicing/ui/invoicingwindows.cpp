@@ -47,16 +47,6 @@ using shell::ui::WindowRegistry;
 
 namespace {
 
-QPushButton *button(QWidget *parent, const char *name, const char *caption, const char *hint = nullptr)
-{
-    auto *b = new QPushButton(QString::fromUtf8(caption), parent);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setAutoDefault(false);
-    if (hint)
-        b->setToolTip(QString::fromUtf8(hint));
-    return b;
-}
-
 qint64 keyOf(const QVariantMap &parameters)
 {
     return parameters.value(QStringLiteral("chiave")).toLongLong();
@@ -81,8 +71,8 @@ public:
         WindowRegistry::setHelpContext(this, 1300);
         m_series->setObjectName(QStringLiteral("DBSerie"));
         fill();
-        auto *registry = button(this, "spdSerie", ".....", "Apre le Serie di Fatturazione");
-        auto *choose = button(this, "spdScegli", "Scegli");
+        auto *registry = shell::ui::makeButton(this, "spdSerie", ".....", "Apre le Serie di Fatturazione");
+        auto *choose = shell::ui::makeButton(this, "spdScegli", "Scegli");
         connect(registry, &QPushButton::clicked, this, [this, &windows, &session] {
             windows.open(QStringLiteral("TfrmSerieFatturazione"), session, this);
             const QVariant chosen = m_series->key();
@@ -220,7 +210,8 @@ void addRowEditorRules(RegistryCardWindow &window, Session &session, bool lastPr
         unit->installEventFilter(new LastPriceKey(session, form, unit));
         unit->setToolTip(QStringLiteral("F12: ultimo prezzo praticato al cliente per questo articolo"));
     }
-    auto *fromGross = button(&window, "btnCalcolaValoreUnitario", "Calcola il Valore Unitario");
+    auto *fromGross =
+        shell::ui::makeButton(&window, "btnCalcolaValoreUnitario", "Calcola il Valore Unitario");
     QObject::connect(fromGross, &QPushButton::clicked, &window, [&session, &form, number] {
         const QVariant gross = form.values().value(QStringLiteral("ValoreTotale"));
         if (!RecordChecks::hasValue(gross) || gross.toDouble() == 0) {
@@ -246,7 +237,7 @@ void addInstalmentParts(RegistryCardWindow &window, Session &session, const Wind
 {
     shell::ui::RecordForm &form = window.card().form();
     if (QWidget *paidOn = form.editor(QStringLiteral("DataPagamento"))) {
-        auto *today = button(&window, "spdOggi", "Oggi", "Data di oggi");
+        auto *today = shell::ui::makeButton(&window, "spdOggi", "Oggi", "Data di oggi");
         QObject::connect(today, &QPushButton::clicked, &window, [&form, &session] {
             form.setValue(QStringLiteral("DataPagamento"), session.today());
         });
@@ -289,7 +280,7 @@ void addInstalmentParts(RegistryCardWindow &window, Session &session, const Wind
         row->addWidget(view);
         shell::ui::FormPage::placeBeside(file, pair);
     }
-    auto *cashBook = button(&window, "spdPrimaNota", "Prima nota", "Visualizza in prima nota");
+    auto *cashBook = shell::ui::makeButton(&window, "spdPrimaNota", "Prima nota", "Visualizza in prima nota");
     QObject::connect(cashBook, &QPushButton::clicked, &window, [&form, &session, &windows, &window] {
         const core::Result<bool> mirror = mirrorsInCashBook(*session.archive());
         const core::Result<QVariant> entry = session.archive()->scalar(
@@ -309,7 +300,7 @@ void addInstalmentParts(RegistryCardWindow &window, Session &session, const Wind
 // others.
 void addAttachmentFinder(RegistryCardWindow &window, Session &session)
 {
-    QPushButton *find = button(&window, "Cerca", "Cerca", "Sceglie il file da allegare");
+    QPushButton *find = shell::ui::makeButton(&window, "Cerca", "Cerca", "Sceglie il file da allegare");
     window.addButton(find);
     shell::ui::RecordForm &form = window.card().form();
     QObject::connect(find, &QPushButton::clicked, &window, [&session, &form] {

@@ -49,6 +49,16 @@ Look lookOf(ToolAction action)
 }
 } // namespace
 
+QPushButton *makeButton(QWidget *parent, const char *name, const char *caption, const char *hint)
+{
+    auto *button = new QPushButton(QString::fromUtf8(caption), parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setAutoDefault(false);
+    if (hint)
+        button->setToolTip(QString::fromUtf8(hint));
+    return button;
+}
+
 QString toolButtonName(ToolAction action)
 {
     return QString::fromLatin1(lookOf(action).name);

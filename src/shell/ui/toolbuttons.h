@@ -25,6 +25,8 @@ enum class ToolAction {
 };
 
 QPushButton *makeToolButton(ToolAction action, QWidget *parent);
+// A button of a window's own, by its name, caption and hint; Enter in a field never presses it.
+QPushButton *makeButton(QWidget *parent, const char *name, const char *caption, const char *hint = nullptr);
 QString toolButtonName(ToolAction action);
 QString toolButtonCaption(ToolAction action);
 
