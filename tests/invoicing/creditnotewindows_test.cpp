@@ -173,6 +173,14 @@ TEST_F(CustomerDocumentWindows, AnInvoiceIsCreditedFromTheCreditNoteListExported
     // The list shows it exported; deleted, it goes with everything it owns.
     ASSERT_EQ(rowCount(*list), 1);
     EXPECT_TRUE(list->findChild<DataGrid *>()->records()->index(0, 0).data(Qt::BackgroundRole).isValid());
+    // The list follows the number as it is typed; letters do not get in.
+    auto *number = list->findChild<QLineEdit *>(QStringLiteral("edtNumero"));
+    test::typeInto(*list, QStringLiteral("edtNumero"), QStringLiteral("a2"));
+    EXPECT_EQ(number->text(), QStringLiteral("2"));
+    EXPECT_EQ(rowCount(*list), 0);
+    number->clear();
+    ASSERT_EQ(rowCount(*list), 1);
+    list->findChild<DataGrid *>()->setCurrentRow(0);
     fixture.prompter.answerQuestions({true});
     test::click(*list, QStringLiteral("spdElimina"));
     EXPECT_TRUE(

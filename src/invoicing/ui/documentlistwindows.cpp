@@ -24,6 +24,7 @@
 #include <QLineEdit>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QRegularExpressionValidator>
 #include <QVBoxLayout>
 
 namespace rotalina::invoicing::ui {
@@ -188,6 +189,10 @@ void CustomerDocumentListWindow::buildCreditNoteFilters()
     auto *layout = new QHBoxLayout(box);
     addCommonFilters(box);
     m_number = textField(box, "edtNumero", 80);
+    // The list follows every key: a number field takes only digits (or the "*" that asks nothing),
+    // so that no message interrupts the typing.
+    m_number->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("\\*|[0-9]{0,9}")), m_number));
     const auto place = [layout, box](const char *caption, QWidget *field) {
         placeLabelled(box, layout, caption, field);
     };
