@@ -1,31 +1,43 @@
 // Times customer invoicing on the synthetic ten-year archive: a new invoice with its number, due
 // dates and cash-book entries; opening an invoice of 300 rows in its window; a row edit with the
-// totals and due dates that follow it; and several workstations creating invoices at once, with
-// their wall time and how often a statement waited for another workstation.
-//   bench_invoicing [--scale F] [--postgresql ADDRESS] [--workstations N] [--invoices N]
+// totals and due dates that follow it; several workstations creating invoices at once, with their
+// wall time and how often a statement waited for another workstation; and last, on a very busy
+// year of open invoices, the invoice list opened and filtered by date and by customer, with its
+// statement alone beside it to tell the archive's share from the grid's.
+//   bench_invoicing [--scale F] [--postgresql ADDRESS] [--open-invoices N] [--workstations N]
+//                   [--invoices N]
 
 #include "archive/syntheticarchive.h"
 #include "benchsupport.h"
+#include "core/money.h"
+#include "invoicing/documentlists.h"
 #include "invoicing/instalments.h"
 #include "invoicing/invoicerows.h"
 #include "invoicing/invoices.h"
+#include "invoicing/ui/documentlistwindows.h"
 #include "invoicing/ui/invoicewindow.h"
 #include "invoicing/ui/invoicingwindows.h"
 #include "registries/ui/registrieswindows.h"
 #include "shell/scriptedprompter.h"
 #include "shell/session.h"
+#include "shell/ui/lookupbox.h"
 #include "shell/ui/shellwindows.h"
 #include "shell/ui/windowregistry.h"
 #include "storage/archive.h"
+#include "storage/listfilter.h"
+#include "storage/recordlistmodel.h"
+#include "storage/sqlvalue.h"
 #include "transport/ui/transportwindows.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QElapsedTimer>
+#include <QLineEdit>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <algorithm>
+#include <random>
 
 using namespace rotalina;
 
@@ -96,6 +108,127 @@ core::Result<qint64> invoiceWithRows(storage::Archive &archive, qint64 customer,
     return key;
 }
 
+// The condition of the invoices the list shows, those not yet closed with their year, here kept to
+// the invoices dated from the day given.
+const char *const openInvoicesSince =
+    "Storico = ? AND Carico = ? AND COALESCE(FattNota, ?) = ? AND Data >= ?";
+
+QVariantList openInvoicesParameters(const QDate &since)
+{
+    return {false, false, false, false, storage::sqlvalue::date(since)};
+}
+
+core::Result<qint64> openInvoicesOfYear(storage::Archive &archive, const QDate &yearStart)
+{
+    const auto counted = archive.scalar(
+        QStringLiteral("SELECT COUNT(*) FROM fattura WHERE %1").arg(QLatin1String(openInvoicesSince)),
+        openInvoicesParameters(yearStart));
+    if (!counted)
+        return core::Result<qint64>::failure(counted.error());
+    return counted->toLongLong();
+}
+
+// Brings the open invoices of the current year up to the number asked, so that the invoice list is
+// measured at the size of a very busy office's year. Only headers are written, since the list reads
+// nothing else, all in one transaction through the same bulk insert that fills the archive.
+core::Result<qint64> topUpOpenInvoices(storage::Archive &archive, qint64 wanted, const QDate &today)
+{
+    using Failure = core::Result<qint64>;
+    const QDate yearStart(today.year(), 1, 1);
+    const auto open = openInvoicesOfYear(archive, yearStart);
+    if (!open)
+        return open;
+    const qint64 missing = wanted - *open;
+    if (missing <= 0)
+        return qint64(0);
+    const auto highest = archive.scalar(QStringLiteral("SELECT MAX(ID) FROM fattura"));
+    const auto lastNumber =
+        archive.scalar(QStringLiteral("SELECT MAX(Num) FROM fattura WHERE Carico = ? AND Data >= ?"),
+                       {false, storage::sqlvalue::date(yearStart)});
+    const auto customers = archive.scalar(QStringLiteral("SELECT MAX(Id) FROM Clienti"));
+    if (!highest || !lastNumber || !customers)
+        return Failure::failure(!highest      ? highest.error()
+                                : !lastNumber ? lastNumber.error()
+                                              : customers.error());
+    if (customers->toInt() < 1)
+        return Failure::failure(QStringLiteral("The archive has no customers to invoice"));
+    std::mt19937 random(20260301);
+    const auto between = [&](int low, int high) {
+        return std::uniform_int_distribution<int>(low, high)(random);
+    };
+    // Numbers follow the dates, as they do when an office invoices day by day.
+    const int days = static_cast<int>(yearStart.daysTo(today));
+    QList<QDate> dates;
+    dates.reserve(missing);
+    for (qint64 i = 0; i < missing; ++i)
+        dates.append(yearStart.addDays(between(0, days)));
+    std::sort(dates.begin(), dates.end());
+    QList<QVariantList> rows;
+    rows.reserve(missing);
+    for (qint64 i = 0; i < missing; ++i) {
+        const int customer = between(1, customers->toInt());
+        const double net = core::arrotonda(between(5000, 900000) / 100.0);
+        const double vat = core::arrotonda(net * 0.22);
+        rows.append({highest->toLongLong() + i + 1, false, false, lastNumber->toLongLong() + i + 1,
+                     dates.at(i), customer,
+                     QStringLiteral("Cliente %1 S.r.l.").arg(customer, 5, 10, QChar(u'0')), net, vat,
+                     core::arrotonda(net + vat), i % 3 != 0, false});
+    }
+    storage::Transaction transaction(archive);
+    if (core::Status written = archive.insertRows(
+            QStringLiteral("fattura"),
+            {QStringLiteral("ID"), QStringLiteral("Carico"), QStringLiteral("FattNota"),
+             QStringLiteral("Num"), QStringLiteral("Data"), QStringLiteral("Cliente_ID"),
+             QStringLiteral("Cliente"), QStringLiteral("TotImponibile"), QStringLiteral("TotImposta"),
+             QStringLiteral("TotFattura"), QStringLiteral("EsportatoXml"), QStringLiteral("Storico")},
+            rows);
+        !written)
+        return Failure::failure(written.error());
+    if (core::Status committed = transaction.commit(); !committed)
+        return Failure::failure(committed.error());
+    if (core::Status keys = archive.continueKeysAfterHighest(QStringLiteral("fattura")); !keys)
+        return Failure::failure(keys.error());
+    return missing;
+}
+
+// The invoice list's statement alone, with what is typed in its filter: read straight from the
+// archive, and read into the list's model as the window does, but with no window around it.
+struct HeadlessList
+{
+    QList<double> read;
+    QList<double> model;
+    qsizetype rows = 0;
+};
+
+core::Result<HeadlessList> timeListStatement(storage::Archive &archive,
+                                             const invoicing::InvoiceListFilter &typed, int times)
+{
+    storage::ListFilter filter(archive.dialect());
+    if (core::Status added = invoicing::addInvoiceListConditions(filter, typed); !added)
+        return core::Result<HeadlessList>::failure(added.error());
+    const invoicing::DocumentListStatement statement = invoicing::documentListStatement(
+        invoicing::CustomerDocument::Invoice, invoicing::openDocumentsScope(), filter);
+    HeadlessList result;
+    QElapsedTimer timer;
+    for (int i = 0; i < times; ++i) {
+        timer.restart();
+        const auto rows = archive.readRows(statement.sql, statement.parameters);
+        if (!rows)
+            return core::Result<HeadlessList>::failure(rows.error());
+        result.read.append(milliseconds(timer));
+        result.rows = rows->values.size();
+    }
+    storage::RecordListModel model(archive, QStringLiteral("ID"));
+    model.setStatement(statement.sql, statement.parameters);
+    for (int i = 0; i < times; ++i) {
+        timer.restart();
+        if (core::Status read = model.reload(); !read)
+            return core::Result<HeadlessList>::failure(read.error());
+        result.model.append(milliseconds(timer));
+    }
+    return result;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -107,6 +240,10 @@ int main(int argc, char **argv)
     parser.addOption({QStringLiteral("scale"),
                       QStringLiteral("Size of the archive relative to ten busy years."),
                       QStringLiteral("factor"), QStringLiteral("1.0")});
+    parser.addOption(
+        {QStringLiteral("open-invoices"),
+         QStringLiteral("Open invoices of the current year the invoice list shows, at least (20000)."),
+         QStringLiteral("n"), QStringLiteral("20000")});
     parser.addOption({QStringLiteral("workstations"), QStringLiteral("Workstations creating at once (4)."),
                       QStringLiteral("n"), QStringLiteral("4")});
     parser.addOption({QStringLiteral("invoices"), QStringLiteral("Invoices each of them creates (250)."),
@@ -260,5 +397,130 @@ int main(int argc, char **argv)
                .arg(failed)
                .arg(repeated ? repeated->toInt() : -1)
         << Qt::endl;
+
+    // The invoice list on a very busy year: the open invoices of the current year are brought up to
+    // the number asked only now, so that the figures above stay those of the synthetic archive.
+    storage::Archive &listed = *session.archive();
+    const QDate today = QDate::currentDate();
+    timer.restart();
+    const auto added =
+        topUpOpenInvoices(listed, parser.value(QStringLiteral("open-invoices")).toLongLong(), today);
+    const auto open = openInvoicesOfYear(listed, QDate(today.year(), 1, 1));
+    if (!added || !open) {
+        out << (!added ? added.error() : open.error()) << Qt::endl;
+        return 2;
+    }
+    if (listed.engine() == storage::Engine::PostgreSQL)
+        (void)listed.execute(QStringLiteral("ANALYZE"));
+    out << QStringLiteral("Open invoices of %1: %2, of which %3 added in %4 s")
+               .arg(today.year())
+               .arg(*open)
+               .arg(*added)
+               .arg(timer.elapsed() / 1000.0, 0, 'f', 1)
+        << Qt::endl;
+
+    // Opened, filtered by a month and by the customer with most open invoices, each time with the
+    // grid drawn; "reset" between filters.
+    const QString month = QStringLiteral("%1/03/") + QString::number(today.year());
+    const auto busiest = listed.readRows(
+        QStringLiteral(
+            "SELECT Cliente_ID, COUNT(*) FROM fattura WHERE %1 AND Cliente_ID IS NOT NULL GROUP BY "
+            "Cliente_ID ORDER BY COUNT(*) DESC, Cliente_ID")
+            .arg(QLatin1String(openInvoicesSince)),
+        openInvoicesParameters(QDate(today.year(), 1, 1)));
+    if (!busiest || busiest->values.isEmpty()) {
+        out << (busiest ? QStringLiteral("No customer has open invoices") : busiest.error()) << Qt::endl;
+        return 2;
+    }
+    const qint64 chosenCustomer = busiest->values.first().value(0).toLongLong();
+    // Built and first drawn are told apart too: the list is read while the window is built, the
+    // filter fields take their size when it is first shown.
+    QList<double> listOpenings, listBuilt, listShown;
+    int openRows = 0;
+    for (int i = 0; i < 10; ++i) {
+        timer.restart();
+        invoicing::ui::CustomerDocumentListWindow list(session, windows, invoicing::CustomerDocument::Invoice,
+                                                       {}, nullptr);
+        const double built = milliseconds(timer);
+        list.show();
+        QApplication::processEvents();
+        listOpenings.append(milliseconds(timer));
+        listBuilt.append(built);
+        listShown.append(listOpenings.last() - built);
+        openRows = list.records().rowCount();
+    }
+    out << QStringLiteral("Invoice list opened, %1 rows: %2 (built %3; shown %4)")
+               .arg(openRows)
+               .arg(summary(listOpenings), summary(listBuilt), summary(listShown))
+        << Qt::endl;
+    {
+        invoicing::ui::CustomerDocumentListWindow list(session, windows, invoicing::CustomerDocument::Invoice,
+                                                       {}, nullptr);
+        list.show();
+        QApplication::processEvents();
+        auto *from = list.findChild<QLineEdit *>(QStringLiteral("maskDallaData"));
+        auto *to = list.findChild<QLineEdit *>(QStringLiteral("maskAllaData"));
+        auto *customerBox = list.findChild<shell::ui::LookupBox *>(QStringLiteral("dblCliente"));
+        if (!from || !to || !customerBox) {
+            out << QStringLiteral("The invoice list has no date or customer filter") << Qt::endl;
+            return 2;
+        }
+        QList<double> byDate, byCustomer, resets;
+        int dateRows = 0, customerRows = 0, resetRows = 0;
+        for (int i = 0; i < 10; ++i) {
+            timer.restart();
+            from->setText(month.arg(QStringLiteral("01")));
+            to->setText(month.arg(QStringLiteral("31")));
+            list.search();
+            QApplication::processEvents();
+            byDate.append(milliseconds(timer));
+            dateRows = list.records().rowCount();
+            timer.restart();
+            list.resetFilters();
+            QApplication::processEvents();
+            resets.append(milliseconds(timer));
+            resetRows = list.records().rowCount();
+            timer.restart();
+            customerBox->setKey(chosenCustomer);
+            list.search();
+            QApplication::processEvents();
+            byCustomer.append(milliseconds(timer));
+            customerRows = list.records().rowCount();
+            list.resetFilters();
+            QApplication::processEvents();
+        }
+        out << QStringLiteral("Invoice list filtered 01/03-31/03/%1, %2 rows: %3")
+                   .arg(today.year())
+                   .arg(dateRows)
+                   .arg(summary(byDate))
+            << Qt::endl;
+        out << QStringLiteral("Invoice list filtered by customer %1, %2 rows: %3")
+                   .arg(chosenCustomer)
+                   .arg(customerRows)
+                   .arg(summary(byCustomer))
+            << Qt::endl;
+        out << QStringLiteral("Invoice list reset to all, %1 rows: %2").arg(resetRows).arg(summary(resets))
+            << Qt::endl;
+    }
+    // The same statements with no window, to tell the archive's share from the grid's.
+    invoicing::InvoiceListFilter byMonth;
+    byMonth.fromDate = month.arg(QStringLiteral("01"));
+    byMonth.toDate = month.arg(QStringLiteral("31"));
+    invoicing::InvoiceListFilter byCustomer;
+    byCustomer.customer = chosenCustomer;
+    for (const auto &[caption, typed] : {std::pair{QStringLiteral("all"), invoicing::InvoiceListFilter()},
+                                         std::pair{QStringLiteral("by date"), byMonth},
+                                         std::pair{QStringLiteral("by customer"), byCustomer}}) {
+        const auto timed = timeListStatement(listed, typed, 10);
+        if (!timed) {
+            out << timed.error() << Qt::endl;
+            return 2;
+        }
+        out << QStringLiteral("Invoice list statement %1, %2 rows: read %3; into the list model %4")
+                   .arg(caption)
+                   .arg(timed->rows)
+                   .arg(summary(timed->read), summary(timed->model))
+            << Qt::endl;
+    }
     return failed == 0 ? 0 : 1;
 }

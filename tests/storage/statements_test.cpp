@@ -66,6 +66,41 @@ TEST(Statements, RowsKeepTheirValuesOfEveryKind)
     EXPECT_EQ(test::count(*archive, QStringLiteral("SELECT COUNT(*) FROM Clienti")), 1);
 }
 
+TEST(Statements, ListsReadTheSameValuesOnBothEnginesWithMarksOnlyOutsideTexts)
+{
+    auto archive = test::newArchive();
+    const auto key = archive->insert(QStringLiteral("Clienti"),
+                                     {{QStringLiteral("Cliente"), QStringLiteral("Chi? L'Aquila")},
+                                      {QStringLiteral("PubblicaAmministrazione"), true},
+                                      {QStringLiteral("LetteraIntento_DataInizio"), QDate(2024, 2, 29)},
+                                      {QStringLiteral("SaldoInizioAnno"), -1234.56},
+                                      {QStringLiteral("Pagamento_ID"), 3}});
+    ASSERT_TRUE(key.ok()) << key.error().toStdString();
+    // A "?" inside a quoted text is a character, not a value to bind.
+    const auto read = archive->readRows(
+        QStringLiteral("SELECT Cliente, PubblicaAmministrazione, LetteraIntento_DataInizio, SaldoInizioAnno, "
+                       "Pagamento_ID, Iva FROM Clienti WHERE Cliente <> '?' AND Id = ? AND "
+                       "LetteraIntento_DataInizio <= ? AND PubblicaAmministrazione = ?"),
+        {*key, sqlvalue::endOfDay(QDate(2024, 2, 29)), true});
+    ASSERT_TRUE(read.ok()) << read.error().toStdString();
+    ASSERT_EQ(read->values.size(), 1);
+    const QVariantList &row = read->values.first();
+    EXPECT_EQ(read->fields.first().toLower(), QStringLiteral("cliente"));
+    EXPECT_EQ(row.at(0).toString(), QStringLiteral("Chi? L'Aquila"));
+    EXPECT_TRUE(row.at(1).toBool());
+    EXPECT_EQ(sqlvalue::toDate(row.at(2)), QDate(2024, 2, 29));
+    EXPECT_DOUBLE_EQ(row.at(3).toDouble(), -1234.56);
+    EXPECT_EQ(row.at(4).toInt(), 3);
+    EXPECT_TRUE(row.at(5).isNull());
+    // A statement read inside a transaction sees what the transaction wrote.
+    Transaction transaction(*archive);
+    ASSERT_TRUE(archive->update(QStringLiteral("Clienti"), *key, {{QStringLiteral("Pagamento_ID"), 4}}).ok());
+    const auto inside =
+        archive->readRows(QStringLiteral("SELECT Pagamento_ID FROM Clienti WHERE Id = ?"), {*key});
+    ASSERT_TRUE(inside.ok());
+    EXPECT_EQ(inside->values.value(0).value(0).toInt(), 4);
+}
+
 TEST(Statements, UnknownNamesAreRefusedWithAMessage)
 {
     auto archive = test::newArchive();

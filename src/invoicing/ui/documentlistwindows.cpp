@@ -123,18 +123,21 @@ void CustomerDocumentListWindow::addCommonFilters(QWidget *box)
     m_toDate = new DateBox(box);
     m_toDate->setObjectName(QStringLiteral("maskAllaData"));
     m_series = textField(box, "edtSerie", 80);
-    m_customer = addLookup("dblCliente",
-                           "SELECT Id, NominativoVisualizzato FROM Clienti ORDER BY NominativoVisualizzato");
-    m_customer->setSearchable(true);
+    m_customer = addLookup(
+        "dblCliente", "SELECT Id, NominativoVisualizzato FROM Clienti ORDER BY NominativoVisualizzato", true);
     m_customer->setMinimumWidth(260);
 }
 
-LookupBox *CustomerDocumentListWindow::addLookup(const char *name, const char *sql)
+LookupBox *CustomerDocumentListWindow::addLookup(const char *name, const char *sql, bool searchable)
 {
     auto *box = new LookupBox(this);
     box->setObjectName(QString::fromLatin1(name));
+    // Made searchable before its thousands of customers are loaded, and sized without measuring
+    // every name: the list opens quickly however many there are.
+    box->setSearchable(searchable);
+    box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    box->setMinimumContentsLength(20);
     shell::ui::FormPage::fill(box, session(), QString::fromLatin1(sql));
-    box->setMinimumWidth(180);
     return box;
 }
 

@@ -48,7 +48,7 @@ private:
     void buildCreditNoteFilters();
     // The fields both lists filter by: the dates, the series and the customer.
     void addCommonFilters(QWidget *box);
-    shell::ui::LookupBox *addLookup(const char *name, const char *sql);
+    shell::ui::LookupBox *addLookup(const char *name, const char *sql, bool searchable = false);
     InvoiceListFilter typedInvoiceFilter() const;
     CreditNoteListFilter typedCreditNoteFilter() const;
 
