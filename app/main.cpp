@@ -8,6 +8,7 @@
 #include "core/workstation.h"
 #include "invoicing/einvoice.h"
 #include "invoicing/ui/invoicingwindows.h"
+#include "purchases/ui/purchasewindows.h"
 #include "registries/ui/registrieswindows.h"
 #include "shell/instanceguard.h"
 #include "shell/prompter.h"
@@ -241,6 +242,7 @@ int main(int argc, char **argv)
     registries::ui::registerRegistriesWindows(windows);
     transport::ui::registerTransportWindows(windows);
     invoicing::ui::registerInvoicingWindows(windows);
+    purchases::ui::registerPurchaseWindows(windows);
 
     shell::ui::MainWindow window(session, windows);
     QObject::connect(

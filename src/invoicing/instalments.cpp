@@ -23,7 +23,8 @@ struct DocumentHeader
     QVariant number;
     QString series;
     QDate date;
-    QVariant customer;
+    QDate entryDate; // of the cash-book entries
+    QVariant party;
     QVariant bank;
     QVariant paymentMode;
     double taxable = 0;
@@ -31,17 +32,23 @@ struct DocumentHeader
     bool splitPayment = false;
 };
 
-core::Result<DocumentHeader> readHeader(storage::Archive &archive, qint64 document)
+core::Result<DocumentHeader> readHeader(storage::Archive &archive, qint64 document, const DueDateKind &kind)
 {
     const core::Result<QVariantMap> row = archive.readRow(QStringLiteral("fattura"), document);
     if (!row)
         return core::Result<DocumentHeader>::failure(row.error());
     DocumentHeader header;
     header.key = document;
-    header.number = row->value(QStringLiteral("Num"));
-    header.series = row->value(QStringLiteral("SerieFatturazione")).toString().trimmed();
+    header.number = row->value(kind.numberField);
+    if (header.number.typeId() == QMetaType::QString)
+        header.number = header.number.toString().trimmed();
+    if (kind.withSeries)
+        header.series = row->value(QStringLiteral("SerieFatturazione")).toString().trimmed();
     header.date = sqlvalue::toDate(row->value(QStringLiteral("Data")));
-    header.customer = row->value(QStringLiteral("Cliente_ID"));
+    header.entryDate = sqlvalue::toDate(row->value(kind.entryDateField));
+    if (!header.entryDate.isValid())
+        header.entryDate = header.date;
+    header.party = row->value(kind.headerParty);
     header.bank = row->value(QStringLiteral("Banca_ID"));
     header.paymentMode = row->value(QStringLiteral("ModPagamento_Id"));
     header.taxable = row->value(QStringLiteral("TotImponibile")).toDouble();
@@ -109,16 +116,17 @@ core::Status writeDocumentEntry(storage::Archive &archive, const DocumentHeader 
                                 const DueDateKind &kind)
 {
     const double amount = header.splitPayment ? header.taxable : header.total;
-    QVariantMap entry{{QStringLiteral("Storico"), false},
-                      {QStringLiteral("Data"), header.date.isValid() ? QVariant(header.date) : QVariant()},
-                      {QStringLiteral("Operazione"), describe(kind.entry, header, {})},
-                      {QStringLiteral("Tipo"), kind.entryCode},
-                      {QStringLiteral("Cliente_id"), keyOrNull(header.customer)},
-                      {QStringLiteral("ModPagamento_Id"), keyOrNull(header.paymentMode)},
-                      {QStringLiteral("Banca_ID"), keyOrNull(header.bank)},
-                      {QStringLiteral("Corrispettivi"), false},
-                      {QStringLiteral("FatturaScadenze_Id"), QVariant()},
-                      {QStringLiteral("Fattura_ID"), header.key}};
+    QVariantMap entry{
+        {QStringLiteral("Storico"), false},
+        {QStringLiteral("Data"), header.entryDate.isValid() ? QVariant(header.entryDate) : QVariant()},
+        {QStringLiteral("Operazione"), describe(kind.entry, header, {})},
+        {QStringLiteral("Tipo"), kind.entryCode},
+        {kind.party, keyOrNull(header.party)},
+        {QStringLiteral("ModPagamento_Id"), keyOrNull(header.paymentMode)},
+        {QStringLiteral("Banca_ID"), keyOrNull(header.bank)},
+        {QStringLiteral("Corrispettivi"), false},
+        {QStringLiteral("FatturaScadenze_Id"), QVariant()},
+        {QStringLiteral("Fattura_ID"), header.key}};
     entry.insert(kind.receiptIsIncome ? QStringLiteral("Uscita") : QStringLiteral("Entrata"), amount);
     const core::Result<qint64> key = upsertCashEntry(
         archive,
@@ -132,16 +140,17 @@ core::Status writeDocumentEntry(storage::Archive &archive, const DocumentHeader 
 core::Status writeReceipt(storage::Archive &archive, const DocumentHeader &header, const DueDateKind &kind,
                           qint64 instalment, const QString &operation, double amount)
 {
-    QVariantMap entry{{QStringLiteral("Storico"), false},
-                      {QStringLiteral("Data"), header.date.isValid() ? QVariant(header.date) : QVariant()},
-                      {QStringLiteral("Operazione"), operation},
-                      {QStringLiteral("Tipo"), kind.code},
-                      {QStringLiteral("Cliente_id"), keyOrNull(header.customer)},
-                      {QStringLiteral("ModPagamento_Id"), keyOrNull(header.paymentMode)},
-                      {QStringLiteral("Banca_ID"), keyOrNull(header.bank)},
-                      {QStringLiteral("Corrispettivi"), false},
-                      {QStringLiteral("FatturaScadenze_Id"), instalment},
-                      {QStringLiteral("Fattura_ID"), header.key}};
+    QVariantMap entry{
+        {QStringLiteral("Storico"), false},
+        {QStringLiteral("Data"), header.entryDate.isValid() ? QVariant(header.entryDate) : QVariant()},
+        {QStringLiteral("Operazione"), operation},
+        {QStringLiteral("Tipo"), kind.code},
+        {kind.party, keyOrNull(header.party)},
+        {QStringLiteral("ModPagamento_Id"), keyOrNull(header.paymentMode)},
+        {QStringLiteral("Banca_ID"), keyOrNull(header.bank)},
+        {QStringLiteral("Corrispettivi"), false},
+        {QStringLiteral("FatturaScadenze_Id"), instalment},
+        {QStringLiteral("Fattura_ID"), header.key}};
     entry.insert(kind.receiptIsIncome ? QStringLiteral("Entrata") : QStringLiteral("Uscita"), amount);
     return saveInstalmentEntry(archive, instalment, entry);
 }
@@ -209,7 +218,7 @@ core::Status generate(storage::Archive &archive, qint64 document, DueDateMode mo
     const core::Result<bool> mirror = mirrorsInCashBook(archive);
     if (!mirror)
         return core::Status::failure(mirror.error());
-    const core::Result<DocumentHeader> header = readHeader(archive, document);
+    const core::Result<DocumentHeader> header = readHeader(archive, document, kind);
     if (!header)
         return core::Status::failure(header.error());
     if (mode == DueDateMode::NewDates) {
@@ -262,7 +271,7 @@ core::Status generate(storage::Archive &archive, qint64 document, DueDateMode mo
         const QString operation =
             describe(immediate ? kind.immediate : QString::number(pass) + kind.instalment, *header);
         QVariantMap values{{QStringLiteral("Fattura_ID"), document},
-                           {QStringLiteral("Cliente_id"), keyOrNull(header->customer)},
+                           {kind.party, keyOrNull(header->party)},
                            {QStringLiteral("Tipo"), kind.code},
                            {QStringLiteral("Importo"), amounts.at(i)},
                            {QStringLiteral("Operazione"), operation}};
@@ -312,33 +321,80 @@ core::Status generate(storage::Archive &archive, qint64 document, DueDateMode mo
 
 const DueDateKind &customerInvoiceDueDates()
 {
-    static const DueDateKind kind{QStringLiteral("F"),
-                                  QStringLiteral("Pagamento Fattura di vendita"),
-                                  QStringLiteral("° Rata Fattura di vendita"),
-                                  QStringLiteral("Emessa fattura n°"),
-                                  true,
-                                  QStringLiteral("1")};
+    static const DueDateKind kind = [] {
+        DueDateKind k;
+        k.code = QStringLiteral("F");
+        k.immediate = QStringLiteral("Pagamento Fattura di vendita");
+        k.instalment = QStringLiteral("° Rata Fattura di vendita");
+        k.entry = QStringLiteral("Emessa fattura n°");
+        k.receiptIsIncome = true;
+        k.entryCode = QStringLiteral("1");
+        return k;
+    }();
     return kind;
 }
 
 const DueDateKind &creditNoteDueDates()
 {
-    static const DueDateKind kind{QStringLiteral("N"),
-                                  QStringLiteral("Pagamento Nota di credito"),
-                                  QStringLiteral("° Rata Nota di credito"),
-                                  QStringLiteral("Emessa Nota di credito n°"),
-                                  false,
-                                  QStringLiteral("2")};
+    static const DueDateKind kind = [] {
+        DueDateKind k = customerInvoiceDueDates();
+        k.code = QStringLiteral("N");
+        k.immediate = QStringLiteral("Pagamento Nota di credito");
+        k.instalment = QStringLiteral("° Rata Nota di credito");
+        k.entry = QStringLiteral("Emessa Nota di credito n°");
+        k.receiptIsIncome = false;
+        k.entryCode = QStringLiteral("2");
+        return k;
+    }();
+    return kind;
+}
+
+const DueDateKind &purchaseInvoiceDueDates()
+{
+    static const DueDateKind kind = [] {
+        DueDateKind k;
+        k.code = QStringLiteral("C");
+        k.immediate = QStringLiteral("Pagamento Fattura di acquisto");
+        k.instalment = QStringLiteral("° Rata Fattura di acquisto");
+        k.entry = QStringLiteral("Ricevuta fattura n°");
+        k.receiptIsIncome = false;
+        k.entryCode = QStringLiteral("3");
+        k.headerParty = QStringLiteral("Fornitore_ID");
+        k.party = QStringLiteral("Fornitore_id");
+        k.numberField = QStringLiteral("NumeroCarico");
+        k.withSeries = false;
+        k.entryDateField = QStringLiteral("DataRegistrazione");
+        return k;
+    }();
+    return kind;
+}
+
+const DueDateKind &supplierCreditNoteDueDates()
+{
+    static const DueDateKind kind = [] {
+        DueDateKind k = purchaseInvoiceDueDates();
+        k.code = QStringLiteral("B");
+        k.immediate = QStringLiteral("Nota di credito da Fornitore");
+        k.instalment = QStringLiteral("° Rata Nota di credito Fornitore");
+        k.entry = QStringLiteral("Ricevuta Nota di credito n°");
+        k.receiptIsIncome = true;
+        k.entryCode = QStringLiteral("4");
+        return k;
+    }();
     return kind;
 }
 
 core::Result<const DueDateKind *> dueDateKindOf(storage::Archive &archive, qint64 document)
 {
-    const core::Result<QVariant> creditNote =
-        archive.scalar(QStringLiteral("SELECT FattNota FROM fattura WHERE ID = ?"), {document});
-    if (!creditNote)
-        return core::Result<const DueDateKind *>::failure(creditNote.error());
-    return creditNote->toBool() ? &creditNoteDueDates() : &customerInvoiceDueDates();
+    const core::Result<storage::Archive::Rows> read =
+        archive.readRows(QStringLiteral("SELECT FattNota, Carico FROM fattura WHERE ID = ?"), {document});
+    if (!read)
+        return core::Result<const DueDateKind *>::failure(read.error());
+    const QVariantList row = read->values.value(0);
+    const bool creditNote = row.value(0).toBool();
+    if (row.value(1).toBool())
+        return creditNote ? &supplierCreditNoteDueDates() : &purchaseInvoiceDueDates();
+    return creditNote ? &creditNoteDueDates() : &customerInvoiceDueDates();
 }
 
 core::Result<bool> mirrorsInCashBook(storage::Archive &archive)
@@ -396,7 +452,7 @@ core::Status setDueDatesBank(storage::Archive &archive, qint64 document, const Q
 core::Result<qint64> addInstalment(storage::Archive &archive, qint64 document, const QDate &today,
                                    const DueDateKind &kind)
 {
-    const core::Result<DocumentHeader> header = readHeader(archive, document);
+    const core::Result<DocumentHeader> header = readHeader(archive, document, kind);
     if (!header)
         return core::Result<qint64>::failure(header.error());
     const core::Result<QVariant> count = archive.scalar(
@@ -411,7 +467,7 @@ core::Result<qint64> addInstalment(storage::Archive &archive, qint64 document, c
                            {QStringLiteral("Pagato"), false},
                            {QStringLiteral("ModPagamento_Id"), keyOrNull(header->paymentMode)},
                            {QStringLiteral("Banca_ID"), keyOrNull(header->bank)},
-                           {QStringLiteral("Cliente_id"), keyOrNull(header->customer)},
+                           {kind.party, keyOrNull(header->party)},
                            {QStringLiteral("Importo"), 0.0}});
 }
 

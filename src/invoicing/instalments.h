@@ -26,17 +26,29 @@ enum class PaidInstalments { Keep, Delete };
 // The kind of document the due dates belong to, with the texts they are described by.
 struct DueDateKind
 {
-    QString code;         // FatturaScadenze.Tipo and the receipt's finanzia.Tipo: "F"
-    QString immediate;    // the one payment on the document's date: "Pagamento Fattura di vendita"
-    QString instalment;   // after the instalment's number: "° Rata Fattura di vendita"
-    QString entry;        // the document's entry in the cash book: "Emessa fattura n°"
-    bool receiptIsIncome; // the receipt is an "Entrata" (customer invoices) or an "Uscita"
-    QString entryCode;    // finanzia.Tipo of the document's own entry: "1" invoices, "2" credit notes
+    QString code;                // FatturaScadenze.Tipo and the receipt's finanzia.Tipo: "F"
+    QString immediate;           // the one payment on the document's date: "Pagamento Fattura di vendita"
+    QString instalment;          // after the instalment's number: "° Rata Fattura di vendita"
+    QString entry;               // the document's entry in the cash book: "Emessa fattura n°"
+    bool receiptIsIncome = true; // the receipt is an "Entrata" (customer invoices) or an "Uscita"
+    QString entryCode;           // finanzia.Tipo of the document's own entry: "1" invoices, "2" credit notes
+    // Who the document is with: the header's field, and the field of due dates and entries naming them.
+    QString headerParty = QStringLiteral("Cliente_ID");
+    QString party = QStringLiteral("Cliente_id");
+    // The number the texts give (with the series, for customer documents) and the date of the
+    // document's cash-book entries (a purchase is entered on the day it is registered).
+    QString numberField = QStringLiteral("Num");
+    bool withSeries = true;
+    QString entryDateField = QStringLiteral("Data");
 };
 const DueDateKind &customerInvoiceDueDates();
 // A credit note gives money back: its entry is an "Entrata" of kind "2", its payments "Uscita" "N".
 const DueDateKind &creditNoteDueDates();
-// The kind of a customer document from its header (FattNota).
+// A purchase invoice: due dates "C", its receipt "3" an "Entrata", its payments "Uscita".
+const DueDateKind &purchaseInvoiceDueDates();
+// A supplier's credit note: due dates "B", its receipt "4" an "Uscita", its settlements "Entrata".
+const DueDateKind &supplierCreditNoteDueDates();
+// The kind of a document from its header (Carico, FattNota).
 core::Result<const DueDateKind *> dueDateKindOf(storage::Archive &archive, qint64 document);
 
 // Whether due dates and payments are mirrored in the cash book (DuplicaFatturazioneInPrimaNota).

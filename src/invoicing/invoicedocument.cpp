@@ -54,6 +54,7 @@ GridColumn column(const char *field, const char *title, int width)
 
 const char *const customers =
     "SELECT Id, NominativoVisualizzato FROM Clienti ORDER BY NominativoVisualizzato";
+const char *const suppliers = "SELECT Id, Fornitore FROM Fornitor ORDER BY Fornitore";
 const char *const banks = "SELECT Id, Banca FROM Bank ORDER BY Banca";
 const char *const paymentModes = "SELECT id, Descrizione FROM ModPagamento ORDER BY Descrizione";
 const char *const addresses = "SELECT ID, RagioneSociale FROM Indirizzi ORDER BY RagioneSociale";
@@ -159,10 +160,12 @@ RegistryDescriptor buildRows(CustomerDocument document)
     return r;
 }
 
-RegistryDescriptor buildInstalments()
+RegistryDescriptor buildInstalments(bool supplier)
 {
     RegistryDescriptor r;
-    r.cardWindow = QStringLiteral("TfrmScadenziarioDettaglio");
+    // The same due-date window, in its customer's or its supplier's form.
+    r.cardWindow = supplier ? QStringLiteral("TfrmScadenziarioDettaglioFornitori")
+                            : QStringLiteral("TfrmScadenziarioDettaglio");
     r.cardCaption = QStringLiteral("Scadenze");
     r.table = QStringLiteral("FatturaScadenze");
     r.listSql = QStringLiteral("SELECT * FROM FatturaScadenze");
@@ -178,7 +181,8 @@ RegistryDescriptor buildInstalments()
                 field("Note", "Note"),
                 field("DataPagamento", "Data Pagamento effettuato", Kind::Date),
                 field("Numero", "N° Rata", Kind::Amount, 0),
-                choice("Cliente_id", "Cliente", customers),
+                supplier ? choice("Fornitore_id", "Fornitore", suppliers)
+                         : choice("Cliente_id", "Cliente", customers),
                 field("Dettagli", "Dettagli pagamento"),
                 choice("Banca_ID", "Banca", banks),
                 file};
@@ -512,7 +516,13 @@ const RegistryDescriptor &creditNoteRowsRegistry()
 
 const RegistryDescriptor &customerInstalmentsRegistry()
 {
-    static const RegistryDescriptor registry = buildInstalments();
+    static const RegistryDescriptor registry = buildInstalments(false);
+    return registry;
+}
+
+const RegistryDescriptor &supplierInstalmentsRegistry()
+{
+    static const RegistryDescriptor registry = buildInstalments(true);
     return registry;
 }
 

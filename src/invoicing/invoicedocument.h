@@ -15,6 +15,8 @@ const shell::RegistryDescriptor &invoiceRowsRegistry();
 const shell::RegistryDescriptor &creditNoteRowsRegistry();
 // The due dates of a customer document, edited in "TfrmScadenziarioDettaglio".
 const shell::RegistryDescriptor &customerInstalmentsRegistry();
+// The due dates of a purchase document, in the due-date window's supplier form.
+const shell::RegistryDescriptor &supplierInstalmentsRegistry();
 // The customer's order references of an invoice, for the electronic invoice.
 const shell::RegistryDescriptor &customerOrdersRegistry();
 // The files attached to an invoice.

@@ -1,6 +1,7 @@
 #include "support/allwindows.h"
 
 #include "invoicing/ui/invoicingwindows.h"
+#include "purchases/ui/purchasewindows.h"
 #include "registries/ui/registrieswindows.h"
 #include "shell/ui/shellwindows.h"
 #include "transport/ui/transportwindows.h"
@@ -13,6 +14,7 @@ void registerAllWindows(shell::ui::WindowRegistry &windows)
     registries::ui::registerRegistriesWindows(windows);
     transport::ui::registerTransportWindows(windows);
     invoicing::ui::registerInvoicingWindows(windows);
+    purchases::ui::registerPurchaseWindows(windows);
 }
 
 } // namespace rotalina::test

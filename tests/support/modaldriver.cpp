@@ -60,6 +60,11 @@ void typeInto(QWidget &window, const QString &editorName, const QString &text)
     }
     if (auto *combo = qobject_cast<QComboBox *>(editor); combo && combo->lineEdit())
         editor = combo->lineEdit();
+    // The keyboard goes to the window the user types in: leaving a field is what tells the window.
+    if (QWidget *window = editor->window(); QApplication::activeWindow() != window) {
+        window->activateWindow();
+        QTest::qWait(0);
+    }
     editor->setFocus(Qt::TabFocusReason);
     if (auto *line = qobject_cast<QLineEdit *>(editor))
         line->selectAll();

@@ -364,13 +364,16 @@ void registerInvoicingWindows(WindowRegistry &windows)
                         return window;
                     });
     }
-    windows.add(customerInstalmentsRegistry().cardWindow, customerInstalmentsRegistry().helpContext,
-                [&windows](Session &session, const QVariantMap &parameters, QWidget *parent) {
-                    auto *window = new RegistryCardWindow(session, customerInstalmentsRegistry(), windows,
-                                                          keyOf(parameters), isNewOf(parameters), parent);
-                    addInstalmentParts(*window, session, windows);
-                    return window;
-                });
+    for (const shell::RegistryDescriptor *dueDates :
+         {&customerInstalmentsRegistry(), &supplierInstalmentsRegistry()}) {
+        windows.add(dueDates->cardWindow, dueDates->helpContext,
+                    [&windows, dueDates](Session &session, const QVariantMap &parameters, QWidget *parent) {
+                        auto *window = new RegistryCardWindow(session, *dueDates, windows, keyOf(parameters),
+                                                              isNewOf(parameters), parent);
+                        addInstalmentParts(*window, session, windows);
+                        return window;
+                    });
+    }
     windows.add(QStringLiteral("TfrmPrimaNotaDocumento"), 3300,
                 [](Session &session, const QVariantMap &parameters, QWidget *parent) {
                     return new CashBookView(session, parameters, parent);

@@ -637,6 +637,7 @@ void RegistryListWindow::reload()
     // shows what the user sees first.
     if (m_registry.readOnly && !m_inline && m_grid->currentRow() < 0 && m_records->rowCount() > 0)
         m_grid->setCurrentRow(0);
+    emit listReloaded();
 }
 
 void RegistryListWindow::showKey(qint64 key)

@@ -177,6 +177,10 @@ public:
     // A button of the window's own, placed before the common ones.
     void addButton(QWidget *button);
 
+signals:
+    // The list was read again (its rows may be others now).
+    void listReloaded();
+
 protected:
     // The row edited below the list is saved before the list closes; a row just added there and
     // left with Esc is cancelled as "Annulla" would.

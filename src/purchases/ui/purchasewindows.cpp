@@ -1,0 +1,378 @@
+#include "purchases/ui/purchasewindows.h"
+
+#include "core/datetext.h"
+#include "core/numbertext.h"
+#include "invoicing/instalments.h"
+#include "purchases/purchasedocument.h"
+#include "shell/desktop.h"
+#include "shell/prompter.h"
+#include "shell/session.h"
+#include "shell/ui/amountbox.h"
+#include "shell/ui/datagrid.h"
+#include "shell/ui/datebox.h"
+#include "shell/ui/filterbar.h"
+#include "shell/ui/formpage.h"
+#include "shell/ui/lookupbox.h"
+#include "shell/ui/recordform.h"
+#include "shell/ui/toolbuttons.h"
+#include "shell/ui/windowregistry.h"
+#include "storage/archive.h"
+#include "storage/recordlistmodel.h"
+#include "storage/sqlvalue.h"
+
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QUrl>
+#include <QVBoxLayout>
+
+namespace rotalina::purchases::ui {
+
+using shell::RecordChecks;
+using shell::Session;
+using shell::titles::error;
+using shell::titles::warning;
+using shell::ui::AmountBox;
+using shell::ui::LookupBox;
+using shell::ui::OwnedRowsPanel;
+using shell::ui::RegistryCardWindow;
+using shell::ui::WindowRegistry;
+
+namespace {
+
+shell::ListScope scopeOf(const QVariantMap &parameters)
+{
+    // The history view shows the documents registered in its period, closed or not.
+    if (parameters.value(QStringLiteral("storico")).toBool())
+        return {QStringLiteral("DataRegistrazione >= ? AND DataRegistrazione <= ?"),
+                parameters.value(QStringLiteral("parametri")).toList()};
+    return {QStringLiteral("Storico = ?"), {false}};
+}
+
+// The row editor's own rules: the net and the amount with VAT follow the amounts, the unit value can
+// be found from the amount with VAT.
+void addRowEditorRules(RegistryCardWindow &window, Session &session)
+{
+    shell::ui::RecordForm &form = window.card().form();
+    const auto number = [&form](const char *field) {
+        return form.values().value(QLatin1String(field)).toDouble();
+    };
+    const auto discounts = [number] {
+        return Discounts{number("Sconto"), number("Sconto2"), number("Sconto3"), number("Sconto4")};
+    };
+    const auto recompute = [&form, number, discounts] {
+        const double net = purchaseRowNet(number("Um"), number("ValoreUnitario"), discounts());
+        form.setValue(QStringLiteral("TotaleImponibile"), net);
+        form.setValue(QStringLiteral("PrezzoCompleto"), purchaseRowGross(net, number("AliquotaIva")));
+    };
+    for (const char *field : {"Um", "ValoreUnitario", "Sconto", "Sconto2", "Sconto3", "Sconto4"}) {
+        if (auto *box = qobject_cast<AmountBox *>(form.editor(QLatin1String(field))))
+            QObject::connect(box, &AmountBox::editingFinished, &window, recompute);
+    }
+    if (auto *vat = qobject_cast<LookupBox *>(form.editor(QStringLiteral("Iva_id"))))
+        QObject::connect(vat, &LookupBox::chosen, &window, recompute);
+    auto *fromGross = shell::ui::makeButton(&window, "btnCalcolaValoreUnitario", "Calcola il Valore Unitario",
+                                            "Calcola il Valore Unitario dal Valore Totale");
+    QObject::connect(fromGross, &QPushButton::clicked, &window, [&session, &form, number, discounts] {
+        const QVariant gross = form.values().value(QStringLiteral("PrezzoCompleto"));
+        if (!RecordChecks::hasValue(gross) || gross.toDouble() == 0) {
+            session.prompter().message(warning(), QStringLiteral("Attenzione Inserire il Prezzo finale"));
+            return;
+        }
+        const std::optional<double> unit =
+            purchaseUnitValue(gross.toDouble(), number("AliquotaIva"), discounts(), number("Um"));
+        if (!unit) {
+            session.prompter().message(warning(), noUnitValueMessage());
+            return;
+        }
+        form.setValue(QStringLiteral("ValoreUnitario"), *unit);
+        form.setValue(QStringLiteral("TotaleImponibile"), purchaseRowNet(number("Um"), *unit, discounts()));
+    });
+    if (QWidget *gross = form.editor(QStringLiteral("PrezzoCompleto")))
+        shell::ui::FormPage::placeBeside(gross, fromGross);
+}
+
+} // namespace
+
+PurchaseListWindow::PurchaseListWindow(Session &session, const WindowRegistry &windows,
+                                       const QVariantMap &parameters, QWidget *parent)
+    : RegistryListWindow(session, purchaseInvoicesRegistry(), windows, parent, scopeOf(parameters)),
+      m_history(parameters.value(QStringLiteral("storico")).toBool()), m_totals(new QLabel(this))
+{
+    filterBar()->addDateFrom(QStringLiteral("Data"), QStringLiteral("Dalla Data"),
+                             QStringLiteral("maskDaData"));
+    filterBar()->addDateTo(QStringLiteral("Data"), QStringLiteral("alla Data"), QStringLiteral("maskAData"));
+    if (m_history) {
+        const QVariantList period = parameters.value(QStringLiteral("parametri")).toList();
+        setWindowTitle(QStringLiteral("%1 - Storico dal %2 al %3")
+                           .arg(windowTitle(),
+                                core::datetext::formatShortDate(storage::sqlvalue::toDate(period.value(0))),
+                                core::datetext::formatShortDate(storage::sqlvalue::toDate(period.value(1)))));
+        if (auto *add = findChild<QPushButton *>(QStringLiteral("spdInserisci")))
+            add->hide();
+    }
+    m_totals->setObjectName(QStringLiteral("lblTotali"));
+    m_totals->setAlignment(Qt::AlignRight);
+    // Under the grid, before the buttons.
+    auto *layout = static_cast<QVBoxLayout *>(this->layout());
+    layout->insertWidget(layout->indexOf(grid()) + 1, m_totals);
+    connect(this, &RegistryListWindow::listReloaded, this, &PurchaseListWindow::showTotals);
+    showTotals();
+}
+
+core::Result<qint64> PurchaseListWindow::createRow()
+{
+    if (m_history)
+        return core::Result<qint64>::failure(QStringLiteral(
+            "Attenzione nello storico non si aggiungono documenti: aprire l'elenco dalla pagina "
+            "Documenti Fornitori"));
+    NewPurchase request;
+    request.today = session().today();
+    return createPurchase(*session().archive(), request);
+}
+
+void PurchaseListWindow::showTotals()
+{
+    double taxable = 0;
+    double total = 0;
+    const storage::RecordListModel &rows = records();
+    for (int row = 0; row < rows.rowCount(); ++row) {
+        taxable += rows.value(row, QStringLiteral("TotImponibile")).toDouble();
+        total += rows.value(row, QStringLiteral("TotFattura")).toDouble();
+    }
+    m_totals->setText(QStringLiteral("%1 fatture   Imponibile: %2   Totale: %3")
+                          .arg(rows.rowCount())
+                          .arg(core::formatItalianNumber(taxable), core::formatItalianNumber(total)));
+}
+
+PurchaseWindow::PurchaseWindow(Session &session, const WindowRegistry &windows, qint64 key, bool isNew,
+                               QWidget *parent)
+    : DocumentWindow(session, purchaseInvoiceDocument(), windows, key, isNew, parent)
+{
+    QPushButton *cashBook =
+        shell::ui::makeButton(this, "spdPrimaNota", "prima nota", "Visualizza in prima nota");
+    addToolButton(cashBook);
+    connect(cashBook, &QPushButton::clicked, this, &PurchaseWindow::showCashBook);
+
+    if (auto *supplier = qobject_cast<LookupBox *>(form().editor(QStringLiteral("Fornitore_ID")))) {
+        connect(supplier, &LookupBox::chosen, this, &PurchaseWindow::supplierChosen);
+        connect(supplier, &LookupBox::cleared, this, [this] { supplierChosen(QVariant()); });
+    }
+    if (auto *mode = qobject_cast<LookupBox *>(form().editor(QStringLiteral("ModPagamento_Id")))) {
+        connect(mode, &LookupBox::chosen, this, &PurchaseWindow::paymentModeChanged);
+        connect(mode, &LookupBox::cleared, this, &PurchaseWindow::paymentModeChanged);
+    }
+    if (auto *bank = qobject_cast<LookupBox *>(form().editor(QStringLiteral("Banca_ID")))) {
+        connect(bank, &LookupBox::chosen, this, &PurchaseWindow::bankChanged);
+        connect(bank, &LookupBox::cleared, this, [this] { bankChanged(QVariant()); });
+    }
+    // The warnings about numbers already registered, as the user leaves the fields they read.
+    if (auto *progressive = qobject_cast<AmountBox *>(form().editor(QStringLiteral("ProgressivoCarico"))))
+        connect(progressive, &AmountBox::editingFinished, this,
+                [this] { warnOfDuplicates({DuplicateCheck::Progressive}); });
+    if (auto *registered =
+            qobject_cast<shell::ui::DateBox *>(form().editor(QStringLiteral("DataRegistrazione"))))
+        connect(registered, &shell::ui::DateBox::left, this,
+                [this] { warnOfDuplicates({DuplicateCheck::SupplierNumber}); });
+    if (auto *number = qobject_cast<QLineEdit *>(form().editor(QStringLiteral("NumeroCarico"))))
+        connect(number, &QLineEdit::editingFinished, this, [this] {
+            warnOfDuplicates({DuplicateCheck::SupplierNumber, DuplicateCheck::NumberAndDate});
+        });
+    if (auto *dated = qobject_cast<shell::ui::DateBox *>(form().editor(QStringLiteral("Data"))))
+        connect(dated, &shell::ui::DateBox::left, this,
+                [this] { warnOfDuplicates({DuplicateCheck::NumberAndDate}); });
+    // A new withholding tax changes the total: it is saved at once, and the totals follow.
+    if (auto *withholding = qobject_cast<AmountBox *>(form().editor(QStringLiteral("RitenutaAcconto"))))
+        connect(withholding, &AmountBox::editingFinished, this, [this] {
+            if (form().isDirty() && quietSave())
+                rowsChanged();
+        });
+
+    if (QWidget *image = form().editor(QStringLiteral("Immagine"))) {
+        auto *pair = new QWidget(this);
+        auto *row = new QHBoxLayout(pair);
+        row->setContentsMargins(0, 0, 0, 0);
+        QPushButton *find =
+            shell::ui::makeButton(pair, "spdCercaImmagine", "…", "Cerca l'immagine della fattura");
+        QPushButton *view = shell::ui::makeButton(pair, "spdVedi", "Vedi", "Apre l'immagine della fattura");
+        row->addWidget(find);
+        row->addWidget(view);
+        shell::ui::FormPage::placeBeside(image, pair);
+        connect(find, &QPushButton::clicked, this, &PurchaseWindow::chooseImage);
+        connect(view, &QPushButton::clicked, this, &PurchaseWindow::showImage);
+    }
+    if (OwnedRowsPanel *rows = this->rows(QStringLiteral("Movimenti"))) {
+        QPushButton *transport = shell::ui::makeButton(this, "SpeedButton3", "Spese di Trasporto");
+        QPushButton *collection = shell::ui::makeButton(this, "SpeedButton25", "Spese di Incasso");
+        rows->addButton(transport);
+        rows->addButton(collection);
+        connect(transport, &QPushButton::clicked, this, [this] { addCost(PurchaseCost::Transport); });
+        connect(collection, &QPushButton::clicked, this, [this] { addCost(PurchaseCost::Collection); });
+    }
+    if (OwnedRowsPanel *dueDates = rows(QStringLiteral("FatturaScadenze")))
+        dueDates->grid()->setToolTip(QStringLiteral("Le righe azzurre sono state già pagate"));
+    // The rows wait for the supplier's number and the progressive.
+    connect(pages(), &QTabWidget::currentChanged, this, [this](int page) {
+        if (page == 0)
+            return;
+        const QVariantMap values = form().values();
+        const char *missing = nullptr;
+        if (values.value(QStringLiteral("NumeroCarico")).toString().trimmed().isEmpty())
+            missing = "Attenzione: Prima di inserire le righe è necessario salvare il numero di Fattura di "
+                      "Acquisto!!!";
+        else if (!RecordChecks::hasValue(values.value(QStringLiteral("ProgressivoCarico"))))
+            missing = "Attenzione: Prima di inserire le righe è necessario salvare il numero progressivo !!!";
+        if (!missing)
+            return;
+        this->session().prompter().message(QStringLiteral("Messaggio di Avviso!!"),
+                                           QString::fromUtf8(missing));
+        pages()->setCurrentIndex(0);
+    });
+}
+
+void PurchaseWindow::supplierChosen(const QVariant &supplier)
+{
+    const core::Result<QVariantMap> values = supplierChoice(*session().archive(), supplier);
+    if (!values) {
+        session().prompter().message(error(), values.error());
+        return;
+    }
+    for (auto it = values->cbegin(); it != values->cend(); ++it)
+        form().setValue(it.key(), it.value());
+    warnOfDuplicates({DuplicateCheck::SupplierNumber});
+    paymentModeChanged();
+}
+
+void PurchaseWindow::paymentModeChanged()
+{
+    // The save makes the due dates again; instalments recorded as paid stay unless the user says so.
+    form().setDirty();
+    if (!quietSave())
+        return;
+    storage::Archive &archive = *session().archive();
+    const invoicing::DueDateKind &kind = dueDatesOf(PurchaseDocument::Invoice);
+    const core::Result<int> paid = invoicing::paidInstalmentCount(archive, key(), kind);
+    if (paid && *paid > 0 &&
+        session().prompter().ask(
+            warning(), *paid == 1
+                           ? QStringLiteral("Attenzione la fattura ha una scadenza già pagata: la si vuole "
+                                            "eliminare insieme al suo movimento in prima nota ?")
+                           : QStringLiteral("Attenzione la fattura ha %1 scadenze già pagate: le si vuole "
+                                            "eliminare insieme ai loro movimenti in prima nota ?")
+                                 .arg(*paid))) {
+        const QVariant mode = form().values().value(QStringLiteral("ModPagamento_Id"));
+        const core::Status done =
+            RecordChecks::hasValue(mode)
+                ? invoicing::generateDueDates(archive, key(), invoicing::DueDateMode::NewDates,
+                                              invoicing::PaidInstalments::Delete, kind)
+                : invoicing::clearDueDates(archive, key(), invoicing::PaidInstalments::Delete, kind);
+        if (!done)
+            session().prompter().message(error(), done.error());
+    }
+    rowsChanged();
+}
+
+void PurchaseWindow::bankChanged(const QVariant &bank)
+{
+    if (core::Status changed = invoicing::setDueDatesBank(*session().archive(), key(), bank); !changed)
+        session().prompter().message(error(), changed.error());
+    rowsChanged();
+}
+
+void PurchaseWindow::warnOfDuplicate(DuplicateCheck check)
+{
+    const core::Result<std::optional<QString>> told =
+        duplicateWarning(*session().archive(), check, key(), form().values(), PurchaseDocument::Invoice);
+    if (!told)
+        session().prompter().message(error(), told.error());
+    else if (told->has_value())
+        session().prompter().message(duplicateWarningTitle(), **told);
+}
+
+void PurchaseWindow::warnOfDuplicates(std::initializer_list<DuplicateCheck> checks)
+{
+    for (const DuplicateCheck check : checks)
+        warnOfDuplicate(check);
+}
+
+void PurchaseWindow::chooseImage()
+{
+    const QFileInfo previous(form().values().value(QStringLiteral("Immagine")).toString().trimmed());
+    const QString file = session().prompter().openFile(
+        QStringLiteral("Cerca l'immagine della fattura"), previous.absolutePath(),
+        QStringLiteral(
+            "Tutti i tipi di immagini (*.png *.gif *.jpg *.jpeg *.bmp *.ico *.emf *.wmf *.pdf);;Tutti i file "
+            "(*)"));
+    if (!file.isEmpty())
+        form().setValue(QStringLiteral("Immagine"), QFileInfo(file).absoluteFilePath());
+}
+
+void PurchaseWindow::showImage()
+{
+    const QString path = form().values().value(QStringLiteral("Immagine")).toString().trimmed();
+    if (path.isEmpty()) {
+        session().prompter().message(warning(), QStringLiteral("Attenzione manca il percorso dell'immagine"));
+        return;
+    }
+    if (!QFileInfo::exists(path)) {
+        session().prompter().message(error(), QStringLiteral("Il file: %1 non esiste più!!!").arg(path));
+        return;
+    }
+    session().desktop().openUrl(QUrl::fromLocalFile(path));
+}
+
+void PurchaseWindow::addCost(PurchaseCost cost)
+{
+    if (form().isDirty() && !quietSave())
+        return;
+    if (const core::Result<qint64> added =
+            addPurchaseCostRow(*session().archive(), key(), cost, session().today());
+        !added)
+        session().prompter().message(error(), added.error());
+    rowsChanged();
+}
+
+void PurchaseWindow::showCashBook()
+{
+    const core::Result<bool> mirror = invoicing::mirrorsInCashBook(*session().archive());
+    const QString kind = dueDatesOf(PurchaseDocument::Invoice).entryCode;
+    const core::Result<QVariant> entries = session().archive()->scalar(
+        QStringLiteral("SELECT COUNT(*) FROM finanzia WHERE Tipo = ? AND Fattura_ID = ?"), {kind, key()});
+    if (!mirror || !*mirror || !entries || entries->toInt() == 0) {
+        session().prompter().message(warning(), QStringLiteral("La fattura non ha movimenti in prima nota"));
+        return;
+    }
+    windows().open(QStringLiteral("TfrmPrimaNotaDocumento"), session(), this,
+                   {{QStringLiteral("fattura"), key()}, {QStringLiteral("tipo"), kind}});
+}
+
+void registerPurchaseWindows(WindowRegistry &windows)
+{
+    const shell::RegistryDescriptor &list = purchaseInvoicesRegistry();
+    windows.add(list.listWindow, list.helpContext,
+                [&windows](Session &session, const QVariantMap &parameters, QWidget *parent) {
+                    return new PurchaseListWindow(session, windows, parameters, parent);
+                });
+    windows.add(list.cardWindow, list.helpContext,
+                [&windows](Session &session, const QVariantMap &parameters, QWidget *parent) {
+                    return new PurchaseWindow(session, windows,
+                                              parameters.value(QStringLiteral("chiave")).toLongLong(),
+                                              parameters.value(QStringLiteral("nuovo")).toBool(), parent);
+                });
+    const shell::RegistryDescriptor &rows = purchaseInvoiceRowsRegistry();
+    windows.add(rows.cardWindow, rows.helpContext,
+                [&windows](Session &session, const QVariantMap &parameters, QWidget *parent) {
+                    auto *window =
+                        new RegistryCardWindow(session, purchaseInvoiceRowsRegistry(), windows,
+                                               parameters.value(QStringLiteral("chiave")).toLongLong(),
+                                               parameters.value(QStringLiteral("nuovo")).toBool(), parent);
+                    addRowEditorRules(*window, session);
+                    window->resize(980, 0);
+                    return window;
+                });
+}
+
+} // namespace rotalina::purchases::ui

@@ -1,0 +1,159 @@
+#include "invoicingwindowfixture.h"
+#include "purchases/ui/purchasewindows.h"
+#include "shell/ui/datagrid.h"
+#include "shell/ui/recordform.h"
+#include "storage/recordlistmodel.h"
+#include "storage/sqlvalue.h"
+#include "support/modaldriver.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace rotalina;
+using rotalina::shell::ui::DataGrid;
+using rotalina::shell::ui::OwnedRowsPanel;
+
+namespace {
+
+class PurchaseWindows : public test::InvoicingWindowTest
+{
+protected:
+    void SetUp() override
+    {
+        InvoicingWindowTest::SetUp();
+        ASSERT_TRUE(archive().execute(QStringLiteral("UPDATE opzioni SET DuplicaFatturazioneInPrimaNota = ?"),
+                                      {true}));
+        supplier = test::addRow(archive(), QStringLiteral("Fornitor"),
+                                {{QStringLiteral("Fornitore"), QStringLiteral("Officina Bianchi")}});
+        twoMonths = test::addRow(archive(), QStringLiteral("ModPagamento"),
+                                 {{QStringLiteral("Descrizione"), QStringLiteral("Bonifico 30/60")},
+                                  {QStringLiteral("NumeroScadenze"), 2},
+                                  {QStringLiteral("GG1Scadenza"), 30},
+                                  {QStringLiteral("GG2Scadenza"), 60}});
+    }
+
+    double total(qint64 invoice)
+    {
+        return scalar(QStringLiteral("SELECT TotFattura FROM fattura WHERE ID = ?"), {invoice}).toDouble();
+    }
+
+    // Opens the current row of a panel in its window, acting on it there.
+    static void editCurrent(OwnedRowsPanel &panel, const char *window, std::function<void(QDialog &)> action)
+    {
+        test::whenWindowOpens(QString::fromLatin1(window), std::move(action));
+        test::click(panel, QStringLiteral("spdAvantiDett"));
+    }
+
+    qint64 supplier = 0;
+    qint64 twoMonths = 0;
+};
+
+TEST_F(PurchaseWindows, AnInvoiceRegisteredByHandKeepsItsPaidInstalmentWhenARowChanges)
+{
+    QDialog *list = windows.show(QStringLiteral("TfrmGrigliaCarico"), *fixture.session, nullptr);
+    ASSERT_NE(list, nullptr);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(list));
+    qint64 invoice = 0;
+    qint64 paid = 0;
+    test::whenWindowOpens(QStringLiteral("TfrmCarico"), [&](QDialog &window) {
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+        auto &document = static_cast<shell::ui::DocumentWindow &>(window);
+        invoice = document.key();
+        EXPECT_EQ(document.form().values().value(QStringLiteral("ProgressivoCarico")).toInt(), 1);
+        // The rows wait for the supplier's number.
+        document.pages()->setCurrentIndex(1);
+        EXPECT_EQ(document.pages()->currentIndex(), 0);
+        EXPECT_EQ(fixture.prompter.lastText(),
+                  QStringLiteral(
+                      "Attenzione: Prima di inserire le righe è necessario salvare il numero di Fattura di "
+                      "Acquisto!!!"));
+        test::typeInto(window, QStringLiteral("edtNumeroCarico"), QStringLiteral("FT 45"));
+        choose(window, "Fornitore_ID", supplier);
+        choose(window, "ModPagamento_Id", twoMonths);
+        OwnedRowsPanel *dueDates = document.rows(QStringLiteral("FatturaScadenze"));
+        ASSERT_EQ(dueDates->records().rowCount(), 2);
+
+        document.pages()->setCurrentIndex(1);
+        ASSERT_EQ(document.pages()->currentIndex(), 1) << fixture.prompter.lastText().toStdString();
+        OwnedRowsPanel *rows = document.rows(QStringLiteral("Movimenti"));
+        test::whenWindowOpens(QStringLiteral("TfrmModificaCaricoRighe"), [](QDialog &editor) {
+            ASSERT_TRUE(QTest::qWaitForWindowActive(&editor));
+            test::typeInto(editor, QStringLiteral("edtUm"), QStringLiteral("2"));
+            test::typeInto(editor, QStringLiteral("edtValoreUnitario"), QStringLiteral("50"));
+            test::typeInto(editor, QStringLiteral("edtSconto"), QStringLiteral("10"));
+            test::typeInto(editor, QStringLiteral("edtSconto2"), QStringLiteral("10"));
+            // 100 less 10 % and 10 % more is 81, with 22 % VAT 98,82.
+            EXPECT_DOUBLE_EQ(static_cast<shell::ui::RegistryCardWindow &>(editor)
+                                 .card()
+                                 .form()
+                                 .values()
+                                 .value(QStringLiteral("PrezzoCompleto"))
+                                 .toDouble(),
+                             98.82);
+            test::click(editor, QStringLiteral("spdIndietro"));
+        });
+        test::click(*rows, QStringLiteral("spdInserisciDett"));
+        ASSERT_EQ(rows->records().rowCount(), 1);
+        EXPECT_DOUBLE_EQ(document.form().values().value(QStringLiteral("TotFattura")).toDouble(), 98.82);
+
+        // The first instalment is paid in the due-date window.
+        document.pages()->setCurrentIndex(0);
+        dueDates->grid()->setCurrentRow(0);
+        paid = *dueDates->currentKey();
+        editCurrent(*dueDates, "TfrmScadenziarioDettaglioFornitori", [](QDialog &dueDate) {
+            test::click(dueDate, QStringLiteral("spdOggi"));
+            test::click(dueDate, QStringLiteral("spdIndietro"));
+        });
+
+        // A row changed afterwards: the payment stays, the other instalment takes what is still due.
+        document.pages()->setCurrentIndex(1);
+        rows->grid()->setCurrentRow(0);
+        editCurrent(*rows, "TfrmModificaCaricoRighe", [](QDialog &editor) {
+            ASSERT_TRUE(QTest::qWaitForWindowActive(&editor));
+            test::typeInto(editor, QStringLiteral("edtValoreUnitario"), QStringLiteral("100"));
+            test::click(editor, QStringLiteral("spdIndietro"));
+        });
+        test::click(window, QStringLiteral("spdIndietro"));
+    });
+    test::click(*list, QStringLiteral("spdInserisci"));
+    ASSERT_GT(invoice, 0);
+    ASSERT_GT(paid, 0);
+    EXPECT_DOUBLE_EQ(total(invoice), 197.64);
+    EXPECT_TRUE(storage::sqlvalue::toDate(
+                    scalar(QStringLiteral("SELECT DataPagamento FROM FatturaScadenze WHERE Id = ?"), {paid}))
+                    .isValid());
+    EXPECT_DOUBLE_EQ(
+        scalar(QStringLiteral("SELECT Importo FROM FatturaScadenze WHERE Id = ?"), {paid}).toDouble(), 49.41);
+    EXPECT_EQ(
+        scalar(QStringLiteral("SELECT COUNT(*) FROM finanzia WHERE FatturaScadenze_Id = ? AND Tipo = 'C'"),
+               {paid})
+            .toInt(),
+        1);
+    EXPECT_DOUBLE_EQ(
+        scalar(QStringLiteral("SELECT SUM(Importo) FROM FatturaScadenze WHERE Fattura_ID = ?"), {invoice})
+            .toDouble(),
+        197.64);
+    EXPECT_EQ(scalar(QStringLiteral("SELECT Fornitore FROM fattura WHERE ID = ?"), {invoice}).toString(),
+              QStringLiteral("Officina Bianchi"));
+
+    // The list shows it with the totals of what it lists, and filters as the user types.
+    ASSERT_EQ(list->findChild<DataGrid *>()->records()->rowCount(), 1);
+    EXPECT_TRUE(
+        list->findChild<QLabel *>(QStringLiteral("lblTotali"))->text().contains(QStringLiteral("197,64")));
+    auto *supplierFilter = list->findChild<QLineEdit *>(QStringLiteral("edtFiltroFornitore"));
+    supplierFilter->setText(QStringLiteral("offic"));
+    EXPECT_EQ(list->findChild<DataGrid *>()->records()->rowCount(), 1);
+    supplierFilter->setText(QStringLiteral("bianchi"));
+    EXPECT_EQ(list->findChild<DataGrid *>()->records()->rowCount(), 0)
+        << "the supplier's name begins with it";
+    EXPECT_TRUE(list->findChild<QLabel *>(QStringLiteral("lblTotali"))
+                    ->text()
+                    .startsWith(QStringLiteral("0 fatture")));
+    list->close();
+}
+
+} // namespace
