@@ -143,9 +143,11 @@ void PurchaseListWindow::showTotals()
         taxable += rows.value(row, QStringLiteral("TotImponibile")).toDouble();
         total += rows.value(row, QStringLiteral("TotFattura")).toDouble();
     }
-    m_totals->setText(QStringLiteral("%1 fatture   Imponibile: %2   Totale: %3")
-                          .arg(rows.rowCount())
-                          .arg(core::formatItalianNumber(taxable), core::formatItalianNumber(total)));
+    const QString counted = rows.rowCount() == 1 ? QStringLiteral("1 fattura")
+                                                 : QStringLiteral("%1 fatture").arg(rows.rowCount());
+    m_totals->setText(
+        QStringLiteral("%1   Imponibile: %2   Totale: %3")
+            .arg(counted, core::formatItalianNumber(taxable), core::formatItalianNumber(total)));
 }
 
 PurchaseWindow::PurchaseWindow(Session &session, const WindowRegistry &windows, qint64 key, bool isNew,
