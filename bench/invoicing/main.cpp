@@ -18,6 +18,7 @@
 #include "invoicing/ui/invoicewindow.h"
 #include "invoicing/ui/invoicingwindows.h"
 #include "registries/ui/registrieswindows.h"
+#include "shell/historyselection.h"
 #include "shell/scriptedprompter.h"
 #include "shell/session.h"
 #include "shell/ui/lookupbox.h"
@@ -207,7 +208,7 @@ core::Result<HeadlessList> timeListStatement(storage::Archive &archive,
     if (core::Status added = invoicing::addInvoiceListConditions(filter, typed); !added)
         return core::Result<HeadlessList>::failure(added.error());
     const invoicing::DocumentListStatement statement = invoicing::documentListStatement(
-        invoicing::CustomerDocument::Invoice, invoicing::openDocumentsScope(), filter);
+        invoicing::CustomerDocument::Invoice, shell::openDocumentsScope(), filter);
     HeadlessList result;
     QElapsedTimer timer;
     for (int i = 0; i < times; ++i) {

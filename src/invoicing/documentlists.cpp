@@ -104,16 +104,6 @@ core::Status addCreditNoteListConditions(storage::ListFilter &filter, const Cred
     return {};
 }
 
-shell::ListScope openDocumentsScope()
-{
-    return {QStringLiteral("Storico = ?"), {false}};
-}
-
-shell::ListScope historyScope(const QVariantList &periodBounds)
-{
-    return {QStringLiteral("Data >= ? AND Data <= ?"), periodBounds};
-}
-
 DocumentListStatement documentListStatement(CustomerDocument document, const shell::ListScope &scope,
                                             const storage::ListFilter &filter)
 {

@@ -43,12 +43,6 @@ struct CreditNoteListFilter
 core::Status addInvoiceListConditions(storage::ListFilter &filter, const InvoiceListFilter &typed);
 core::Status addCreditNoteListConditions(storage::ListFilter &filter, const CreditNoteListFilter &typed);
 
-// Which documents a list shows: the open ones (not closed with their year), or, in the history
-// view of the main window, every one of a period whether closed or not.
-shell::ListScope openDocumentsScope();
-// From and to as the main window's history selection gives them.
-shell::ListScope historyScope(const QVariantList &periodBounds);
-
 // The statement of a list of customer documents with the scope and the filter's conditions, and
 // the values to bind to it, in order.
 struct DocumentListStatement

@@ -4,6 +4,7 @@
 #include "invoicing/instalments.h"
 #include "invoicing/invoicerows.h"
 #include "invoicing/invoices.h"
+#include "shell/descriptorfields.h"
 #include "storage/archive.h"
 #include "storage/sqlvalue.h"
 
@@ -20,37 +21,9 @@ using shell::GridColumn;
 using shell::RegistryDescriptor;
 using shell::RegistryField;
 using Kind = RegistryField::Kind;
+using namespace shell::fields;
 
 namespace {
-
-RegistryField field(const char *name, const char *caption, Kind kind = Kind::Text, int decimals = 2)
-{
-    RegistryField f = shell::registryField(name, caption, kind);
-    f.decimals = decimals;
-    return f;
-}
-
-RegistryField choice(const char *name, const char *caption, const char *sql, const char *card = nullptr,
-                     const char *list = nullptr)
-{
-    RegistryField f = shell::registryChoice(name, caption, QString::fromLatin1(sql));
-    if (card)
-        f.cardWindow = QString::fromLatin1(card);
-    if (list)
-        f.listWindow = QString::fromLatin1(list);
-    return f;
-}
-
-RegistryField startsColumn(RegistryField field)
-{
-    field.newColumn = true;
-    return field;
-}
-
-GridColumn column(const char *field, const char *title, int width)
-{
-    return {QString::fromLatin1(field), QString::fromUtf8(title), width};
-}
 
 const char *const customers =
     "SELECT Id, NominativoVisualizzato FROM Clienti ORDER BY NominativoVisualizzato";

@@ -1,47 +1,19 @@
 #include "purchases/purchasedocument.h"
 
 #include "invoicing/invoicedocument.h"
+#include "shell/descriptorfields.h"
 #include "storage/archive.h"
 
 namespace rotalina::purchases {
 
 using shell::DocumentDescriptor;
 using shell::DocumentTab;
-using shell::GridColumn;
 using shell::RegistryDescriptor;
 using shell::RegistryField;
 using Kind = RegistryField::Kind;
+using namespace shell::fields;
 
 namespace {
-
-RegistryField field(const char *name, const char *caption, Kind kind = Kind::Text, int decimals = 2)
-{
-    RegistryField f = shell::registryField(name, caption, kind);
-    f.decimals = decimals;
-    return f;
-}
-
-RegistryField choice(const char *name, const char *caption, const char *sql, const char *card = nullptr,
-                     const char *list = nullptr)
-{
-    RegistryField f = shell::registryChoice(name, caption, QString::fromLatin1(sql));
-    if (card)
-        f.cardWindow = QString::fromLatin1(card);
-    if (list)
-        f.listWindow = QString::fromLatin1(list);
-    return f;
-}
-
-RegistryField startsColumn(RegistryField field)
-{
-    field.newColumn = true;
-    return field;
-}
-
-GridColumn column(const char *field, const char *title, int width)
-{
-    return {QString::fromLatin1(field), QString::fromUtf8(title), width};
-}
 
 const char *const vehicles = "SELECT ID, Targa FROM Vetture ORDER BY Targa";
 

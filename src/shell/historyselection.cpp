@@ -36,4 +36,36 @@ QString proposedHistoryEnd(const QString &fromText)
     return from ? core::datetext::formatShortDate(QDate(from->year(), 12, 31)) : QString();
 }
 
+ListScope openDocumentsScope()
+{
+    return {QStringLiteral("Storico = ?"), {false}};
+}
+
+ListScope historyScope(const QString &dateField, const QVariantList &periodBounds)
+{
+    return {QStringLiteral("%1 >= ? AND %1 <= ?").arg(dateField), periodBounds};
+}
+
+bool isHistoryView(const QVariantMap &parameters)
+{
+    return parameters.value(QStringLiteral("storico")).toBool();
+}
+
+ListScope documentListScope(const QVariantMap &parameters, const QString &dateField)
+{
+    return isHistoryView(parameters)
+               ? historyScope(dateField, parameters.value(QStringLiteral("parametri")).toList())
+               : openDocumentsScope();
+}
+
+QString documentListCaption(const QString &caption, const QVariantMap &parameters)
+{
+    if (!isHistoryView(parameters))
+        return caption;
+    const QVariantList period = parameters.value(QStringLiteral("parametri")).toList();
+    return QStringLiteral("%1 - Storico dal %2 al %3")
+        .arg(caption, core::datetext::formatShortDate(storage::sqlvalue::toDate(period.value(0))),
+             core::datetext::formatShortDate(storage::sqlvalue::toDate(period.value(1))));
+}
+
 } // namespace rotalina::shell

@@ -3,6 +3,7 @@
 #include "invoicing/einvoice.h"
 #include "invoicing/invoicedocument.h"
 #include "invoicingfixture.h"
+#include "shell/historyselection.h"
 #include "storage/archive.h"
 #include "support/testarchive.h"
 
@@ -67,7 +68,7 @@ protected:
 
     QList<qint64> open(const InvoiceListFilter &typed, QString *refused = nullptr)
     {
-        return listed(CustomerDocument::Invoice, openDocumentsScope(), typed, refused);
+        return listed(CustomerDocument::Invoice, shell::openDocumentsScope(), typed, refused);
     }
 
     test::InvoicingArchive data;
@@ -170,16 +171,18 @@ TEST_F(DocumentLists, TheOpenListAndTheHistoryViewShowTheirOwnDocuments)
     ASSERT_TRUE(note) << note.error().toStdString();
 
     EXPECT_EQ(open({}), QList<qint64>{current}) << "neither the closed year nor the credit note";
-    EXPECT_EQ(listed(CustomerDocument::CreditNote, openDocumentsScope(), {}), QList<qint64>{*note});
+    EXPECT_EQ(listed(CustomerDocument::CreditNote, shell::openDocumentsScope(), {}), QList<qint64>{*note});
 
     // The main window's period of the second half of 2023, up to the last second of its last day.
     const QVariantList period{
         core::datetext::canonical(QDate(2023, 7, 1)),
         core::datetext::canonical(QDate(2023, 12, 31), core::datetext::Bound::EndOfDay)};
-    EXPECT_EQ(listed(CustomerDocument::Invoice, historyScope(period), {}), QList<qint64>{closed});
+    EXPECT_EQ(listed(CustomerDocument::Invoice, shell::historyScope(QStringLiteral("Data"), period), {}),
+              QList<qint64>{closed});
     InvoiceListFilter typed;
     typed.customer = beta;
-    EXPECT_TRUE(listed(CustomerDocument::Invoice, historyScope(period), typed).isEmpty());
+    EXPECT_TRUE(listed(CustomerDocument::Invoice, shell::historyScope(QStringLiteral("Data"), period), typed)
+                    .isEmpty());
     EXPECT_NE(earlier, closed);
 }
 
@@ -203,7 +206,8 @@ TEST_F(DocumentLists, TheCreditNoteListFiltersByNumberCustomerSeriesAndDates)
             *refused = added.error();
             return QList<qint64>{};
         }
-        return keysOf(documentListStatement(CustomerDocument::CreditNote, openDocumentsScope(), filter));
+        return keysOf(
+            documentListStatement(CustomerDocument::CreditNote, shell::openDocumentsScope(), filter));
     };
     CreditNoteListFilter typed;
     typed.number = QStringLiteral("2");

@@ -5,8 +5,6 @@
 #include "storage/sqlvalue.h"
 #include "support/testarchive.h"
 
-#include <QCoreApplication>
-#include <QProcess>
 #include <gtest/gtest.h>
 
 using namespace rotalina;
@@ -128,22 +126,8 @@ TEST(InvoiceNumbering, FourWorkstationsAtOnce)
     fixture.setCompany("FatturazioneMultipla", true);
     fixture.setOption("DuplicaFatturazioneInPrimaNota", true);
     fixture.setOption("ModPagamento_Id", fixture.paymentMode(0));
-    QList<QProcess *> workstations;
-    for (int i = 0; i < 4; ++i) {
-        auto *process = new QProcess;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QLatin1String(childArchive), archive.location().text());
-        process->setProcessEnvironment(environment);
-        process->setProcessChannelMode(QProcess::MergedChannels);
-        process->start(QCoreApplication::applicationFilePath(),
-                       {QStringLiteral("--gtest_filter=InvoiceNumbering.WorkstationCreatingInvoices")});
-        workstations.append(process);
-    }
-    for (QProcess *process : std::as_const(workstations)) {
-        ASSERT_TRUE(process->waitForFinished(180000));
-        EXPECT_EQ(process->exitCode(), 0) << process->readAll().toStdString();
-        delete process;
-    }
+    test::runAsWorkstations(QStringLiteral("InvoiceNumbering.WorkstationCreatingInvoices"), childArchive,
+                            archive);
     EXPECT_EQ(test::count(archive, QStringLiteral("SELECT COUNT(*) FROM fattura")), 4 * invoicesPerChild);
     EXPECT_EQ(test::count(archive,
                           QStringLiteral("SELECT COUNT(*) FROM (SELECT COALESCE(SerieFatturazione, ''), Num "

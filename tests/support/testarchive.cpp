@@ -7,6 +7,7 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStringList>
@@ -260,6 +261,26 @@ void removeTestArchives()
     }
     s.databases.clear();
     s.folder.reset();
+}
+
+void runAsWorkstations(const QString &test, const char *archiveVariable, const storage::Archive &archive,
+                       int workstations)
+{
+    QList<QProcess *> running;
+    for (int i = 0; i < workstations; ++i) {
+        auto *process = new QProcess;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QLatin1String(archiveVariable), archive.location().text());
+        process->setProcessEnvironment(environment);
+        process->setProcessChannelMode(QProcess::MergedChannels);
+        process->start(QCoreApplication::applicationFilePath(), {QStringLiteral("--gtest_filter=") + test});
+        running.append(process);
+    }
+    for (QProcess *process : std::as_const(running)) {
+        EXPECT_TRUE(process->waitForFinished(180000)) << test.toStdString() << " did not end";
+        EXPECT_EQ(process->exitCode(), 0) << process->readAll().toStdString();
+        delete process;
+    }
 }
 
 } // namespace rotalina::test

@@ -33,6 +33,12 @@ qint64 addRow(storage::Archive &archive, const QString &table, const QVariantMap
 void runOnServer(const QString &sql);
 
 // Drops the databases and files the tests made; called once when the test program ends.
+// Runs one test of this program in several processes at once, each given the archive's address in
+// the environment variable: the workstations of an office working together. Fails the calling
+// test for each process that did not end well.
+void runAsWorkstations(const QString &test, const char *archiveVariable, const storage::Archive &archive,
+                       int workstations = 4);
+
 void removeTestArchives();
 
 } // namespace rotalina::test

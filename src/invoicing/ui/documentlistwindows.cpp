@@ -5,6 +5,7 @@
 #include "invoicing/einvoice.h"
 #include "invoicing/invoicedocument.h"
 #include "invoicing/ui/invoicewindow.h"
+#include "shell/historyselection.h"
 #include "shell/prompter.h"
 #include "shell/reportservice.h"
 #include "shell/session.h"
@@ -63,13 +64,6 @@ void placeLabelled(QWidget *box, QHBoxLayout *row, const char *caption, QWidget 
     row->addSpacing(8);
 }
 
-shell::ListScope scopeOf(const QVariantMap &parameters)
-{
-    return parameters.value(QStringLiteral("storico")).toBool()
-               ? historyScope(parameters.value(QStringLiteral("parametri")).toList())
-               : openDocumentsScope();
-}
-
 const shell::RegistryDescriptor &listOf(CustomerDocument document)
 {
     return document == CustomerDocument::CreditNote ? openCreditNotesRegistry() : openInvoicesRegistry();
@@ -80,17 +74,12 @@ const shell::RegistryDescriptor &listOf(CustomerDocument document)
 CustomerDocumentListWindow::CustomerDocumentListWindow(Session &session, const WindowRegistry &windows,
                                                        CustomerDocument document,
                                                        const QVariantMap &parameters, QWidget *parent)
-    : RegistryListWindow(session, listOf(document), windows, parent, scopeOf(parameters)),
-      m_document(document), m_history(parameters.value(QStringLiteral("storico")).toBool())
+    : RegistryListWindow(session, listOf(document), windows, parent,
+                         shell::documentListScope(parameters, QStringLiteral("Data"))),
+      m_document(document), m_history(shell::isHistoryView(parameters))
 {
     const bool creditNote = document == CustomerDocument::CreditNote;
-    if (m_history) {
-        const QVariantList period = parameters.value(QStringLiteral("parametri")).toList();
-        setWindowTitle(QStringLiteral("%1 - Storico dal %2 al %3")
-                           .arg(windowTitle(),
-                                core::datetext::formatShortDate(storage::sqlvalue::toDate(period.value(0))),
-                                core::datetext::formatShortDate(storage::sqlvalue::toDate(period.value(1)))));
-    }
+    setWindowTitle(shell::documentListCaption(windowTitle(), parameters));
     if (m_history) {
         if (auto *add = findChild<QPushButton *>(QStringLiteral("spdInserisci")))
             add->hide();

@@ -5,6 +5,7 @@
 #include "invoicing/instalments.h"
 #include "purchases/purchasedocument.h"
 #include "shell/desktop.h"
+#include "shell/historyselection.h"
 #include "shell/prompter.h"
 #include "shell/session.h"
 #include "shell/ui/amountbox.h"
@@ -42,15 +43,6 @@ using shell::ui::RegistryCardWindow;
 using shell::ui::WindowRegistry;
 
 namespace {
-
-shell::ListScope scopeOf(const QVariantMap &parameters)
-{
-    // The history view shows the documents registered in its period, closed or not.
-    if (parameters.value(QStringLiteral("storico")).toBool())
-        return {QStringLiteral("DataRegistrazione >= ? AND DataRegistrazione <= ?"),
-                parameters.value(QStringLiteral("parametri")).toList()};
-    return {QStringLiteral("Storico = ?"), {false}};
-}
 
 // The row editor's own rules: the net and the amount with VAT follow the amounts, the unit value can
 // be found from the amount with VAT.
@@ -99,18 +91,15 @@ void addRowEditorRules(RegistryCardWindow &window, Session &session)
 
 PurchaseListWindow::PurchaseListWindow(Session &session, const WindowRegistry &windows,
                                        const QVariantMap &parameters, QWidget *parent)
-    : RegistryListWindow(session, purchaseInvoicesRegistry(), windows, parent, scopeOf(parameters)),
-      m_history(parameters.value(QStringLiteral("storico")).toBool()), m_totals(new QLabel(this))
+    : RegistryListWindow(session, purchaseInvoicesRegistry(), windows, parent,
+                         shell::documentListScope(parameters, QStringLiteral("DataRegistrazione"))),
+      m_history(shell::isHistoryView(parameters)), m_totals(new QLabel(this))
 {
     filterBar()->addDateFrom(QStringLiteral("Data"), QStringLiteral("Dalla Data"),
                              QStringLiteral("maskDaData"));
     filterBar()->addDateTo(QStringLiteral("Data"), QStringLiteral("alla Data"), QStringLiteral("maskAData"));
+    setWindowTitle(shell::documentListCaption(windowTitle(), parameters));
     if (m_history) {
-        const QVariantList period = parameters.value(QStringLiteral("parametri")).toList();
-        setWindowTitle(QStringLiteral("%1 - Storico dal %2 al %3")
-                           .arg(windowTitle(),
-                                core::datetext::formatShortDate(storage::sqlvalue::toDate(period.value(0))),
-                                core::datetext::formatShortDate(storage::sqlvalue::toDate(period.value(1)))));
         if (auto *add = findChild<QPushButton *>(QStringLiteral("spdInserisci")))
             add->hide();
     }
