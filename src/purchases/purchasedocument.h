@@ -6,12 +6,16 @@
 
 namespace rotalina::purchases {
 
-// The purchase invoice (TfrmCarico) and what belongs to it.
+// The purchase invoice (TfrmCarico), the supplier's credit note (TfrmNotaCreditoFornitore) and what
+// belongs to them.
 const shell::DocumentDescriptor &purchaseInvoiceDocument();
-// The rows of a purchase invoice, edited in "TfrmModificaCaricoRighe".
+const shell::DocumentDescriptor &purchaseCreditNoteDocument();
+// The rows, edited in "TfrmModificaCaricoRighe" and "TfrmModificaNotaCreditoFornitoreRighe".
 const shell::RegistryDescriptor &purchaseInvoiceRowsRegistry();
-// The list of purchase invoices ("TfrmGrigliaCarico"), whose card is the document window; the
-// window adds which documents it shows.
+const shell::RegistryDescriptor &purchaseCreditNoteRowsRegistry();
+// The lists ("TfrmGrigliaCarico", "TfrmGrigliaNoteCreditoFornitori"), whose cards are the document
+// windows; the window adds which documents it shows.
 const shell::RegistryDescriptor &purchaseInvoicesRegistry();
+const shell::RegistryDescriptor &purchaseCreditNotesRegistry();
 
 } // namespace rotalina::purchases

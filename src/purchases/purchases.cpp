@@ -1,5 +1,6 @@
 #include "purchases/purchases.h"
 
+#include "core/datetext.h"
 #include "core/money.h"
 #include "invoicing/instalments.h"
 #include "shell/storeddefaults.h"
@@ -551,6 +552,114 @@ core::Status deletePurchase(storage::Archive &archive, qint64 document)
     if (core::Status removed = archive.remove(headerTable, document); !removed)
         return removed;
     return transaction.commit();
+}
+
+QString creditablePurchasesStatement(bool ofOneSupplier)
+{
+    return QStringLiteral(
+               "SELECT ID, DataRegistrazione, ProgressivoCarico, Data, NumeroCarico, Fornitore FROM fattura "
+               "WHERE Carico = true AND COALESCE(FattNota, false) = false%1 ORDER BY DataRegistrazione DESC, "
+               "ProgressivoCarico")
+        .arg(ofOneSupplier ? QStringLiteral(" AND Fornitore_ID = ?") : QString());
+}
+
+QString noSupplierForInvoiceMessage()
+{
+    return QStringLiteral("Attenzione E' necessario scegliere il Fornitore prima di poter proseguire");
+}
+
+core::Status setCreditedPurchase(storage::Archive &archive, qint64 creditNote, qint64 invoice)
+{
+    const core::Result<QVariantMap> credited = archive.readRow(headerTable, invoice);
+    if (!credited)
+        return core::Status::failure(credited.error());
+    return archive.update(
+        headerTable, creditNote,
+        {{QStringLiteral("NCFattIDRif"), invoice},
+         {QStringLiteral("NCFattNumRifCarico"), credited->value(QStringLiteral("NumeroCarico"))},
+         {QStringLiteral("NCFattDataRif"), credited->value(QStringLiteral("Data"))}});
+}
+
+core::Result<int> importCreditedPurchaseRows(storage::Archive &archive, qint64 creditNote)
+{
+    using R = core::Result<int>;
+    // Imported rows are told from those typed by hand by their kind.
+    const QString imported = QStringLiteral("I");
+    const core::Result<QVariantMap> note = archive.readRow(headerTable, creditNote);
+    if (!note)
+        return R::failure(note.error());
+    const QVariant invoice = note->value(QStringLiteral("NCFattIDRif"));
+    if (!RecordChecks::hasValue(invoice))
+        return R::failure(QStringLiteral(
+            "Attenzione E' necessario trovare e scegliere una fattura prima di poterne importare le righe"));
+    const core::Result<QVariant> exists =
+        archive.scalar(QStringLiteral("SELECT COUNT(*) FROM fattura WHERE ID = ? AND Carico = true AND "
+                                      "COALESCE(FattNota, false) = false"),
+                       {invoice});
+    if (!exists)
+        return R::failure(exists.error());
+    if (exists->toInt() == 0)
+        return R::failure(
+            QStringLiteral("Attenzione la fattura di acquisto di riferimento non è più in archivio: "
+                           "sceglierne un'altra"));
+    const core::Result<PurchaseSettings> settings =
+        readPurchaseSettings(archive, PurchaseDocument::CreditNote);
+    if (!settings)
+        return R::failure(settings.error());
+    const core::Result<storage::Archive::Rows> rows = archive.readRows(
+        QStringLiteral(
+            "SELECT Um, ValoreUnitario, Sconto, Sconto2, Sconto3, Sconto4, PrezzoCompleto, TotaleImponibile, "
+            "AliquotaIva, Descrizione, Codice, Iva_id, Data FROM Movimenti WHERE Fattura_ID = ? ORDER BY "
+            "NumeroRiga, ID"),
+        {invoice});
+    if (!rows)
+        return R::failure(rows.error());
+    const PurchaseRowTable &table = rowTableOf(PurchaseDocument::CreditNote);
+    storage::Transaction transaction(archive);
+    if (core::Result<int> gone = archive.execute(
+            QStringLiteral("DELETE FROM NotaCreditoCaricoRighe WHERE NotaCredito_ID = ? AND TipoRiga = ?"),
+            {creditNote, imported});
+        !gone)
+        return R::failure(gone.error());
+    const core::Result<int> first = nextLine(archive, table, creditNote);
+    if (!first)
+        return R::failure(first.error());
+    int line = *first;
+    for (const QVariantList &row : rows->values) {
+        const QVariantMap values{{QStringLiteral("NotaCredito_ID"), creditNote},
+                                 {QStringLiteral("NumeroRiga"), line++},
+                                 {table.quantity, row.value(0)},
+                                 {QStringLiteral("ValoreUnitario"), row.value(1)},
+                                 {QStringLiteral("Sconto"), row.value(2)},
+                                 {QStringLiteral("Sconto2"), row.value(3)},
+                                 {QStringLiteral("Sconto3"), row.value(4)},
+                                 {QStringLiteral("Sconto4"), row.value(5)},
+                                 {table.gross, row.value(6)},
+                                 {QStringLiteral("TotaleImponibile"), row.value(7)},
+                                 {QStringLiteral("AliquotaIva"), row.value(8)},
+                                 {QStringLiteral("Descrizione"), row.value(9)},
+                                 {QStringLiteral("Codice"), row.value(10)},
+                                 {table.vat, keyOrNull(row.value(11))},
+                                 {QStringLiteral("Data"), row.value(12)},
+                                 {QStringLiteral("ContabilitaConti_ID"), settings->generalAccount},
+                                 {QStringLiteral("TipoRiga"), imported},
+                                 {QStringLiteral("Storico"), false}};
+        if (const core::Result<qint64> added = archive.insert(table.table, values); !added)
+            return R::failure(added.error());
+    }
+    const QDate dated = sqlvalue::toDate(note->value(QStringLiteral("NCFattDataRif")));
+    if (core::Status named = archive.update(
+            headerTable, creditNote,
+            {{QStringLiteral("Note"), QStringLiteral(" Fattura numero: %1 Data: %2")
+                                          .arg(note->value(QStringLiteral("NCFattNumRifCarico")).toString(),
+                                               core::datetext::formatShortDate(dated))}});
+        !named)
+        return R::failure(named.error());
+    if (core::Status totals = writeTotals(archive, creditNote); !totals)
+        return R::failure(totals.error());
+    if (core::Status committed = transaction.commit(); !committed)
+        return R::failure(committed.error());
+    return int(rows->values.size());
 }
 
 } // namespace rotalina::purchases

@@ -118,6 +118,19 @@ core::Result<QVariantMap> supplierChoice(storage::Archive &archive, const QVaria
 // the due dates' texts.
 core::Status savePurchaseHeader(storage::Archive &archive, qint64 document, const QVariantMap &changed);
 
+// The supplier's purchase invoices a credit note can refer to, newest first, with the supplier's key
+// bound (all purchase invoices without one): ID, DataRegistrazione, ProgressivoCarico, Data,
+// NumeroCarico, Fornitore.
+QString creditablePurchasesStatement(bool ofOneSupplier);
+QString noSupplierForInvoiceMessage(); // "Attenzione E' necessario scegliere il Fornitore ..."
+// Makes the purchase invoice the one the credit note refers to: its number, date and key.
+core::Status setCreditedPurchase(storage::Archive &archive, qint64 creditNote, qint64 invoice);
+// "Importa": the rows of the credited purchase invoice become rows of the credit note, with their
+// quantities, on the credit notes' account; rows imported before are replaced, rows typed by hand
+// stay; the note names the invoice; the totals and due dates follow; all in one transaction. The
+// number of rows imported.
+core::Result<int> importCreditedPurchaseRows(storage::Archive &archive, qint64 creditNote);
+
 // Deletes the document with its rows, due dates and cash-book entries, in one transaction.
 core::Status deletePurchase(storage::Archive &archive, qint64 document);
 

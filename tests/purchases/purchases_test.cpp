@@ -282,6 +282,79 @@ TEST_F(Purchases, NumbersAlreadyRegisteredAreToldWithinTheirYearAndSupplier)
         << "a number with an apostrophe is a value like any other";
 }
 
+TEST_F(Purchases, ACreditNoteImportsItsInvoiceOnceWithItsQuantitiesAndGivesMoneyBack)
+{
+    const qint64 cash = data.paymentMode(0);
+    const qint64 invoice = invoiceOf(supplier, cash, QDate(2026, 4, 2), QStringLiteral("F-9"));
+    row(invoice, 2, 100, {10, 0, 0, 0});
+    row(invoice, 1, 50);
+    row(invoice, 3, 10, {}, 10);
+    const double invoiced = data.value(QStringLiteral("fattura"), "TotFattura", invoice).toDouble();
+
+    const qint64 note = purchase(QDate(2026, 4, 20), PurchaseDocument::CreditNote);
+    ASSERT_TRUE(savePurchaseHeader(archive(), note,
+                                   {{QStringLiteral("Fornitore_ID"), supplier},
+                                    {QStringLiteral("ModPagamento_Id"), cash},
+                                    {QStringLiteral("NumeroCarico"), QStringLiteral("NC 3")}}));
+    const core::Result<int> none = importCreditedPurchaseRows(archive(), note);
+    ASSERT_FALSE(none);
+    EXPECT_EQ(
+        none.error(),
+        QStringLiteral(
+            "Attenzione E' necessario trovare e scegliere una fattura prima di poterne importare le righe"));
+    ASSERT_TRUE(setCreditedPurchase(archive(), note, invoice));
+    EXPECT_EQ(data.value(QStringLiteral("fattura"), "NCFattNumRifCarico", note).toString(),
+              QStringLiteral("F-9"));
+    for (int time = 1; time <= 2; ++time) {
+        const core::Result<int> imported = importCreditedPurchaseRows(archive(), note);
+        ASSERT_TRUE(imported) << imported.error().toStdString();
+        EXPECT_EQ(*imported, 3);
+        EXPECT_EQ(
+            scalar(QStringLiteral("SELECT COUNT(*) FROM NotaCreditoCaricoRighe WHERE NotaCredito_ID = ?"),
+                   {note})
+                .toInt(),
+            3)
+            << "import " << time << " leaves one copy";
+        EXPECT_DOUBLE_EQ(data.value(QStringLiteral("fattura"), "TotFattura", note).toDouble(), invoiced)
+            << "the quantities came with the rows";
+    }
+    EXPECT_EQ(data.value(QStringLiteral("fattura"), "Note", note).toString(),
+              QStringLiteral(" Fattura numero: F-9 Data: 02/04/2026"));
+    // A row typed by hand stays through another import.
+    ASSERT_TRUE(addPurchaseRow(archive(), note));
+    ASSERT_TRUE(importCreditedPurchaseRows(archive(), note));
+    EXPECT_EQ(
+        scalar(QStringLiteral("SELECT COUNT(*) FROM NotaCreditoCaricoRighe WHERE NotaCredito_ID = ?"), {note})
+            .toInt(),
+        4);
+
+    // Settled at once: its receipt is an expense of kind 4, its settlement an income of kind B.
+    const double credited = data.value(QStringLiteral("fattura"), "TotFattura", note).toDouble();
+    for (const auto &[kind, income, spending] :
+         {std::tuple("4", 0.0, credited), std::tuple("B", credited, 0.0)}) {
+        const core::Result<storage::Archive::Rows> entry = archive().readRows(
+            QStringLiteral("SELECT Entrata, Uscita FROM finanzia WHERE Fattura_ID = ? AND Tipo = ?"),
+            {note, QString::fromLatin1(kind)});
+        ASSERT_TRUE(entry);
+        ASSERT_EQ(entry->values.size(), 1) << kind;
+        EXPECT_DOUBLE_EQ(entry->values.first().value(0).toDouble(), income) << kind;
+        EXPECT_DOUBLE_EQ(entry->values.first().value(1).toDouble(), spending) << kind;
+    }
+    EXPECT_EQ(
+        scalar(QStringLiteral("SELECT Tipo FROM FatturaScadenze WHERE Fattura_ID = ?"), {note}).toString(),
+        QStringLiteral("B"));
+
+    // The invoice deleted since: nothing can be imported from it, nothing is lost.
+    ASSERT_TRUE(deletePurchase(archive(), invoice));
+    const core::Result<int> gone = importCreditedPurchaseRows(archive(), note);
+    ASSERT_FALSE(gone);
+    EXPECT_TRUE(gone.error().contains(QStringLiteral("non è più in archivio")));
+    EXPECT_EQ(
+        scalar(QStringLiteral("SELECT COUNT(*) FROM NotaCreditoCaricoRighe WHERE NotaCredito_ID = ?"), {note})
+            .toInt(),
+        4);
+}
+
 // Run as a separate process by the test below: registers purchases on the archive it is given.
 TEST(PurchaseNumbering, WorkstationRegisteringPurchases)
 {

@@ -1,4 +1,5 @@
 #include "invoicingwindowfixture.h"
+#include "purchases/purchases.h"
 #include "purchases/ui/purchasewindows.h"
 #include "shell/ui/datagrid.h"
 #include "shell/ui/recordform.h"
@@ -153,6 +154,65 @@ TEST_F(PurchaseWindows, AnInvoiceRegisteredByHandKeepsItsPaidInstalmentWhenARowC
     EXPECT_TRUE(list->findChild<QLabel *>(QStringLiteral("lblTotali"))
                     ->text()
                     .startsWith(QStringLiteral("0 fatture")));
+    list->close();
+}
+
+TEST_F(PurchaseWindows, ACreditNoteFindsThePurchaseInvoiceItCreditsAndImportsItsRows)
+{
+    purchases::NewPurchase request;
+    request.today = QDate(2026, 3, 2);
+    const core::Result<qint64> invoice = purchases::createPurchase(archive(), request);
+    ASSERT_TRUE(invoice);
+    ASSERT_TRUE(purchases::savePurchaseHeader(archive(), *invoice,
+                                              {{QStringLiteral("Fornitore_ID"), supplier},
+                                               {QStringLiteral("ModPagamento_Id"), twoMonths},
+                                               {QStringLiteral("NumeroCarico"), QStringLiteral("A/77")}}));
+    for (const double quantity : {2.0, 5.0}) {
+        const core::Result<qint64> line = purchases::addPurchaseRow(archive(), *invoice);
+        ASSERT_TRUE(line);
+        ASSERT_TRUE(purchases::savePurchaseRow(
+            archive(), purchases::PurchaseDocument::Invoice, *line,
+            {{QStringLiteral("Um"), quantity}, {QStringLiteral("ValoreUnitario"), 10.0}}));
+    }
+
+    QDialog *list =
+        windows.show(QStringLiteral("TfrmGrigliaNoteCreditoFornitori"), *fixture.session, nullptr);
+    ASSERT_NE(list, nullptr);
+    ASSERT_EQ(list->findChild<DataGrid *>()->records()->rowCount(), 0)
+        << "purchase invoices are not credit notes";
+    test::whenWindowOpens(QStringLiteral("TfrmNotaCreditoFornitore"), [&](QDialog &window) {
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+        auto &document = static_cast<shell::ui::DocumentWindow &>(window);
+        EXPECT_EQ(document.form().values().value(QStringLiteral("ProgressivoCarico")).toInt(), 1)
+            << "credit notes have their own progressives";
+        test::click(window, QStringLiteral("spdTrovaFattura"));
+        EXPECT_EQ(
+            fixture.prompter.lastText(),
+            QStringLiteral("Attenzione E' necessario scegliere il Fornitore prima di poter proseguire"));
+        test::typeInto(window, QStringLiteral("edtNumeroCarico"), QStringLiteral("NC 1"));
+        choose(window, "Fornitore_ID", supplier);
+        choose(window, "ModPagamento_Id", twoMonths);
+        test::whenWindowOpens(QStringLiteral("TfrmTrovaFatturaAcquisto"), [](QDialog &finder) {
+            ASSERT_EQ(finder.findChild<DataGrid *>()->records()->rowCount(), 1);
+            test::click(finder, QStringLiteral("spdAvanti"));
+        });
+        test::click(window, QStringLiteral("spdTrovaFattura"));
+        EXPECT_EQ(document.form().values().value(QStringLiteral("NCFattNumRifCarico")).toString(),
+                  QStringLiteral("A/77"));
+        test::click(window, QStringLiteral("btnImporta"));
+        EXPECT_EQ(fixture.prompter.lastText(), QStringLiteral("Importazione avvenuta con successo !"));
+        test::click(window, QStringLiteral("btnImporta"));
+        EXPECT_EQ(document.rows(QStringLiteral("NotaCreditoCaricoRighe"))->records().rowCount(), 2);
+        EXPECT_DOUBLE_EQ(document.form().values().value(QStringLiteral("TotFattura")).toDouble(), 85.4);
+        EXPECT_EQ(document.form().values().value(QStringLiteral("Note")).toString(),
+                  QStringLiteral(" Fattura numero: A/77 Data: 02/03/2026"));
+        test::click(window, QStringLiteral("spdIndietro"));
+    });
+    test::click(*list, QStringLiteral("spdInserisci"));
+    ASSERT_EQ(list->findChild<DataGrid *>()->records()->rowCount(), 1);
+    EXPECT_TRUE(list->findChild<QLabel *>(QStringLiteral("lblTotali"))
+                    ->text()
+                    .startsWith(QStringLiteral("1 nota di credito")));
     list->close();
 }
 

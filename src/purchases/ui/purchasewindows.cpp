@@ -46,58 +46,83 @@ namespace {
 
 // The row editor's own rules: the net and the amount with VAT follow the amounts, the unit value can
 // be found from the amount with VAT.
-void addRowEditorRules(RegistryCardWindow &window, Session &session)
+void addRowEditorRules(RegistryCardWindow &window, Session &session, PurchaseDocument document)
 {
+    const PurchaseRowTable &table = rowTableOf(document);
     shell::ui::RecordForm &form = window.card().form();
-    const auto number = [&form](const char *field) {
-        return form.values().value(QLatin1String(field)).toDouble();
+    const auto number = [&form](const QString &field) {
+        return form.values().value(field).toDouble();
     };
     const auto discounts = [number] {
-        return Discounts{number("Sconto"), number("Sconto2"), number("Sconto3"), number("Sconto4")};
+        return Discounts{number(QStringLiteral("Sconto")), number(QStringLiteral("Sconto2")),
+                         number(QStringLiteral("Sconto3")), number(QStringLiteral("Sconto4"))};
     };
-    const auto recompute = [&form, number, discounts] {
-        const double net = purchaseRowNet(number("Um"), number("ValoreUnitario"), discounts());
+    const auto recompute = [&form, &table, number, discounts] {
+        const double net =
+            purchaseRowNet(number(table.quantity), number(QStringLiteral("ValoreUnitario")), discounts());
         form.setValue(QStringLiteral("TotaleImponibile"), net);
-        form.setValue(QStringLiteral("PrezzoCompleto"), purchaseRowGross(net, number("AliquotaIva")));
+        form.setValue(table.gross, purchaseRowGross(net, number(QStringLiteral("AliquotaIva"))));
     };
-    for (const char *field : {"Um", "ValoreUnitario", "Sconto", "Sconto2", "Sconto3", "Sconto4"}) {
-        if (auto *box = qobject_cast<AmountBox *>(form.editor(QLatin1String(field))))
+    for (const QString &field :
+         {table.quantity, QStringLiteral("ValoreUnitario"), QStringLiteral("Sconto"),
+          QStringLiteral("Sconto2"), QStringLiteral("Sconto3"), QStringLiteral("Sconto4")}) {
+        if (auto *box = qobject_cast<AmountBox *>(form.editor(field)))
             QObject::connect(box, &AmountBox::editingFinished, &window, recompute);
     }
-    if (auto *vat = qobject_cast<LookupBox *>(form.editor(QStringLiteral("Iva_id"))))
+    if (auto *vat = qobject_cast<LookupBox *>(form.editor(table.vat)))
         QObject::connect(vat, &LookupBox::chosen, &window, recompute);
     auto *fromGross = shell::ui::makeButton(&window, "btnCalcolaValoreUnitario", "Calcola il Valore Unitario",
                                             "Calcola il Valore Unitario dal Valore Totale");
-    QObject::connect(fromGross, &QPushButton::clicked, &window, [&session, &form, number, discounts] {
-        const QVariant gross = form.values().value(QStringLiteral("PrezzoCompleto"));
-        if (!RecordChecks::hasValue(gross) || gross.toDouble() == 0) {
-            session.prompter().message(warning(), QStringLiteral("Attenzione Inserire il Prezzo finale"));
-            return;
-        }
-        const std::optional<double> unit =
-            purchaseUnitValue(gross.toDouble(), number("AliquotaIva"), discounts(), number("Um"));
-        if (!unit) {
-            session.prompter().message(warning(), noUnitValueMessage());
-            return;
-        }
-        form.setValue(QStringLiteral("ValoreUnitario"), *unit);
-        form.setValue(QStringLiteral("TotaleImponibile"), purchaseRowNet(number("Um"), *unit, discounts()));
-    });
-    if (QWidget *gross = form.editor(QStringLiteral("PrezzoCompleto")))
-        shell::ui::FormPage::placeBeside(gross, fromGross);
+    const QString missingGross =
+        document == PurchaseDocument::CreditNote
+            ? QStringLiteral("Attenzione Inserire il Valore Ivato prima di calcolare il valore unitario")
+            : QStringLiteral("Attenzione Inserire il Prezzo finale");
+    QObject::connect(fromGross, &QPushButton::clicked, &window,
+                     [&session, &form, &table, number, discounts, missingGross] {
+                         const QVariant gross = form.values().value(table.gross);
+                         if (!RecordChecks::hasValue(gross) || gross.toDouble() == 0) {
+                             session.prompter().message(warning(), missingGross);
+                             return;
+                         }
+                         const std::optional<double> unit =
+                             purchaseUnitValue(gross.toDouble(), number(QStringLiteral("AliquotaIva")),
+                                               discounts(), number(table.quantity));
+                         if (!unit) {
+                             session.prompter().message(warning(), noUnitValueMessage());
+                             return;
+                         }
+                         form.setValue(QStringLiteral("ValoreUnitario"), *unit);
+                         form.setValue(QStringLiteral("TotaleImponibile"),
+                                       purchaseRowNet(number(table.quantity), *unit, discounts()));
+                     });
+    if (QWidget *grossEditor = form.editor(table.gross))
+        shell::ui::FormPage::placeBeside(grossEditor, fromGross);
+}
+
+const shell::RegistryDescriptor &listOf(PurchaseDocument document)
+{
+    return document == PurchaseDocument::CreditNote ? purchaseCreditNotesRegistry()
+                                                    : purchaseInvoicesRegistry();
 }
 
 } // namespace
 
 PurchaseListWindow::PurchaseListWindow(Session &session, const WindowRegistry &windows,
-                                       const QVariantMap &parameters, QWidget *parent)
-    : RegistryListWindow(session, purchaseInvoicesRegistry(), windows, parent,
+                                       PurchaseDocument document, const QVariantMap &parameters,
+                                       QWidget *parent)
+    : RegistryListWindow(session, listOf(document), windows, parent,
                          shell::documentListScope(parameters, QStringLiteral("DataRegistrazione"))),
-      m_history(shell::isHistoryView(parameters)), m_totals(new QLabel(this))
+      m_document(document), m_history(shell::isHistoryView(parameters)), m_totals(new QLabel(this))
 {
     filterBar()->addDateFrom(QStringLiteral("Data"), QStringLiteral("Dalla Data"),
                              QStringLiteral("maskDaData"));
     filterBar()->addDateTo(QStringLiteral("Data"), QStringLiteral("alla Data"), QStringLiteral("maskAData"));
+    if (document == PurchaseDocument::CreditNote) {
+        filterBar()->addDateFrom(QStringLiteral("DataRegistrazione"), QStringLiteral("Registrate dal"),
+                                 QStringLiteral("maskDaDataRegistrazione"));
+        filterBar()->addDateTo(QStringLiteral("DataRegistrazione"), QStringLiteral("al"),
+                               QStringLiteral("maskADataRegistrazione"));
+    }
     setWindowTitle(shell::documentListCaption(windowTitle(), parameters));
     if (m_history) {
         if (auto *add = findChild<QPushButton *>(QStringLiteral("spdInserisci")))
@@ -120,6 +145,7 @@ core::Result<qint64> PurchaseListWindow::createRow()
             "Documenti Fornitori"));
     NewPurchase request;
     request.today = session().today();
+    request.document = m_document;
     return createPurchase(*session().archive(), request);
 }
 
@@ -132,16 +158,24 @@ void PurchaseListWindow::showTotals()
         taxable += rows.value(row, QStringLiteral("TotImponibile")).toDouble();
         total += rows.value(row, QStringLiteral("TotFattura")).toDouble();
     }
-    const QString counted = rows.rowCount() == 1 ? QStringLiteral("1 fattura")
-                                                 : QStringLiteral("%1 fatture").arg(rows.rowCount());
+    const bool creditNotes = m_document == PurchaseDocument::CreditNote;
+    const QString counted =
+        rows.rowCount() == 1
+            ? (creditNotes ? QStringLiteral("1 nota di credito") : QStringLiteral("1 fattura"))
+            : (creditNotes ? QStringLiteral("%1 note di credito") : QStringLiteral("%1 fatture"))
+                  .arg(rows.rowCount());
     m_totals->setText(
         QStringLiteral("%1   Imponibile: %2   Totale: %3")
             .arg(counted, core::formatItalianNumber(taxable), core::formatItalianNumber(total)));
 }
 
 PurchaseWindow::PurchaseWindow(Session &session, const WindowRegistry &windows, qint64 key, bool isNew,
-                               QWidget *parent)
-    : DocumentWindow(session, purchaseInvoiceDocument(), windows, key, isNew, parent)
+                               QWidget *parent, PurchaseDocument document)
+    : DocumentWindow(session,
+                     document == PurchaseDocument::CreditNote ? purchaseCreditNoteDocument()
+                                                              : purchaseInvoiceDocument(),
+                     windows, key, isNew, parent),
+      m_document(document)
 {
     QPushButton *cashBook =
         shell::ui::makeButton(this, "spdPrimaNota", "prima nota", "Visualizza in prima nota");
@@ -195,7 +229,9 @@ PurchaseWindow::PurchaseWindow(Session &session, const WindowRegistry &windows, 
         connect(find, &QPushButton::clicked, this, &PurchaseWindow::chooseImage);
         connect(view, &QPushButton::clicked, this, &PurchaseWindow::showImage);
     }
-    if (OwnedRowsPanel *rows = this->rows(QStringLiteral("Movimenti"))) {
+    if (document == PurchaseDocument::CreditNote)
+        addCreditedInvoiceButtons();
+    if (OwnedRowsPanel *rows = this->rows(rowTableOf(document).table)) {
         QPushButton *transport = shell::ui::makeButton(this, "SpeedButton3", "Spese di Trasporto");
         QPushButton *collection = shell::ui::makeButton(this, "SpeedButton25", "Spese di Incasso");
         rows->addButton(transport);
@@ -244,7 +280,7 @@ void PurchaseWindow::paymentModeChanged()
     if (!quietSave())
         return;
     storage::Archive &archive = *session().archive();
-    const invoicing::DueDateKind &kind = dueDatesOf(PurchaseDocument::Invoice);
+    const invoicing::DueDateKind &kind = dueDatesOf(m_document);
     const core::Result<int> paid = invoicing::paidInstalmentCount(archive, key(), kind);
     if (paid && *paid > 0 &&
         session().prompter().ask(
@@ -276,7 +312,7 @@ void PurchaseWindow::bankChanged(const QVariant &bank)
 void PurchaseWindow::warnOfDuplicate(DuplicateCheck check)
 {
     const core::Result<std::optional<QString>> told =
-        duplicateWarning(*session().archive(), check, key(), form().values(), PurchaseDocument::Invoice);
+        duplicateWarning(*session().archive(), check, key(), form().values(), m_document);
     if (!told)
         session().prompter().message(error(), told.error());
     else if (told->has_value())
@@ -329,40 +365,174 @@ void PurchaseWindow::addCost(PurchaseCost cost)
 void PurchaseWindow::showCashBook()
 {
     const core::Result<bool> mirror = invoicing::mirrorsInCashBook(*session().archive());
-    const QString kind = dueDatesOf(PurchaseDocument::Invoice).entryCode;
+    const QString kind = dueDatesOf(m_document).entryCode;
     const core::Result<QVariant> entries = session().archive()->scalar(
         QStringLiteral("SELECT COUNT(*) FROM finanzia WHERE Tipo = ? AND Fattura_ID = ?"), {kind, key()});
     if (!mirror || !*mirror || !entries || entries->toInt() == 0) {
-        session().prompter().message(warning(), QStringLiteral("La fattura non ha movimenti in prima nota"));
+        session().prompter().message(warning(),
+                                     m_document == PurchaseDocument::CreditNote
+                                         ? QStringLiteral("La nota di credito non ha movimenti in prima nota")
+                                         : QStringLiteral("La fattura non ha movimenti in prima nota"));
         return;
     }
     windows().open(QStringLiteral("TfrmPrimaNotaDocumento"), session(), this,
                    {{QStringLiteral("fattura"), key()}, {QStringLiteral("tipo"), kind}});
 }
 
+void PurchaseWindow::addCreditedInvoiceButtons()
+{
+    QWidget *number = form().editor(QStringLiteral("NCFattNumRifCarico"));
+    if (!number)
+        return;
+    auto *pair = new QWidget(this);
+    auto *row = new QHBoxLayout(pair);
+    row->setContentsMargins(0, 0, 0, 0);
+    QPushButton *find = shell::ui::makeButton(pair, "spdTrovaFattura", "Trova Fattura",
+                                              "Sceglie la fattura di acquisto stornata");
+    QPushButton *import = shell::ui::makeButton(pair, "btnImporta", "Importa",
+                                                "Copia nella nota di credito le righe della fattura");
+    row->addWidget(find);
+    row->addWidget(import);
+    shell::ui::FormPage::placeBeside(number, pair);
+    connect(find, &QPushButton::clicked, this, &PurchaseWindow::findCreditedInvoice);
+    connect(import, &QPushButton::clicked, this, &PurchaseWindow::importCreditedRows);
+}
+
+void PurchaseWindow::findCreditedInvoice()
+{
+    const QVariant supplier = form().values().value(QStringLiteral("Fornitore_ID"));
+    if (!RecordChecks::hasValue(supplier)) {
+        session().prompter().message(error(), noSupplierForInvoiceMessage());
+        pages()->setCurrentIndex(0);
+        if (QWidget *field = form().editor(QStringLiteral("Fornitore_ID")))
+            field->setFocus();
+        return;
+    }
+    const QVariant chosen = windows().choose(QStringLiteral("TfrmTrovaFatturaAcquisto"), session(), this,
+                                             {{QStringLiteral("fornitore"), supplier.toLongLong()}});
+    if (!RecordChecks::hasValue(chosen))
+        return;
+    if (form().isDirty() && !quietSave())
+        return;
+    if (core::Status set = setCreditedPurchase(*session().archive(), key(), chosen.toLongLong()); !set) {
+        session().prompter().message(error(), set.error());
+        return;
+    }
+    form().refresh({QStringLiteral("NCFattIDRif"), QStringLiteral("NCFattNumRifCarico"),
+                    QStringLiteral("NCFattDataRif")});
+}
+
+void PurchaseWindow::importCreditedRows()
+{
+    if (form().isDirty() && !quietSave())
+        return;
+    const core::Result<int> imported = importCreditedPurchaseRows(*session().archive(), key());
+    if (!imported) {
+        session().prompter().message(error(), imported.error());
+        return;
+    }
+    rowsChanged();
+    form().refresh({QStringLiteral("Note")}); // it names the invoice now
+    session().prompter().message(QStringLiteral("Messaggio di Conferma"),
+                                 QStringLiteral("Importazione avvenuta con successo !"));
+}
+
+PurchaseFinder::PurchaseFinder(Session &session, const QVariant &supplier, QWidget *parent)
+    : QDialog(parent),
+      m_records(std::make_unique<storage::RecordListModel>(*session.archive(), QStringLiteral("ID"))),
+      m_grid(new shell::ui::DataGrid(QStringLiteral("frmTrovaFatturaAcquisto"), this))
+{
+    setObjectName(QStringLiteral("TfrmTrovaFatturaAcquisto"));
+    setWindowTitle(QStringLiteral("Trova la Fattura di Acquisto"));
+    WindowRegistry::setHelpContext(this, 3100);
+    const bool ofOneSupplier = RecordChecks::hasValue(supplier);
+    m_records->setStatement(creditablePurchasesStatement(ofOneSupplier),
+                            ofOneSupplier ? QVariantList{supplier.toLongLong()} : QVariantList{});
+    if (core::Status read = m_records->reload(); !read)
+        session.prompter().message(error(), read.error());
+    m_grid->setObjectName(QStringLiteral("DBGrid1"));
+    m_grid->setRecords(m_records.get());
+    m_grid->setDesign({{QStringLiteral("DataRegistrazione"), QStringLiteral("Data Registrazione"), 110},
+                       {QStringLiteral("ProgressivoCarico"), QStringLiteral("n° Progressivo"), 90},
+                       {QStringLiteral("Data"), QStringLiteral("Data"), 90},
+                       {QStringLiteral("NumeroCarico"), QStringLiteral("Numero"), 100},
+                       {QStringLiteral("Fornitore"), QStringLiteral("Fornitore"), 220}});
+    if (m_records->rowCount() > 0)
+        m_grid->setCurrentRow(0);
+    // The supplier's name, by its beginning, as the rows are read.
+    auto *filter = new QLineEdit(this);
+    filter->setObjectName(QStringLiteral("edtFornitore"));
+    filter->setClearButtonEnabled(true);
+    const int supplierColumn = m_records->fieldIndex(QStringLiteral("Fornitore"));
+    connect(filter, &QLineEdit::textChanged, this, [this, supplierColumn](const QString &typed) {
+        const QString wanted = typed.trimmed();
+        m_records->setRowFilter(
+            wanted.isEmpty() || wanted == u"*"
+                ? std::function<bool(const QVariantList &)>()
+                : [wanted, supplierColumn](const QVariantList &row) {
+                      return row.value(supplierColumn).toString().startsWith(wanted, Qt::CaseInsensitive);
+                  });
+        if (m_records->rowCount() > 0)
+            m_grid->setCurrentRow(0);
+    });
+    connect(m_grid, &shell::ui::DataGrid::avanti, this, &PurchaseFinder::choose);
+    QPushButton *help = shell::ui::makeToolButton(shell::ui::ToolAction::Aiuto, this);
+    QPushButton *back = shell::ui::makeToolButton(shell::ui::ToolAction::Indietro, this);
+    QPushButton *forward = shell::ui::makeToolButton(shell::ui::ToolAction::Avanti, this);
+    connect(back, &QPushButton::clicked, this, &QDialog::reject);
+    connect(forward, &QPushButton::clicked, this, &PurchaseFinder::choose);
+    auto *layout = new QVBoxLayout(this);
+    auto *top = new QHBoxLayout;
+    top->addWidget(new QLabel(QStringLiteral("Fornitore"), this));
+    top->addWidget(filter, 1);
+    layout->addLayout(top);
+    layout->addWidget(m_grid, 1);
+    layout->addLayout(shell::ui::buttonRow({help, back, forward}));
+    resize(680, 440);
+}
+
+PurchaseFinder::~PurchaseFinder() = default;
+
+void PurchaseFinder::choose()
+{
+    const std::optional<qint64> invoice = m_records->keyAt(m_grid->currentRow());
+    if (!invoice)
+        return;
+    WindowRegistry::setChoice(this, *invoice);
+    accept();
+}
+
 void registerPurchaseWindows(WindowRegistry &windows)
 {
-    const shell::RegistryDescriptor &list = purchaseInvoicesRegistry();
-    windows.add(list.listWindow, list.helpContext,
-                [&windows](Session &session, const QVariantMap &parameters, QWidget *parent) {
-                    return new PurchaseListWindow(session, windows, parameters, parent);
-                });
-    windows.add(list.cardWindow, list.helpContext,
-                [&windows](Session &session, const QVariantMap &parameters, QWidget *parent) {
-                    return new PurchaseWindow(session, windows,
-                                              parameters.value(QStringLiteral("chiave")).toLongLong(),
-                                              parameters.value(QStringLiteral("nuovo")).toBool(), parent);
-                });
-    const shell::RegistryDescriptor &rows = purchaseInvoiceRowsRegistry();
-    windows.add(rows.cardWindow, rows.helpContext,
-                [&windows](Session &session, const QVariantMap &parameters, QWidget *parent) {
-                    auto *window =
-                        new RegistryCardWindow(session, purchaseInvoiceRowsRegistry(), windows,
-                                               parameters.value(QStringLiteral("chiave")).toLongLong(),
-                                               parameters.value(QStringLiteral("nuovo")).toBool(), parent);
-                    addRowEditorRules(*window, session);
-                    window->resize(980, 0);
-                    return window;
+    for (const PurchaseDocument document : {PurchaseDocument::Invoice, PurchaseDocument::CreditNote}) {
+        const shell::RegistryDescriptor &list = listOf(document);
+        windows.add(list.listWindow, list.helpContext,
+                    [&windows, document](Session &session, const QVariantMap &parameters, QWidget *parent) {
+                        return new PurchaseListWindow(session, windows, document, parameters, parent);
+                    });
+        windows.add(list.cardWindow, list.helpContext,
+                    [&windows, document](Session &session, const QVariantMap &parameters, QWidget *parent) {
+                        return new PurchaseWindow(
+                            session, windows, parameters.value(QStringLiteral("chiave")).toLongLong(),
+                            parameters.value(QStringLiteral("nuovo")).toBool(), parent, document);
+                    });
+        const shell::RegistryDescriptor &rows = document == PurchaseDocument::CreditNote
+                                                    ? purchaseCreditNoteRowsRegistry()
+                                                    : purchaseInvoiceRowsRegistry();
+        windows.add(
+            rows.cardWindow, rows.helpContext,
+            [&windows, &rows, document](Session &session, const QVariantMap &parameters, QWidget *parent) {
+                auto *window = new RegistryCardWindow(
+                    session, rows, windows, parameters.value(QStringLiteral("chiave")).toLongLong(),
+                    parameters.value(QStringLiteral("nuovo")).toBool(), parent);
+                addRowEditorRules(*window, session, document);
+                window->resize(980, 0);
+                return window;
+            });
+    }
+    windows.add(QStringLiteral("TfrmTrovaFatturaAcquisto"), 3100,
+                [](Session &session, const QVariantMap &parameters, QWidget *parent) {
+                    return new PurchaseFinder(session, parameters.value(QStringLiteral("fornitore")), parent);
                 });
 }
 

@@ -12,15 +12,16 @@ class WindowRegistry;
 
 namespace rotalina::purchases::ui {
 
-// The purchase invoices ("TfrmGrigliaCarico"): the open ones, or in the history view those
-// registered in a period; filtered as the user types, with the totals of the rows listed.
+// The purchase invoices ("TfrmGrigliaCarico") and the suppliers' credit notes
+// ("TfrmGrigliaNoteCreditoFornitori"): the open ones, or in the history view those registered in a
+// period; filtered as the user types, with the totals of the rows listed.
 class PurchaseListWindow : public shell::ui::RegistryListWindow
 {
     Q_OBJECT
 
 public:
     PurchaseListWindow(shell::Session &session, const shell::ui::WindowRegistry &windows,
-                       const QVariantMap &parameters, QWidget *parent = nullptr);
+                       PurchaseDocument document, const QVariantMap &parameters, QWidget *parent = nullptr);
 
     QLabel *totals() const { return m_totals; }
 
@@ -30,21 +31,25 @@ protected:
 private:
     void showTotals();
 
+    PurchaseDocument m_document;
     bool m_history = false;
     QLabel *m_totals;
 };
 
-// The purchase invoice (TfrmCarico): the document window with its own rules: the supplier brings its
-// payment mode, the payment mode makes the due dates again (asking before payments go), the bank
-// reaches every due date, the warnings about numbers already registered, the withholding tax, the
-// image of the paper invoice, the cost rows and "prima nota".
+// The purchase invoice (TfrmCarico) and the supplier's credit note (TfrmNotaCreditoFornitore): the
+// document window with its own rules: the supplier brings its payment mode, the payment mode makes
+// the due dates again (asking before payments go), the bank reaches every due date, the warnings
+// about numbers already registered, the withholding tax, the image of the paper invoice, the cost
+// rows and "prima nota". A credit note also finds the purchase invoice it credits and imports its rows.
 class PurchaseWindow : public shell::ui::DocumentWindow
 {
     Q_OBJECT
 
 public:
     PurchaseWindow(shell::Session &session, const shell::ui::WindowRegistry &windows, qint64 key, bool isNew,
-                   QWidget *parent = nullptr);
+                   QWidget *parent = nullptr, PurchaseDocument document = PurchaseDocument::Invoice);
+
+    PurchaseDocument documentKind() const { return m_document; }
 
     void supplierChosen(const QVariant &supplier);
     void paymentModeChanged();
@@ -54,9 +59,33 @@ public:
     void showImage();
     void addCost(PurchaseCost cost);
     void showCashBook();
+    // The credit note's own: "Trova Fattura" and "Importa".
+    void findCreditedInvoice();
+    void importCreditedRows();
 
 private:
     void warnOfDuplicates(std::initializer_list<DuplicateCheck> checks);
+    void addCreditedInvoiceButtons();
+
+    PurchaseDocument m_document;
+};
+
+// "Trova la Fattura di Acquisto": the purchase invoices (of one supplier, when given), newest first,
+// to choose one; the box "Fornitore" finds them by the supplier's name.
+class PurchaseFinder : public QDialog
+{
+    Q_OBJECT
+
+public:
+    PurchaseFinder(shell::Session &session, const QVariant &supplier, QWidget *parent = nullptr);
+    ~PurchaseFinder() override;
+
+    shell::ui::DataGrid *grid() const { return m_grid; }
+    void choose();
+
+private:
+    std::unique_ptr<storage::RecordListModel> m_records;
+    shell::ui::DataGrid *m_grid;
 };
 
 void registerPurchaseWindows(shell::ui::WindowRegistry &windows);
