@@ -135,6 +135,8 @@ PurchaseListWindow::PurchaseListWindow(Session &session, const WindowRegistry &w
     layout->insertWidget(layout->indexOf(grid()) + 1, m_totals);
     connect(this, &RegistryListWindow::listReloaded, this, &PurchaseListWindow::showTotals);
     showTotals();
+    // Room for every filter field with its whole date.
+    resize(std::max(width(), document == PurchaseDocument::CreditNote ? 1120 : 900), height());
 }
 
 core::Result<qint64> PurchaseListWindow::createRow()
