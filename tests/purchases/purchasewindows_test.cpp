@@ -193,7 +193,14 @@ TEST_F(PurchaseWindows, ACreditNoteFindsThePurchaseInvoiceItCreditsAndImportsIts
         choose(window, "Fornitore_ID", supplier);
         choose(window, "ModPagamento_Id", twoMonths);
         test::whenWindowOpens(QStringLiteral("TfrmTrovaFatturaAcquisto"), [](QDialog &finder) {
-            ASSERT_EQ(finder.findChild<DataGrid *>()->records()->rowCount(), 1);
+            auto *invoices = finder.findChild<DataGrid *>();
+            ASSERT_EQ(invoices->records()->rowCount(), 1);
+            // The supplier's name is found by its beginning.
+            auto *supplierName = finder.findChild<QLineEdit *>(QStringLiteral("edtFornitore"));
+            supplierName->setText(QStringLiteral("bianchi"));
+            EXPECT_EQ(invoices->records()->rowCount(), 0);
+            supplierName->setText(QStringLiteral("OFFIC"));
+            ASSERT_EQ(invoices->records()->rowCount(), 1);
             test::click(finder, QStringLiteral("spdAvanti"));
         });
         test::click(window, QStringLiteral("spdTrovaFattura"));

@@ -13,6 +13,7 @@
 #include "shell/ui/datebox.h"
 #include "shell/ui/formpage.h"
 #include "shell/ui/lookupbox.h"
+#include "shell/ui/recordchooser.h"
 #include "shell/ui/toolbuttons.h"
 #include "shell/ui/windowregistry.h"
 #include "storage/archive.h"
@@ -411,54 +412,6 @@ void CustomerDocumentListWindow::exportAndSend()
                                  QStringLiteral("La fattura è stata esportata nel file:\n%1").arg(*file));
 }
 
-InvoiceFinder::InvoiceFinder(Session &session, const QVariant &customer, QWidget *parent)
-    : QDialog(parent),
-      m_records(std::make_unique<storage::RecordListModel>(*session.archive(), QStringLiteral("ID"))),
-      m_grid(new shell::ui::DataGrid(QStringLiteral("frmTrovaFattura_Griglia"), this))
-{
-    setObjectName(QStringLiteral("TfrmTrovaFattura"));
-    setWindowTitle(QStringLiteral("Trova Fattura"));
-    WindowRegistry::setHelpContext(this, 1250);
-    m_records->setStatement(creditableInvoicesStatement(), {customer.toLongLong()});
-    m_records->setNumberField(QStringLiteral("TotaleFattura"), 2);
-    if (core::Status read = m_records->reload(); !read)
-        session.prompter().message(error(), read.error());
-    m_grid->setObjectName(QStringLiteral("DBGrid1"));
-    m_grid->setRecords(m_records.get());
-    m_grid->setDesign({{QStringLiteral("Data"), QStringLiteral("Data"), 90},
-                       {QStringLiteral("Numero"), QStringLiteral("Numero"), 70},
-                       {QStringLiteral("SerieFatturazione"), QStringLiteral("Serie"), 70},
-                       {QStringLiteral("TotaleFattura"), QStringLiteral("Totale Fattura"), 110}});
-    if (m_records->rowCount() > 0)
-        m_grid->setCurrentRow(m_records->rowCount() - 1); // the latest invoice is the likeliest
-    connect(m_grid, &shell::ui::DataGrid::avanti, this, &InvoiceFinder::choose);
-    QPushButton *help = shell::ui::makeToolButton(shell::ui::ToolAction::Aiuto, this);
-    QPushButton *back = shell::ui::makeToolButton(shell::ui::ToolAction::Indietro, this);
-    QPushButton *forward = shell::ui::makeToolButton(shell::ui::ToolAction::Avanti, this);
-    connect(back, &QPushButton::clicked, this, &QDialog::reject);
-    connect(forward, &QPushButton::clicked, this, &InvoiceFinder::choose);
-    auto *layout = new QVBoxLayout(this);
-    if (m_records->rowCount() == 0) {
-        auto *none = new QLabel(QStringLiteral("Il cliente non ha fatture da stornare."), this);
-        none->setObjectName(QStringLiteral("lblNessunaFattura"));
-        layout->addWidget(none);
-    }
-    layout->addWidget(m_grid, 1);
-    layout->addLayout(shell::ui::buttonRow({help, back, forward}));
-    resize(520, 420);
-}
-
-InvoiceFinder::~InvoiceFinder() = default;
-
-void InvoiceFinder::choose()
-{
-    const std::optional<qint64> invoice = m_records->keyAt(m_grid->currentRow());
-    if (!invoice)
-        return;
-    WindowRegistry::setChoice(this, *invoice);
-    accept();
-}
-
 void registerDocumentListWindows(WindowRegistry &windows)
 {
     for (const CustomerDocument document : {CustomerDocument::Invoice, CustomerDocument::CreditNote}) {
@@ -474,9 +427,25 @@ void registerDocumentListWindows(WindowRegistry &windows)
                             parameters.value(QStringLiteral("nuovo")).toBool(), parent, document);
                     });
     }
+    // "Trova Fattura": the customer's invoices, to choose the one a credit note credits.
     windows.add(QStringLiteral("TfrmTrovaFattura"), 1250,
                 [](Session &session, const QVariantMap &parameters, QWidget *parent) {
-                    return new InvoiceFinder(session, parameters.value(QStringLiteral("cliente")), parent);
+                    shell::ui::ChooserDescription finder;
+                    finder.window = QStringLiteral("TfrmTrovaFattura");
+                    finder.caption = QStringLiteral("Trova Fattura");
+                    finder.helpContext = 1250;
+                    finder.grid = QStringLiteral("frmTrovaFattura_Griglia");
+                    finder.statement = creditableInvoicesStatement();
+                    finder.parameters = {parameters.value(QStringLiteral("cliente")).toLongLong()};
+                    finder.columns = {
+                        {QStringLiteral("Data"), QStringLiteral("Data"), 90},
+                        {QStringLiteral("Numero"), QStringLiteral("Numero"), 70},
+                        {QStringLiteral("SerieFatturazione"), QStringLiteral("Serie"), 70},
+                        {QStringLiteral("TotaleFattura"), QStringLiteral("Totale Fattura"), 110}};
+                    finder.numberFields = {{QStringLiteral("TotaleFattura"), 2}};
+                    finder.startAtLast = true;
+                    finder.nothingToChoose = QStringLiteral("Il cliente non ha fatture da stornare.");
+                    return new shell::ui::RecordChooser(session, finder, parent);
                 });
 }
 

@@ -68,23 +68,6 @@ private:
     QLineEdit *m_orderNumber = nullptr;
 };
 
-// "Trova Fattura": the customer's invoices, to choose the one a credit note credits.
-class InvoiceFinder : public QDialog
-{
-    Q_OBJECT
-
-public:
-    InvoiceFinder(shell::Session &session, const QVariant &customer, QWidget *parent = nullptr);
-    ~InvoiceFinder() override;
-
-    shell::ui::DataGrid *grid() const { return m_grid; }
-    void choose();
-
-private:
-    std::unique_ptr<storage::RecordListModel> m_records;
-    shell::ui::DataGrid *m_grid;
-};
-
 void registerDocumentListWindows(shell::ui::WindowRegistry &windows);
 
 } // namespace rotalina::invoicing::ui

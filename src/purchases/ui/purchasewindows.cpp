@@ -14,6 +14,7 @@
 #include "shell/ui/filterbar.h"
 #include "shell/ui/formpage.h"
 #include "shell/ui/lookupbox.h"
+#include "shell/ui/recordchooser.h"
 #include "shell/ui/recordform.h"
 #include "shell/ui/toolbuttons.h"
 #include "shell/ui/windowregistry.h"
@@ -439,71 +440,6 @@ void PurchaseWindow::importCreditedRows()
                                  QStringLiteral("Importazione avvenuta con successo !"));
 }
 
-PurchaseFinder::PurchaseFinder(Session &session, const QVariant &supplier, QWidget *parent)
-    : QDialog(parent),
-      m_records(std::make_unique<storage::RecordListModel>(*session.archive(), QStringLiteral("ID"))),
-      m_grid(new shell::ui::DataGrid(QStringLiteral("frmTrovaFatturaAcquisto"), this))
-{
-    setObjectName(QStringLiteral("TfrmTrovaFatturaAcquisto"));
-    setWindowTitle(QStringLiteral("Trova la Fattura di Acquisto"));
-    WindowRegistry::setHelpContext(this, 3100);
-    const bool ofOneSupplier = RecordChecks::hasValue(supplier);
-    m_records->setStatement(creditablePurchasesStatement(ofOneSupplier),
-                            ofOneSupplier ? QVariantList{supplier.toLongLong()} : QVariantList{});
-    if (core::Status read = m_records->reload(); !read)
-        session.prompter().message(error(), read.error());
-    m_grid->setObjectName(QStringLiteral("DBGrid1"));
-    m_grid->setRecords(m_records.get());
-    m_grid->setDesign({{QStringLiteral("DataRegistrazione"), QStringLiteral("Data Registrazione"), 110},
-                       {QStringLiteral("ProgressivoCarico"), QStringLiteral("n° Progressivo"), 90},
-                       {QStringLiteral("Data"), QStringLiteral("Data"), 90},
-                       {QStringLiteral("NumeroCarico"), QStringLiteral("Numero"), 100},
-                       {QStringLiteral("Fornitore"), QStringLiteral("Fornitore"), 220}});
-    if (m_records->rowCount() > 0)
-        m_grid->setCurrentRow(0);
-    // The supplier's name, by its beginning, as the rows are read.
-    auto *filter = new QLineEdit(this);
-    filter->setObjectName(QStringLiteral("edtFornitore"));
-    filter->setClearButtonEnabled(true);
-    const int supplierColumn = m_records->fieldIndex(QStringLiteral("Fornitore"));
-    connect(filter, &QLineEdit::textChanged, this, [this, supplierColumn](const QString &typed) {
-        const QString wanted = typed.trimmed();
-        m_records->setRowFilter(
-            wanted.isEmpty() || wanted == u"*"
-                ? std::function<bool(const QVariantList &)>()
-                : [wanted, supplierColumn](const QVariantList &row) {
-                      return row.value(supplierColumn).toString().startsWith(wanted, Qt::CaseInsensitive);
-                  });
-        if (m_records->rowCount() > 0)
-            m_grid->setCurrentRow(0);
-    });
-    connect(m_grid, &shell::ui::DataGrid::avanti, this, &PurchaseFinder::choose);
-    QPushButton *help = shell::ui::makeToolButton(shell::ui::ToolAction::Aiuto, this);
-    QPushButton *back = shell::ui::makeToolButton(shell::ui::ToolAction::Indietro, this);
-    QPushButton *forward = shell::ui::makeToolButton(shell::ui::ToolAction::Avanti, this);
-    connect(back, &QPushButton::clicked, this, &QDialog::reject);
-    connect(forward, &QPushButton::clicked, this, &PurchaseFinder::choose);
-    auto *layout = new QVBoxLayout(this);
-    auto *top = new QHBoxLayout;
-    top->addWidget(new QLabel(QStringLiteral("Fornitore"), this));
-    top->addWidget(filter, 1);
-    layout->addLayout(top);
-    layout->addWidget(m_grid, 1);
-    layout->addLayout(shell::ui::buttonRow({help, back, forward}));
-    resize(680, 440);
-}
-
-PurchaseFinder::~PurchaseFinder() = default;
-
-void PurchaseFinder::choose()
-{
-    const std::optional<qint64> invoice = m_records->keyAt(m_grid->currentRow());
-    if (!invoice)
-        return;
-    WindowRegistry::setChoice(this, *invoice);
-    accept();
-}
-
 void registerPurchaseWindows(WindowRegistry &windows)
 {
     for (const PurchaseDocument document : {PurchaseDocument::Invoice, PurchaseDocument::CreditNote}) {
@@ -532,9 +468,29 @@ void registerPurchaseWindows(WindowRegistry &windows)
                 return window;
             });
     }
+    // "Trova la Fattura di Acquisto": the purchase invoices (of one supplier, when given), newest first.
     windows.add(QStringLiteral("TfrmTrovaFatturaAcquisto"), 3100,
                 [](Session &session, const QVariantMap &parameters, QWidget *parent) {
-                    return new PurchaseFinder(session, parameters.value(QStringLiteral("fornitore")), parent);
+                    const QVariant supplier = parameters.value(QStringLiteral("fornitore"));
+                    const bool ofOneSupplier = RecordChecks::hasValue(supplier);
+                    shell::ui::ChooserDescription finder;
+                    finder.window = QStringLiteral("TfrmTrovaFatturaAcquisto");
+                    finder.caption = QStringLiteral("Trova la Fattura di Acquisto");
+                    finder.helpContext = 3100;
+                    finder.grid = QStringLiteral("frmTrovaFatturaAcquisto");
+                    finder.statement = creditablePurchasesStatement(ofOneSupplier);
+                    if (ofOneSupplier)
+                        finder.parameters = {supplier.toLongLong()};
+                    finder.columns = {
+                        {QStringLiteral("DataRegistrazione"), QStringLiteral("Data Registrazione"), 110},
+                        {QStringLiteral("ProgressivoCarico"), QStringLiteral("n° Progressivo"), 90},
+                        {QStringLiteral("Data"), QStringLiteral("Data"), 90},
+                        {QStringLiteral("NumeroCarico"), QStringLiteral("Numero"), 100},
+                        {QStringLiteral("Fornitore"), QStringLiteral("Fornitore"), 220}};
+                    finder.filterField = QStringLiteral("Fornitore");
+                    finder.filterCaption = QStringLiteral("Fornitore");
+                    finder.nothingToChoose = QStringLiteral("Non ci sono fatture di acquisto da stornare.");
+                    return new shell::ui::RecordChooser(session, finder, parent);
                 });
 }
 

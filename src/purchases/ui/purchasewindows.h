@@ -70,24 +70,6 @@ private:
     PurchaseDocument m_document;
 };
 
-// "Trova la Fattura di Acquisto": the purchase invoices (of one supplier, when given), newest first,
-// to choose one; the box "Fornitore" finds them by the supplier's name.
-class PurchaseFinder : public QDialog
-{
-    Q_OBJECT
-
-public:
-    PurchaseFinder(shell::Session &session, const QVariant &supplier, QWidget *parent = nullptr);
-    ~PurchaseFinder() override;
-
-    shell::ui::DataGrid *grid() const { return m_grid; }
-    void choose();
-
-private:
-    std::unique_ptr<storage::RecordListModel> m_records;
-    shell::ui::DataGrid *m_grid;
-};
-
 void registerPurchaseWindows(shell::ui::WindowRegistry &windows);
 
 } // namespace rotalina::purchases::ui
