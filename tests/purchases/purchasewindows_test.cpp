@@ -220,6 +220,12 @@ TEST_F(PurchaseWindows, ACreditNoteFindsThePurchaseInvoiceItCreditsAndImportsIts
     EXPECT_TRUE(list->findChild<QLabel *>(QStringLiteral("lblTotali"))
                     ->text()
                     .startsWith(QStringLiteral("1 nota di credito")));
+    // Found by its progressive, the number itself.
+    auto *progressive = list->findChild<QLineEdit *>(QStringLiteral("edtProgressivo"));
+    progressive->setText(QStringLiteral("11"));
+    EXPECT_EQ(list->findChild<DataGrid *>()->records()->rowCount(), 0);
+    progressive->setText(QStringLiteral("1"));
+    ASSERT_EQ(list->findChild<DataGrid *>()->records()->rowCount(), 1);
     list->close();
 }
 

@@ -119,6 +119,8 @@ PurchaseListWindow::PurchaseListWindow(Session &session, const WindowRegistry &w
                              QStringLiteral("maskDaData"));
     filterBar()->addDateTo(QStringLiteral("Data"), QStringLiteral("alla Data"), QStringLiteral("maskAData"));
     if (document == PurchaseDocument::CreditNote) {
+        filterBar()->addNumber(QStringLiteral("ProgressivoCarico"), QStringLiteral("Progressivo"),
+                               QStringLiteral("edtProgressivo"));
         filterBar()->addDateFrom(QStringLiteral("DataRegistrazione"), QStringLiteral("Registrate dal"),
                                  QStringLiteral("maskDaDataRegistrazione"));
         filterBar()->addDateTo(QStringLiteral("DataRegistrazione"), QStringLiteral("al"),

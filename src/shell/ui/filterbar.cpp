@@ -6,6 +6,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QRegularExpressionValidator>
 
 namespace rotalina::shell::ui {
 
@@ -32,6 +33,20 @@ QLineEdit *FilterBar::addText(const QString &field, const QString &label, const 
     edit->setClearButtonEnabled(true);
     addLabelled(label, edit);
     m_entries.append({Entry::Text, field, edit, match});
+    connect(edit, &QLineEdit::textChanged, this, &FilterBar::changed);
+    return edit;
+}
+
+QLineEdit *FilterBar::addNumber(const QString &field, const QString &label, const QString &objectName)
+{
+    auto *edit = new QLineEdit(this);
+    edit->setObjectName(objectName.isEmpty() ? QStringLiteral("edtFiltro") + field : objectName);
+    edit->setClearButtonEnabled(true);
+    edit->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,9}")), edit));
+    edit->setMaximumWidth(90);
+    addLabelled(label, edit);
+    m_entries.append({Entry::Number, field, edit, Match::Contains});
     connect(edit, &QLineEdit::textChanged, this, &FilterBar::changed);
     return edit;
 }
@@ -95,6 +110,11 @@ storage::ListFilter FilterBar::filter(const storage::SqlDialect &dialect) const
             break;
         case Entry::To:
             filter.dateTo(entry.field, static_cast<DateBox *>(entry.editor)->date().value_or(QDate()));
+            break;
+        case Entry::Number:
+            if (const QString typed = static_cast<QLineEdit *>(entry.editor)->text().trimmed();
+                !typed.isEmpty())
+                filter.equals(entry.field, typed.toInt());
             break;
         case Entry::Choice:
             if (const QVariant key = static_cast<QComboBox *>(entry.editor)->currentData(); key.isValid())

@@ -31,6 +31,8 @@ public:
                        Match match = Match::Contains);
     DateBox *addDateFrom(const QString &field, const QString &label, const QString &objectName = {});
     DateBox *addDateTo(const QString &field, const QString &label, const QString &objectName = {});
+    // A whole number (a progressive): the rows whose field is that number. Only digits get in.
+    QLineEdit *addNumber(const QString &field, const QString &label, const QString &objectName = {});
     // A choice from a list (a category): the rows whose field holds the chosen key. The first
     // entry, empty, chooses nothing.
     QComboBox *addChoice(const QString &field, const QString &label,
@@ -46,7 +48,7 @@ signals:
 private:
     struct Entry
     {
-        enum Kind { Text, From, To, Choice } kind;
+        enum Kind { Text, From, To, Choice, Number } kind;
         QString field;
         QWidget *editor;
         Match match = Match::Contains;
