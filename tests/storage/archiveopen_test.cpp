@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QSqlQuery>
 #include <QTemporaryDir>
+#include <QUrl>
 #include <gtest/gtest.h>
 
 using namespace rotalina;
@@ -143,6 +144,42 @@ TEST(OpenArchive, AnArchiveOfANewerProgramIsRefusedAndLeftAlone)
     const auto reopened = openExisting(location, &newer);
     ASSERT_TRUE(reopened.ok()) << reopened.error().toStdString();
     EXPECT_EQ((*reopened)->version(), archiveSchema().version() + 5);
+}
+
+TEST(OpenArchive, APostgresWorkstationIsNamedOnTheServerAndFindsItsPasswordInItsPasswordFile)
+{
+    auto archive = test::newArchive();
+    if (archive->engine() != Engine::PostgreSQL)
+        GTEST_SKIP() << "a PostgreSQL server's own conventions";
+    const auto named = archive->scalar(
+        QStringLiteral("SELECT application_name FROM pg_stat_activity WHERE pid = pg_backend_pid()"));
+    ASSERT_TRUE(named.ok()) << named.error().toStdString();
+    EXPECT_TRUE(named->toString().startsWith(QStringLiteral("Rotalina-"))) << named->toString().toStdString();
+
+    // The same archive with no password in its address: the password file gives it.
+    const ArchiveLocation &withPassword = archive->location();
+    QUrl address(withPassword.text());
+    address.setPassword({});
+    QTemporaryDir folder;
+    const QString passwordFile = folder.filePath(QStringLiteral("pgpass"));
+    ASSERT_TRUE(core::writeTextFile(passwordFile, QStringLiteral("%1:%2:*:%3:%4\n")
+                                                      .arg(withPassword.host())
+                                                      .arg(withPassword.port())
+                                                      .arg(withPassword.user(), withPassword.password()))
+                    .ok());
+    QFile::setPermissions(passwordFile, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    const QByteArray before = qgetenv("PGPASSFILE");
+    qputenv("PGPASSFILE", passwordFile.toLocal8Bit());
+    const auto location = ArchiveLocation::parse(address.toString());
+    ASSERT_TRUE(location.ok()) << location.error().toStdString();
+    EXPECT_TRUE(location->password().isEmpty());
+    const auto reopened = openExisting(*location);
+    if (before.isEmpty())
+        qunsetenv("PGPASSFILE");
+    else
+        qputenv("PGPASSFILE", before);
+    ASSERT_TRUE(reopened.ok()) << reopened.error().toStdString();
+    EXPECT_FALSE(location->displayText().contains(withPassword.password()));
 }
 
 TEST(OpenArchive, TwoConnectionsShareTheRows)
