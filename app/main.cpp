@@ -3,11 +3,14 @@
 //   rotalina --importa-tabella TABELLA FILE  load a code table from a CSV file into the archive
 //   rotalina --esporta-fatture-xml CARTELLA [--dal GG/MM/AAAA] [--al GG/MM/AAAA] [--anche-esportate]
 //                                           write the period's electronic invoices into a folder
+//   rotalina --importa-fatture-xml [--anche-non-indirizzate] [--anche-autofatture] FILE_O_CARTELLA...
+//                                           import suppliers' electronic invoices (.xml, .p7m)
 
 #include "core/datetext.h"
 #include "core/workstation.h"
 #include "invoicing/einvoice.h"
 #include "invoicing/ui/invoicingwindows.h"
+#include "purchases/einvoiceimport.h"
 #include "purchases/ui/purchasewindows.h"
 #include "registries/ui/registrieswindows.h"
 #include "shell/instanceguard.h"
@@ -128,12 +131,47 @@ int exportElectronicInvoices(const QCommandLineParser &parser)
     return refused ? 1 : 0;
 }
 
+int importElectronicInvoices(const QCommandLineParser &parser)
+{
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    const QStringList paths = parser.positionalArguments();
+    if (paths.isEmpty()) {
+        err << QStringLiteral("Indicare i file o le cartelle delle fatture da importare.") << Qt::endl;
+        return 2;
+    }
+    QStringList missing;
+    const QStringList files = purchases::electronicInvoiceFiles(paths, &missing);
+    for (const QString &path : missing)
+        out << QStringLiteral("ERRORE %1: il file o la cartella non esiste").arg(path) << Qt::endl;
+    if (files.isEmpty()) {
+        err << QStringLiteral("Nessun file .xml o .p7m da importare.") << Qt::endl;
+        return 1;
+    }
+    std::unique_ptr<storage::Archive> archive = openArchiveForCommand();
+    if (!archive)
+        return 1;
+    purchases::ImportSettings settings;
+    settings.workstation = core::workstationName();
+    settings.alsoNotAddressed = parser.isSet(QStringLiteral("anche-non-indirizzate"));
+    settings.alsoSelfInvoices = parser.isSet(QStringLiteral("anche-autofatture"));
+    purchases::ElectronicInvoiceImport import(*archive, settings);
+    bool refused = !missing.isEmpty();
+    for (const QString &file : files) {
+        for (const purchases::ImportLine &line : import.importFile(file)) {
+            out << line.text() << Qt::endl;
+            refused = refused || line.outcome == purchases::ImportLine::Outcome::Refused;
+        }
+    }
+    return refused ? 1 : 0;
+}
+
 // The commands that need no display run on a core application.
 bool isCommandLine(int argc, char **argv)
 {
     for (int i = 1; i < argc; ++i) {
         const QByteArray argument(argv[i]);
-        for (const char *command : {"--importa-tabella", "--esporta-fatture-xml"})
+        for (const char *command : {"--importa-tabella", "--esporta-fatture-xml", "--importa-fatture-xml"})
             if (argument == command || argument.startsWith(QByteArray(command).append('=')))
                 return true;
     }
@@ -162,18 +200,33 @@ int runCommandLine(int argc, char **argv)
     parser.addOption(
         {QStringLiteral("al"), QStringLiteral("Alla data (GG/MM/AAAA)."), QStringLiteral("data")});
     parser.addOption({QStringLiteral("anche-esportate"), QStringLiteral("Anche le fatture già esportate.")});
-    parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("Il file CSV da caricare."));
+    parser.addOption(
+        {QStringLiteral("importa-fatture-xml"),
+         QStringLiteral("Importa le fatture elettroniche dei fornitori (.xml, .p7m) dai file e dalle "
+                        "cartelle indicati.")});
+    parser.addOption({QStringLiteral("anche-non-indirizzate"),
+                      QStringLiteral("Importa anche i documenti non indirizzati all'azienda.")});
+    parser.addOption(
+        {QStringLiteral("anche-autofatture"),
+         QStringLiteral("Importa anche autofatture e documenti integrativi (TD16-TD21, TD27, TD28).")});
+    parser.addPositionalArgument(
+        QStringLiteral("file"),
+        QStringLiteral("Il file CSV da caricare, o i file e le cartelle da importare."));
     if (!parser.parse(QCoreApplication::arguments())) {
         QTextStream(stderr) << parser.errorText() << Qt::endl;
         return 2;
     }
-    if (parser.isSet(QStringLiteral("esporta-fatture-xml"))) {
-        if (parser.isSet(QStringLiteral("importa-tabella"))) {
-            QTextStream(stderr) << QStringLiteral("Un comando alla volta.") << Qt::endl;
-            return 2;
-        }
-        return exportElectronicInvoices(parser);
+    const int commands = int(parser.isSet(QStringLiteral("esporta-fatture-xml"))) +
+                         int(parser.isSet(QStringLiteral("importa-tabella"))) +
+                         int(parser.isSet(QStringLiteral("importa-fatture-xml")));
+    if (commands > 1) {
+        QTextStream(stderr) << QStringLiteral("Un comando alla volta.") << Qt::endl;
+        return 2;
     }
+    if (parser.isSet(QStringLiteral("importa-fatture-xml")))
+        return importElectronicInvoices(parser);
+    if (parser.isSet(QStringLiteral("esporta-fatture-xml")))
+        return exportElectronicInvoices(parser);
     if (parser.positionalArguments().size() != 1) {
         QTextStream(stderr) << QStringLiteral("Indicare il file CSV da caricare.") << Qt::endl;
         return 2;

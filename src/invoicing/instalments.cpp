@@ -417,6 +417,43 @@ core::Status generateDueDates(storage::Archive &archive, qint64 document, DueDat
     return transaction.commit();
 }
 
+core::Status writeGivenDueDates(storage::Archive &archive, qint64 document,
+                                const QList<GivenInstalment> &instalments, const DueDateKind &kind)
+{
+    const core::Result<bool> mirror = mirrorsInCashBook(archive);
+    if (!mirror)
+        return core::Status::failure(mirror.error());
+    const core::Result<DocumentHeader> header = readHeader(archive, document, kind);
+    if (!header)
+        return core::Status::failure(header.error());
+    if (*mirror) {
+        if (core::Status entry = writeDocumentEntry(archive, *header, kind); !entry)
+            return entry;
+    }
+    for (qsizetype i = 0; i < instalments.size(); ++i) {
+        const GivenInstalment &given = instalments.at(i);
+        const QString text =
+            instalments.size() == 1 ? kind.immediate : QString::number(i + 1) + kind.instalment;
+        const QVariantMap values{
+            {QStringLiteral("Fattura_ID"), document},
+            {kind.party, keyOrNull(header->party)},
+            {QStringLiteral("Tipo"), kind.code},
+            {QStringLiteral("Numero"), int(i + 1)},
+            {QStringLiteral("Importo"), given.amount},
+            {QStringLiteral("Operazione"), describe(text, *header)},
+            {QStringLiteral("DataScadenza"), given.due.isValid() ? QVariant(given.due) : QVariant()},
+            {QStringLiteral("Banca_ID"), keyOrNull(header->bank)},
+            {QStringLiteral("ModPagamento_Id"), keyOrNull(given.paymentMode)},
+            {QStringLiteral("Dettagli"), given.details},
+            {QStringLiteral("Pagato"), false},
+            {QStringLiteral("DataPagamento"), QVariant()}};
+        if (const core::Result<qint64> added = archive.insert(QStringLiteral("FatturaScadenze"), values);
+            !added)
+            return core::Status::failure(added.error());
+    }
+    return {};
+}
+
 core::Result<int> paidInstalmentCount(storage::Archive &archive, qint64 document, const DueDateKind &kind)
 {
     const core::Result<QVariant> counted = archive.scalar(

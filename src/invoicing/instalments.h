@@ -4,6 +4,7 @@
 #include "shell/recordchecks.h"
 
 #include <QDate>
+#include <QList>
 #include <QString>
 #include <QVariant>
 #include <QVariantMap>
@@ -62,6 +63,18 @@ core::Status generateDueDates(storage::Archive &archive, qint64 document, DueDat
                               PaidInstalments paid = PaidInstalments::Keep,
                               const DueDateKind &kind = customerInvoiceDueDates(),
                               const QDate &today = QDate::currentDate());
+// Due dates the document states itself (a supplier's electronic invoice): written as they are, none
+// paid, after the document's own entry in the cash book when the firm mirrors due dates there.
+// Runs inside the caller's transaction, on a document that has no due dates yet.
+struct GivenInstalment
+{
+    QDate due;
+    double amount = 0;
+    QVariant paymentMode;
+    QString details;
+};
+core::Status writeGivenDueDates(storage::Archive &archive, qint64 document,
+                                const QList<GivenInstalment> &instalments, const DueDateKind &kind);
 // How many of the document's instalments the user recorded as paid.
 core::Result<int> paidInstalmentCount(storage::Archive &archive, qint64 document,
                                       const DueDateKind &kind = customerInvoiceDueDates());

@@ -2,6 +2,7 @@
 
 #include "core/csvreader.h"
 #include "core/datetext.h"
+#include "core/einvoicefile.h"
 #include "core/money.h"
 #include "core/numbertext.h"
 #include "core/textfile.h"
@@ -12,16 +13,8 @@
 #include <QHash>
 #include <QList>
 #include <QRegularExpression>
-#include <QStringDecoder>
-#include <QXmlStreamReader>
 #include <algorithm>
 #include <cmath>
-#include <limits>
-#include <memory>
-#include <openssl/bio.h>
-#include <openssl/cms.h>
-#include <openssl/err.h>
-#include <openssl/objects.h>
 #include <optional>
 #include <vector>
 
@@ -29,220 +22,7 @@ namespace rotalina::print {
 
 namespace {
 
-// Far beyond any invoice with its attachments; a bigger file is refused rather than read.
-constexpr qint64 maximumFileSize = 256LL * 1024 * 1024;
-// An invoice nests about ten levels; a much deeper document is no invoice, and is refused before
-// its tree could grow without bounds.
-constexpr int maximumDepth = 64;
-// A payload signed more than once sits in envelopes inside envelopes.
-constexpr int maximumEnvelopes = 4;
-
-// ---------------------------------------------------------------------------------------------
-// The file: plain XML or a signed envelope.
-
-struct BioFree
-{
-    void operator()(BIO *bio) const { BIO_free(bio); }
-};
-struct CmsFree
-{
-    void operator()(CMS_ContentInfo *cms) const { CMS_ContentInfo_free(cms); }
-};
-
-// The bytes with a byte-order mark and leading blanks skipped: where XML starts with "<".
-QByteArrayView contentStart(const QByteArray &data)
-{
-    QByteArrayView view(data);
-    if (view.startsWith("\xEF\xBB\xBF"))
-        view = view.sliced(3);
-    qsizetype blank = 0;
-    while (blank < view.size() && (view.at(blank) == ' ' || view.at(blank) == '\t' ||
-                                   view.at(blank) == '\r' || view.at(blank) == '\n'))
-        ++blank;
-    return view.sliced(blank);
-}
-
-bool looksLikeXml(const QByteArray &data)
-{
-    // UTF-16 files start with a byte-order mark of their own.
-    return contentStart(data).startsWith('<') || data.startsWith("\xFF\xFE") || data.startsWith("\xFE\xFF");
-}
-
-// A base64 envelope: the text, wrapped or not, maybe between PEM lines, decoded to DER.
-std::optional<QByteArray> fromBase64Text(const QByteArray &data)
-{
-    QByteArray compact;
-    compact.reserve(data.size());
-    for (const QByteArray &line : data.split('\n')) {
-        const QByteArray trimmed = line.trimmed();
-        if (trimmed.startsWith("-----"))
-            continue;
-        compact += trimmed;
-    }
-    compact.replace(' ', QByteArray()).replace('\t', QByteArray());
-    if (compact.isEmpty())
-        return std::nullopt;
-    QByteArray::FromBase64Result decoded =
-        QByteArray::fromBase64Encoding(compact, QByteArray::AbortOnBase64DecodingErrors);
-    if (!decoded || decoded.decoded.isEmpty())
-        return std::nullopt;
-    return decoded.decoded;
-}
-
-struct Unwrapped
-{
-    QByteArray content;
-    bool intact = false;
-};
-
-// The content of a CMS signed envelope in DER (or BER). The signature over the content is
-// checked, not the signer's certificate: telling whether the signer was trusted is the sender's
-// and the exchange system's work, the office wants to read the invoice.
-core::Result<Unwrapped> openEnvelope(const QByteArray &der)
-{
-    using R = core::Result<Unwrapped>;
-    if (der.size() > std::numeric_limits<int>::max())
-        return R::failure(QStringLiteral("Il file è troppo grande."));
-    std::unique_ptr<BIO, BioFree> in(BIO_new_mem_buf(der.constData(), static_cast<int>(der.size())));
-    std::unique_ptr<CMS_ContentInfo, CmsFree> cms(in ? d2i_CMS_bio(in.get(), nullptr) : nullptr);
-    if (!cms) {
-        ERR_clear_error();
-        return R::failure(QStringLiteral("Il file non è un documento XML né un file firmato (.p7m)."));
-    }
-    if (OBJ_obj2nid(CMS_get0_type(cms.get())) != NID_pkcs7_signed)
-        return R::failure(QStringLiteral("Il file .p7m non è una busta firmata."));
-    Unwrapped result;
-    std::unique_ptr<BIO, BioFree> out(BIO_new(BIO_s_mem()));
-    if (out && CMS_verify(cms.get(), nullptr, nullptr, nullptr, out.get(),
-                          CMS_NO_SIGNER_CERT_VERIFY | CMS_BINARY) == 1) {
-        char *bytes = nullptr;
-        const long size = BIO_get_mem_data(out.get(), &bytes);
-        result.content = QByteArray(bytes, static_cast<qsizetype>(size));
-        result.intact = true;
-        return result;
-    }
-    ERR_clear_error();
-    // The signature does not hold (or the signer's certificate is not in the envelope): the
-    // content is still shown, and the user is told.
-    ASN1_OCTET_STRING **content = CMS_get0_content(cms.get());
-    if (!content || !*content)
-        return R::failure(
-            QStringLiteral("Il file firmato non contiene la fattura (firma separata dal documento)."));
-    result.content = QByteArray(reinterpret_cast<const char *>(ASN1_STRING_get0_data(*content)),
-                                ASN1_STRING_length(*content));
-    return result;
-}
-
-// ---------------------------------------------------------------------------------------------
-// The XML as a small tree of elements by local name, whatever prefix the file uses.
-
-struct Element
-{
-    QString name;
-    QString text;
-    std::vector<Element> children;
-
-    // The first element along a path of names ("Sede/Comune"); null when it is not there.
-    const Element *find(QStringView path) const
-    {
-        const Element *at = this;
-        for (QStringView step : path.split(u'/')) {
-            const auto found = std::find_if(at->children.begin(), at->children.end(),
-                                            [&](const Element &child) { return child.name == step; });
-            if (found == at->children.end())
-                return nullptr;
-            at = &*found;
-        }
-        return at;
-    }
-
-    // Every child with the name, or every element at the end of a path.
-    QList<const Element *> all(QStringView path) const
-    {
-        QList<const Element *> found;
-        const qsizetype slash = path.lastIndexOf(u'/');
-        const Element *parent = slash < 0 ? this : find(path.left(slash));
-        if (!parent)
-            return found;
-        const QStringView name = slash < 0 ? path : path.mid(slash + 1);
-        for (const Element &child : parent->children)
-            if (child.name == name)
-                found.append(&child);
-        return found;
-    }
-
-    // The text at the path without surrounding blanks; empty when it is not there.
-    QString value(QStringView path) const
-    {
-        const Element *at = find(path);
-        return at ? at->text.trimmed() : QString();
-    }
-};
-
-QString localName(QStringView qualified)
-{
-    return qualified.mid(qualified.lastIndexOf(u':') + 1).toString();
-}
-
-core::Result<Element> parseXml(const QByteArray &xml)
-{
-    using R = core::Result<Element>;
-    // Qt decodes UTF-8 and UTF-16; a file declaring a Windows or ISO code page Qt does not know is
-    // read as Latin-1, which holds the same Italian letters.
-    static const QRegularExpression declaration(
-        QStringLiteral(R"(^\s*<\?xml[^>]*encoding\s*=\s*["']([A-Za-z0-9._:-]+)["'])"));
-    const QRegularExpressionMatch declared = declaration.match(QString::fromLatin1(xml.left(300)));
-    const bool unknownEncoding =
-        declared.hasMatch() && !QStringDecoder(declared.captured(1).toLatin1().constData()).isValid();
-    QXmlStreamReader reader;
-    if (unknownEncoding)
-        reader.addData(QString::fromLatin1(xml));
-    else
-        reader.addData(xml);
-    reader.setNamespaceProcessing(false);
-
-    Element root;
-    std::vector<Element *> open;
-    bool complete = false;
-    while (!complete && !reader.atEnd()) {
-        switch (reader.readNext()) {
-        case QXmlStreamReader::StartElement: {
-            if (open.size() >= maximumDepth)
-                return R::failure(
-                    QStringLiteral("Il documento XML ha troppi livelli per essere una fattura."));
-            Element *element = &root;
-            if (!open.empty()) {
-                open.back()->children.emplace_back();
-                element = &open.back()->children.back();
-            }
-            element->name = localName(reader.qualifiedName());
-            open.push_back(element);
-            break;
-        }
-        case QXmlStreamReader::Characters:
-            if (!open.empty())
-                open.back()->text += reader.text();
-            break;
-        case QXmlStreamReader::EndElement:
-            open.pop_back();
-            // What follows the document (a signature's trailer, blank bytes) is not read.
-            complete = open.empty();
-            break;
-        default:
-            break;
-        }
-    }
-    if (!complete) {
-        if (reader.hasError())
-            return R::failure(
-                QStringLiteral("Il contenuto non è un documento XML leggibile (riga %1, colonna %2: %3).")
-                    .arg(reader.lineNumber())
-                    .arg(reader.columnNumber())
-                    .arg(reader.errorString()));
-        return R::failure(QStringLiteral("Il contenuto non è un documento XML completo."));
-    }
-    return root;
-}
+using Element = core::XmlElement;
 
 // ---------------------------------------------------------------------------------------------
 // Values as the office reads them.
@@ -1159,51 +939,10 @@ QString bodyHtml(const Element &header, const Element &body, bool newPage)
 
 } // namespace
 
-core::Result<ElectronicInvoiceFile> readElectronicInvoiceFile(const QString &path)
-{
-    using R = core::Result<ElectronicInvoiceFile>;
-    const QString shown = QFileInfo(path).fileName();
-    QFile file(path);
-    if (!file.exists())
-        return R::failure(QStringLiteral("Il file %1 non esiste.").arg(path));
-    if (file.size() > maximumFileSize)
-        return R::failure(
-            QStringLiteral("Il file %1 è troppo grande per essere una fattura elettronica.").arg(shown));
-    if (!file.open(QIODevice::ReadOnly))
-        return R::failure(QStringLiteral("Impossibile leggere il file %1: %2").arg(path, file.errorString()));
-    ElectronicInvoiceFile invoice;
-    invoice.xml = file.readAll();
-    if (invoice.xml.isEmpty())
-        return R::failure(QStringLiteral("Il file %1 è vuoto.").arg(shown));
-    bool intact = true;
-    for (int envelope = 0; envelope < maximumEnvelopes && !looksLikeXml(invoice.xml); ++envelope) {
-        QByteArray der = invoice.xml;
-        if (!contentStart(der).startsWith('\x30')) {
-            std::optional<QByteArray> decoded = fromBase64Text(der);
-            if (!decoded)
-                return R::failure(
-                    QStringLiteral(
-                        "Il file %1 non è una fattura elettronica: non è un documento XML né un file "
-                        "firmato (.p7m).")
-                        .arg(shown));
-            der = *decoded;
-        }
-        core::Result<Unwrapped> opened = openEnvelope(der);
-        if (!opened)
-            return R::failure(QStringLiteral("Il file %1 non è una fattura elettronica leggibile.\n%2")
-                                  .arg(shown, opened.error()));
-        invoice.xml = std::move(opened->content);
-        invoice.signedEnvelope = true;
-        intact = intact && opened->intact;
-    }
-    invoice.signatureIntact = invoice.signedEnvelope && intact;
-    return invoice;
-}
-
 core::Result<QString> electronicInvoiceHtml(const QByteArray &xml)
 {
     using R = core::Result<QString>;
-    core::Result<Element> parsed = parseXml(xml);
+    core::Result<Element> parsed = core::parseXmlElements(xml);
     if (!parsed)
         return R::failure(parsed.error());
     const Element &root = *parsed;
@@ -1230,7 +969,7 @@ core::Result<QString> electronicInvoiceHtml(const QByteArray &xml)
 core::Result<TextDocumentPages> electronicInvoicePages(const QString &path)
 {
     using R = core::Result<TextDocumentPages>;
-    const core::Result<ElectronicInvoiceFile> file = readElectronicInvoiceFile(path);
+    const core::Result<core::ElectronicInvoiceFile> file = core::readElectronicInvoiceFile(path);
     if (!file)
         return R::failure(file.error());
     const QString name = QFileInfo(path).fileName();

@@ -2,8 +2,9 @@
 // program does, reads this workstation's report request and either shows the report in a
 // preview or writes the requested export file and ends.
 // "rotalina-stampa --fattura-elettronica FILE" shows an electronic invoice file (.xml or signed
-// .p7m) in the same preview instead, without any archive; with "--pdf OUT.pdf" it writes the PDF
-// and ends without a window.
+// .p7m) in the same preview instead, without any archive; "rotalina-stampa --documento FILE.html"
+// does the same for a document the program wrote (the report of an import). With "--pdf OUT.pdf"
+// either writes the PDF and ends without a window.
 
 #include "core/workstation.h"
 #include "print/einvoiceview.h"
@@ -44,9 +45,8 @@ bool writesPdfOnly(int argc, char **argv)
     return false;
 }
 
-int showElectronicInvoice(const QString &file, const QString &pdf, const QString &log)
+int showPages(core::Result<print::TextDocumentPages> pages, const QString &pdf, const QString &log)
 {
-    core::Result<print::TextDocumentPages> pages = print::electronicInvoicePages(file);
     if (!pages)
         return fail(pages.error(), log, pdf.isEmpty());
     if (!pdf.isEmpty()) {
@@ -84,7 +84,11 @@ int main(int argc, char **argv)
         QStringLiteral("pdf"),
         QStringLiteral("Scrive la fattura elettronica in un file PDF, senza finestra."),
         QStringLiteral("file"));
+    const QCommandLineOption documentOption(
+        QStringLiteral("documento"), QStringLiteral("Mostra un documento HTML in anteprima di stampa."),
+        QStringLiteral("file"));
     parser.addOption(invoiceOption);
+    parser.addOption(documentOption);
     parser.addOption(pdfOption);
     if (!parser.parse(QCoreApplication::arguments())) {
         QTextStream(stderr) << parser.errorText() << Qt::endl;
@@ -100,13 +104,18 @@ int main(int argc, char **argv)
             << Qt::endl;
         return 2;
     }
-    if (parser.isSet(pdfOption) && !parser.isSet(invoiceOption)) {
-        QTextStream(stderr) << QStringLiteral("--pdf va indicato con --fattura-elettronica FILE.")
+    if (parser.isSet(pdfOption) && !parser.isSet(invoiceOption) && !parser.isSet(documentOption)) {
+        QTextStream(stderr) << QStringLiteral(
+                                   "--pdf va indicato con --fattura-elettronica FILE o --documento FILE.")
                             << Qt::endl;
         return 2;
     }
     if (parser.isSet(invoiceOption))
-        return showElectronicInvoice(parser.value(invoiceOption), parser.value(pdfOption), fallbackLog);
+        return showPages(print::electronicInvoicePages(parser.value(invoiceOption)), parser.value(pdfOption),
+                         fallbackLog);
+    if (parser.isSet(documentOption))
+        return showPages(print::htmlDocumentPages(parser.value(documentOption)), parser.value(pdfOption),
+                         fallbackLog);
 
     const auto choice = storage::locateArchive(folder);
     if (!choice)

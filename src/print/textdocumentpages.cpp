@@ -1,8 +1,10 @@
 #include "print/textdocumentpages.h"
 
+#include "core/textfile.h"
 #include "print/pagerenderer.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QFileInfo>
 #include <QFontMetricsF>
 #include <QPagedPaintDevice>
 #include <QPainter>
@@ -34,6 +36,21 @@ void fill(QTextDocument &document, const TextDocumentPages &pages)
 void preparePage(const TextDocumentPages &pages, QPagedPaintDevice &device)
 {
     prepareA4Page(pages.landscape, device);
+}
+
+core::Result<TextDocumentPages> htmlDocumentPages(const QString &path)
+{
+    const core::Result<QString> html = core::readTextFile(path);
+    if (!html)
+        return core::Result<TextDocumentPages>::failure(html.error());
+    TextDocumentPages pages;
+    pages.html = *html;
+    QTextDocument document;
+    document.setHtml(*html);
+    pages.title = document.metaInformation(QTextDocument::DocumentTitle);
+    if (pages.title.isEmpty())
+        pages.title = QFileInfo(path).completeBaseName();
+    return pages;
 }
 
 int renderPages(const TextDocumentPages &pages, QPagedPaintDevice &device)

@@ -22,6 +22,9 @@ struct TextDocumentPages
     double fontSize = 9;
 };
 
+// An HTML file the program wrote, titled by its <title>; a failure carries an Italian message.
+core::Result<TextDocumentPages> htmlDocumentPages(const QString &path);
+
 // Page size, orientation and margins: those of the reports.
 void preparePage(const TextDocumentPages &pages, QPagedPaintDevice &device);
 

@@ -37,39 +37,8 @@ core::Status writeTotals(storage::Archive &archive, qint64 document)
     const core::Result<PurchaseDocument> kind = documentKind(archive, document);
     if (!kind)
         return core::Status::failure(kind.error());
-    const PurchaseRowTable &rows = rowTableOf(*kind);
-    const core::Result<storage::Archive::Rows> read = archive.readRows(
-        QStringLiteral(
-            "SELECT %1, ValoreUnitario, Sconto, Sconto2, Sconto3, Sconto4, AliquotaIva FROM %2 WHERE "
-            "%3 = ? ORDER BY NumeroRiga, ID")
-            .arg(rows.quantity, rows.table, rows.owner),
-        {document});
-    if (!read)
-        return core::Status::failure(read.error());
-    double net = 0;
-    double tax = 0;
-    for (const QVariantList &row : read->values) {
-        const double rowNet = purchaseRowNet(row.value(0).toDouble(), row.value(1).toDouble(),
-                                             {row.value(2).toDouble(), row.value(3).toDouble(),
-                                              row.value(4).toDouble(), row.value(5).toDouble()});
-        const double rate = row.value(6).toDouble();
-        net += rowNet;
-        if (rate >= 0)
-            tax += rowNet * rate * 0.01;
-    }
-    const core::Result<QVariant> withholding =
-        archive.scalar(QStringLiteral("SELECT RitenutaAcconto FROM fattura WHERE ID = ?"), {document});
-    if (!withholding)
-        return core::Status::failure(withholding.error());
-    const double taxable = core::arrotonda(net);
-    const double taxes = core::arrotonda(tax);
-    if (core::Status written = archive.update(
-            headerTable, document,
-            {{QStringLiteral("TotImponibile"), taxable},
-             {QStringLiteral("TotImposta"), taxes},
-             {QStringLiteral("TotFattura"), core::arrotonda(taxable + taxes - withholding->toDouble())}});
-        !written)
-        return written;
+    if (core::Status totals = writePurchaseTotals(archive, document, *kind); !totals)
+        return totals;
     return invoicing::generateDueDates(archive, document, invoicing::DueDateMode::KeepDates,
                                        invoicing::PaidInstalments::Keep, dueDatesOf(*kind));
 }
@@ -145,6 +114,44 @@ const invoicing::DueDateKind &dueDatesOf(PurchaseDocument document)
 {
     return document == PurchaseDocument::CreditNote ? invoicing::supplierCreditNoteDueDates()
                                                     : invoicing::purchaseInvoiceDueDates();
+}
+
+core::Status writePurchaseTotals(storage::Archive &archive, qint64 document, PurchaseDocument kind)
+{
+    const PurchaseRowTable &rows = rowTableOf(kind);
+    const core::Result<storage::Archive::Rows> read = archive.readRows(
+        QStringLiteral(
+            "SELECT %1, ValoreUnitario, Sconto, Sconto2, Sconto3, Sconto4, AliquotaIva FROM %2 WHERE "
+            "%3 = ? ORDER BY NumeroRiga, ID")
+            .arg(rows.quantity, rows.table, rows.owner),
+        {document});
+    if (!read)
+        return core::Status::failure(read.error());
+    double net = 0;
+    double tax = 0;
+    for (const QVariantList &row : read->values) {
+        const double rowNet = purchaseRowNet(row.value(0).toDouble(), row.value(1).toDouble(),
+                                             {row.value(2).toDouble(), row.value(3).toDouble(),
+                                              row.value(4).toDouble(), row.value(5).toDouble()});
+        const double rate = row.value(6).toDouble();
+        net += rowNet;
+        if (rate >= 0)
+            tax += rowNet * rate * 0.01;
+    }
+    const core::Result<QVariant> withholding =
+        archive.scalar(QStringLiteral("SELECT RitenutaAcconto FROM fattura WHERE ID = ?"), {document});
+    if (!withholding)
+        return core::Status::failure(withholding.error());
+    const double taxable = core::arrotonda(net);
+    const double taxes = core::arrotonda(tax);
+    if (core::Status written = archive.update(
+            headerTable, document,
+            {{QStringLiteral("TotImponibile"), taxable},
+             {QStringLiteral("TotImposta"), taxes},
+             {QStringLiteral("TotFattura"), core::arrotonda(taxable + taxes - withholding->toDouble())}});
+        !written)
+        return written;
+    return {};
 }
 
 core::Result<PurchaseSettings> readPurchaseSettings(storage::Archive &archive, PurchaseDocument document)

@@ -94,6 +94,10 @@ QString noUnitValueMessage();
 // dates kept), in one transaction.
 core::Status recomputePurchaseTotals(storage::Archive &archive, qint64 document);
 
+// The same totals inside the caller's transaction, leaving the due dates as they are (an imported
+// document keeps the instalments of its file).
+core::Status writePurchaseTotals(storage::Archive &archive, qint64 document, PurchaseDocument kind);
+
 // "Aggiungi" on the rows: a row the user describes in the row editor.
 core::Result<qint64> addPurchaseRow(storage::Archive &archive, qint64 document,
                                     const QDate &today = QDate::currentDate());

@@ -21,6 +21,14 @@ public:
     virtual QString openFile(const QString &title, const QString &folder, const QString &filter) = 0;
     // Several files to open; empty when the user cancelled.
     virtual QStringList openFiles(const QString &title, const QString &folder, const QString &filter) = 0;
+    // Several files, or a whole folder (the dialog's folderButton takes the folder it shows); empty
+    // when the user cancelled. Without a dialog of its own it asks for files.
+    virtual QStringList openFilesOrFolder(const QString &title, const QString &folder, const QString &filter,
+                                          const QString &folderButton)
+    {
+        Q_UNUSED(folderButton);
+        return openFiles(title, folder, filter);
+    }
     // A file to write; empty when the user cancelled.
     virtual QString saveFile(const QString &title, const QString &path, const QString &filter) = 0;
     // A folder; empty when the user cancelled.

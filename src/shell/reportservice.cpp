@@ -169,22 +169,36 @@ core::Result<QString> ReportService::exportDocument(int code, const ReportContex
     return path;
 }
 
-core::Status ReportService::showElectronicInvoice(const QString &file)
+namespace {
+
+// Starts the print program on a file to show, without waiting; failures are shown to the user.
+core::Status showFile(Session &session, const QString &option, const QString &file)
 {
-    const auto failed = [this](const QString &text) {
-        m_session.prompter().message(titles::error(), text);
+    const auto failed = [&session](const QString &text) {
+        session.prompter().message(titles::error(), text);
         return core::Status::failure(text);
     };
     const QFileInfo info(file);
     if (file.isEmpty() || !info.isFile())
         return failed(QStringLiteral("Il file %1 non esiste.").arg(QDir::toNativeSeparators(file)));
     // The print program may start in another folder: it gets the whole path.
-    const QString program = printProgramPath(m_session.installFolder());
-    if (!m_session.desktop().startProgram(program, {QStringLiteral("--fattura-elettronica"),
-                                                    QDir::toNativeSeparators(info.absoluteFilePath())}))
+    const QString program = printProgramPath(session.installFolder());
+    if (!session.desktop().startProgram(program, {option, QDir::toNativeSeparators(info.absoluteFilePath())}))
         return failed(
             QStringLiteral("Il programma di stampa %1 non si avvia.").arg(QDir::toNativeSeparators(program)));
     return {};
+}
+
+} // namespace
+
+core::Status ReportService::showElectronicInvoice(const QString &file)
+{
+    return showFile(m_session, QStringLiteral("--fattura-elettronica"), file);
+}
+
+core::Status ReportService::showDocument(const QString &htmlFile)
+{
+    return showFile(m_session, QStringLiteral("--documento"), htmlFile);
 }
 
 } // namespace rotalina::shell

@@ -70,6 +70,8 @@ public:
     // signed .xml.p7m), which it shows in its preview to print or export. No archive is needed.
     // A file that is not there or a program that does not start is shown to the user.
     core::Status showElectronicInvoice(const QString &file);
+    // The same for an HTML document the program wrote (the report of an import).
+    core::Status showDocument(const QString &htmlFile);
 
 private:
     Session &m_session;

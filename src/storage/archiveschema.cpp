@@ -11,7 +11,7 @@ using K = FieldKind;
 const SchemaDefinition &archiveSchema()
 {
     static const SchemaDefinition schema(
-        3,
+        4,
         {
             TableDef{"fattura",
                      {
@@ -69,6 +69,9 @@ const SchemaDefinition &archiveSchema()
                          {"DatiGenerali_Divisa", K::Text},
                          {"DatiTrasporto", K::Boolean},
                          {"ImportoMarcaBollo", K::Double},
+                         // The type of an imported electronic invoice (TD01, TD17...): self-invoices
+                         // and integration documents are told apart by it.
+                         {"TipoDocumentoXml", K::Text, {}, 4},
                      },
                      {{{"Storico", "Carico", "Data"}},
                       {{"Storico", "Carico", "DataRegistrazione"}},
@@ -894,7 +897,8 @@ const SchemaDefinition &archiveSchema()
                          {"VIA", K::Text},
                          {"Comune_id", K::Ref, "Comuni.ID"},
                      },
-                     {{{"Fornitore"}}}},
+                     // Imported invoices find their supplier by VAT number or tax code.
+                     {{{"Fornitore"}}, {{"Iva"}, 4}, {{"CodFiscale"}, 4}}},
             TableDef{"FornitorCategoria",
                      {
                          {"ID", K::Key},

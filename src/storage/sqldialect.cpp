@@ -59,6 +59,11 @@ QString SqlDialect::startsWithPattern(const QString &typed)
     return escapedForLike(typed) + u'%';
 }
 
+QString SqlDialect::samePattern(const QString &typed)
+{
+    return escapedForLike(typed);
+}
+
 QString SqlDialect::textLiteral(const QString &text)
 {
     QString escaped = text;

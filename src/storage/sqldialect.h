@@ -27,6 +27,8 @@ public:
     // The bound pattern that finds texts containing what the user typed, taken literally.
     static QString containsPattern(const QString &typed);
     static QString startsWithPattern(const QString &typed);
+    // The bound pattern that finds the same text, whatever its case and accents.
+    static QString samePattern(const QString &typed);
 
     // A text written as an SQL string literal, for the few statements that travel as text (report
     // requests): between single quotes, each quote doubled, and NUL characters (which would cut the

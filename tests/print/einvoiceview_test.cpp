@@ -2,6 +2,7 @@
 // files that are no invoice, the print program writing the PDF and the launcher of the main program.
 // Every invoice here is made up in the test.
 
+#include "core/einvoicefile.h"
 #include "print/einvoiceview.h"
 #include "print/textdocumentpages.h"
 #include "print/ui/previewwindow.h"
@@ -552,7 +553,7 @@ TEST_F(ElectronicInvoiceView, SignedFileShowsTheSameDocumentAsItsContent)
     };
     for (const auto &[name, content] : envelopes) {
         const QString path = write(name, content);
-        const core::Result<print::ElectronicInvoiceFile> file = print::readElectronicInvoiceFile(path);
+        const core::Result<core::ElectronicInvoiceFile> file = core::readElectronicInvoiceFile(path);
         ASSERT_TRUE(file) << name.toStdString() << ": " << file.error().toStdString();
         EXPECT_EQ(file->xml, xml) << name.toStdString();
         EXPECT_TRUE(file->signedEnvelope);
@@ -570,7 +571,7 @@ TEST_F(ElectronicInvoiceView, SignedFileShowsTheSameDocumentAsItsContent)
     ASSERT_GE(at, 0);
     altered.replace(at, 7, "Bianco_");
     const QString alteredPath = write(QStringLiteral("alterata.xml.p7m"), altered);
-    const core::Result<print::ElectronicInvoiceFile> file = print::readElectronicInvoiceFile(alteredPath);
+    const core::Result<core::ElectronicInvoiceFile> file = core::readElectronicInvoiceFile(alteredPath);
     ASSERT_TRUE(file) << file.error().toStdString();
     EXPECT_FALSE(file->signatureIntact);
     const core::Result<print::TextDocumentPages> pages = print::electronicInvoicePages(alteredPath);

@@ -4,6 +4,7 @@
 #include "core/numbertext.h"
 #include "invoicing/instalments.h"
 #include "purchases/purchasedocument.h"
+#include "purchases/ui/einvoiceimportwindow.h"
 #include "shell/desktop.h"
 #include "shell/historyselection.h"
 #include "shell/prompter.h"
@@ -470,6 +471,10 @@ void registerPurchaseWindows(WindowRegistry &windows)
                 return window;
             });
     }
+    windows.addCommand(QStringLiteral("ImportaFatturaElettronica"),
+                       [&windows](Session &session, const QVariantMap &, QWidget *parent) {
+                           importElectronicInvoices(session, windows, parent);
+                       });
     // "Trova la Fattura di Acquisto": the purchase invoices (of one supplier, when given), newest first.
     windows.add(QStringLiteral("TfrmTrovaFatturaAcquisto"), 3100,
                 [](Session &session, const QVariantMap &parameters, QWidget *parent) {

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
@@ -47,6 +48,27 @@ QString MessageBoxPrompter::openFile(const QString &title, const QString &folder
 QStringList MessageBoxPrompter::openFiles(const QString &title, const QString &folder, const QString &filter)
 {
     return QFileDialog::getOpenFileNames(owner(), title, folder, filter);
+}
+
+QStringList MessageBoxPrompter::openFilesOrFolder(const QString &title, const QString &folder,
+                                                  const QString &filter, const QString &folderButton)
+{
+    // Qt's own dialog, which can carry one more button: the desktop's cannot.
+    QFileDialog dialog(owner(), title, folder, filter);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    QStringList chosen;
+    if (auto *buttons = dialog.findChild<QDialogButtonBox *>()) {
+        QPushButton *wholeFolder = buttons->addButton(folderButton, QDialogButtonBox::ActionRole);
+        QObject::connect(wholeFolder, &QPushButton::clicked, &dialog, [&dialog, &chosen] {
+            chosen = {dialog.directory().absolutePath()};
+            static_cast<QDialog &>(dialog).done(QDialog::Accepted);
+        });
+    }
+    if (dialog.exec() != QDialog::Accepted)
+        return {};
+    return chosen.isEmpty() ? dialog.selectedFiles() : chosen;
 }
 
 QString MessageBoxPrompter::saveFile(const QString &title, const QString &path, const QString &filter)

@@ -18,6 +18,8 @@ public:
     void information(const QString &text) override;
     QString openFile(const QString &title, const QString &folder, const QString &filter) override;
     QStringList openFiles(const QString &title, const QString &folder, const QString &filter) override;
+    QStringList openFilesOrFolder(const QString &title, const QString &folder, const QString &filter,
+                                  const QString &folderButton) override;
     QString saveFile(const QString &title, const QString &path, const QString &filter) override;
     QString chooseFolder(const QString &title, const QString &folder) override;
     QString askText(const QString &title, const QString &label, const QString &initial = {}) override;
