@@ -296,8 +296,12 @@ Result<XmlElement> parseXmlElements(const QByteArray &xml)
     const QRegularExpressionMatch declared = declaration.match(
         QString::fromLatin1(contentStart(xml).first(std::min<qsizetype>(300, contentStart(xml).size()))));
     const QString encoding = declared.hasMatch() ? declared.captured(1).toLower() : QString();
+    // A byte-order mark says UTF-8 whatever the declaration says.
+    const bool utf8Mark = xml.startsWith("\xEF\xBB\xBF");
     QXmlStreamReader reader;
-    if (encoding == u"windows-1252" || encoding == u"cp1252")
+    if (utf8Mark)
+        reader.addData(xml);
+    else if (encoding == u"windows-1252" || encoding == u"cp1252")
         reader.addData(fromWestEuropeanCodePage(xml, true));
     else if (encoding == u"iso-8859-15" || encoding == u"latin9" || encoding == u"latin-9")
         reader.addData(fromWestEuropeanCodePage(xml, false));

@@ -428,13 +428,26 @@ public:
                 {count, code});
             if (!mode)
                 return core::Status::failure(mode.error());
-            if (!keyOrNull(*mode).isValid())
+            QVariant matched = *mode;
+            if (!keyOrNull(matched).isValid()) {
+                // No mode of the archive has as many instalments: one with the file's method still
+                // says better how the supplier is paid than the supplier's usual mode.
+                const core::Result<QVariant> sameMethod = m_archive.scalar(
+                    QStringLiteral(
+                        "SELECT id FROM ModPagamento WHERE PA_ModalitaPagamento_Codice = ? ORDER BY "
+                        "id LIMIT 1"),
+                    {code});
+                if (!sameMethod)
+                    return core::Status::failure(sameMethod.error());
+                matched = *sameMethod;
+            }
+            if (!keyOrNull(matched).isValid())
                 continue;
             if (const core::Result<int> set = m_archive.execute(
                     QStringLiteral(
                         "UPDATE TempXml_Pagamenti SET ModPagamento_ID = ? WHERE NomeComputer = ? AND "
                         "ModalitaPagamento = ?"),
-                    {*mode, m_settings.workstation, code});
+                    {matched, m_settings.workstation, code});
                 !set)
                 return core::Status::failure(set.error());
         }

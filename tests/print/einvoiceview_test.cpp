@@ -9,6 +9,7 @@
 #include "shell/reportservice.h"
 #include "shell/scriptedprompter.h"
 #include "support/shellfixture.h"
+#include "support/testsigner.h"
 
 #include <QAction>
 #include <QBuffer>
@@ -303,24 +304,11 @@ protected:
     // openssl program is missing.
     QString sign(const QString &xmlPath)
     {
-        const QString openssl = QStandardPaths::findExecutable(QStringLiteral("openssl"));
-        if (openssl.isEmpty())
+        test::TestSigner signer(folder.path());
+        if (!signer.available())
             return {};
-        const QString key = folder.filePath(QStringLiteral("k.pem"));
-        const QString certificate = folder.filePath(QStringLiteral("c.pem"));
-        ProgramEnd made =
-            run(openssl, {QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"),
-                          QStringLiteral("rsa:2048"), QStringLiteral("-nodes"), QStringLiteral("-subj"),
-                          QStringLiteral("/CN=Test"), QStringLiteral("-keyout"), key, QStringLiteral("-out"),
-                          certificate, QStringLiteral("-days"), QStringLiteral("2")});
-        EXPECT_EQ(made.exitCode, 0) << made.errors.toStdString();
-        const QString signedPath = xmlPath + QStringLiteral(".p7m");
-        made = run(openssl, {QStringLiteral("cms"), QStringLiteral("-sign"), QStringLiteral("-binary"),
-                             QStringLiteral("-nodetach"), QStringLiteral("-outform"), QStringLiteral("DER"),
-                             QStringLiteral("-in"), xmlPath, QStringLiteral("-signer"), certificate,
-                             QStringLiteral("-inkey"), key, QStringLiteral("-out"), signedPath});
-        EXPECT_EQ(made.exitCode, 0) << made.errors.toStdString();
-        return signedPath;
+        return write(QFileInfo(xmlPath).fileName() + QStringLiteral(".p7m"),
+                     signer.sign(read(xmlPath), test::TestSigner::Form::Der));
     }
 
     QTemporaryDir folder;

@@ -50,6 +50,67 @@ QString csvField(QString text)
     return text;
 }
 
+// The questions of an import come while the progress dialog is up: it steps aside while the user
+// answers, so that no window manager can leave the question hidden behind it.
+class ProgressAsidePrompter : public shell::Prompter
+{
+public:
+    ProgressAsidePrompter(shell::Prompter &prompter, QProgressDialog &progress)
+        : m_prompter(prompter), m_progress(progress)
+    {}
+
+    void message(const QString &title, const QString &text) override
+    {
+        stepAside();
+        m_prompter.message(title, text);
+        comeBack();
+    }
+    bool ask(const QString &title, const QString &text) override
+    {
+        stepAside();
+        const bool answer = m_prompter.ask(title, text);
+        comeBack();
+        return answer;
+    }
+    void information(const QString &text) override
+    {
+        stepAside();
+        m_prompter.information(text);
+        comeBack();
+    }
+    QString openFile(const QString &title, const QString &folder, const QString &filter) override
+    {
+        return m_prompter.openFile(title, folder, filter);
+    }
+    QStringList openFiles(const QString &title, const QString &folder, const QString &filter) override
+    {
+        return m_prompter.openFiles(title, folder, filter);
+    }
+    QString saveFile(const QString &title, const QString &path, const QString &filter) override
+    {
+        return m_prompter.saveFile(title, path, filter);
+    }
+    QString chooseFolder(const QString &title, const QString &folder) override
+    {
+        return m_prompter.chooseFolder(title, folder);
+    }
+    QString askText(const QString &title, const QString &label, const QString &initial) override
+    {
+        return m_prompter.askText(title, label, initial);
+    }
+
+private:
+    void stepAside()
+    {
+        m_progress.hide();
+        QCoreApplication::processEvents();
+    }
+    void comeBack() { m_progress.show(); }
+
+    shell::Prompter &m_prompter;
+    QProgressDialog &m_progress;
+};
+
 } // namespace
 
 void importElectronicInvoices(Session &session, const WindowRegistry &windows, QWidget *parent)
@@ -57,9 +118,10 @@ void importElectronicInvoices(Session &session, const WindowRegistry &windows, Q
     storage::Archive *archive = session.archive();
     if (!archive)
         return;
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     const QStringList chosen = session.prompter().openFilesOrFolder(
         QStringLiteral("Importa fattura elettronica xml"),
-        QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation),
+        QDir(documents).exists() ? documents : QDir::homePath(),
         QStringLiteral("Fatture elettroniche (*.xml *.p7m)"), QStringLiteral("Importa tutta la cartella"));
     if (chosen.isEmpty())
         return;
@@ -74,13 +136,15 @@ void importElectronicInvoices(Session &session, const WindowRegistry &windows, Q
     ImportSettings settings;
     settings.workstation = session.workstation();
     settings.today = session.today();
-    ElectronicInvoiceImport import(*archive, settings, &session.prompter());
     QProgressDialog progress(QStringLiteral("Importazione delle fatture elettroniche..."),
                              QStringLiteral("Interrompi"), 0, int(files.size()), parent);
     progress.setObjectName(QStringLiteral("dlgAvanzamento"));
     progress.setWindowTitle(QStringLiteral("Importa fattura elettronica xml"));
     progress.setWindowModality(Qt::WindowModal);
-    progress.setMinimumDuration(300);
+    progress.setMinimumDuration(0);
+    progress.setValue(0);
+    ProgressAsidePrompter prompter(session.prompter(), progress);
+    ElectronicInvoiceImport import(*archive, settings, &prompter);
     QList<ImportLine> lines;
     for (const QString &path : missing) {
         ImportLine line;
