@@ -34,26 +34,35 @@ struct DocumentHeader
 
 core::Result<DocumentHeader> readHeader(storage::Archive &archive, qint64 document, const DueDateKind &kind)
 {
-    const core::Result<QVariantMap> row = archive.readRow(QStringLiteral("fattura"), document);
-    if (!row)
-        return core::Result<DocumentHeader>::failure(row.error());
+    // Only the fields the due dates need: a document's header is wide.
+    const core::Result<storage::Archive::Rows> read = archive.readRows(
+        QStringLiteral(
+            "SELECT %1 AS number, SerieFatturazione, Data, %2 AS entryDate, %3 AS party, Banca_ID, "
+            "ModPagamento_Id, TotImponibile, TotFattura, ScissionePagamenti FROM fattura WHERE ID = ?")
+            .arg(kind.numberField, kind.entryDateField, kind.headerParty),
+        {document});
+    if (!read)
+        return core::Result<DocumentHeader>::failure(read.error());
+    if (read->values.isEmpty())
+        return core::Result<DocumentHeader>::failure(storage::Archive::missingRowMessage());
+    const QVariantList row = read->values.first();
     DocumentHeader header;
     header.key = document;
-    header.number = row->value(kind.numberField);
+    header.number = row.value(0);
     if (header.number.typeId() == QMetaType::QString)
         header.number = header.number.toString().trimmed();
     if (kind.withSeries)
-        header.series = row->value(QStringLiteral("SerieFatturazione")).toString().trimmed();
-    header.date = sqlvalue::toDate(row->value(QStringLiteral("Data")));
-    header.entryDate = sqlvalue::toDate(row->value(kind.entryDateField));
+        header.series = row.value(1).toString().trimmed();
+    header.date = sqlvalue::toDate(row.value(2));
+    header.entryDate = sqlvalue::toDate(row.value(3));
     if (!header.entryDate.isValid())
         header.entryDate = header.date;
-    header.party = row->value(kind.headerParty);
-    header.bank = row->value(QStringLiteral("Banca_ID"));
-    header.paymentMode = row->value(QStringLiteral("ModPagamento_Id"));
-    header.taxable = row->value(QStringLiteral("TotImponibile")).toDouble();
-    header.total = row->value(QStringLiteral("TotFattura")).toDouble();
-    header.splitPayment = row->value(QStringLiteral("ScissionePagamenti")).toBool();
+    header.party = row.value(4);
+    header.bank = row.value(5);
+    header.paymentMode = row.value(6);
+    header.taxable = row.value(7).toDouble();
+    header.total = row.value(8).toDouble();
+    header.splitPayment = row.value(9).toBool();
     return header;
 }
 
@@ -430,28 +439,32 @@ core::Status writeGivenDueDates(storage::Archive &archive, qint64 document,
         if (core::Status entry = writeDocumentEntry(archive, *header, kind); !entry)
             return entry;
     }
+    // Written together: the same fields for every instalment.
+    const QStringList fields{QStringLiteral("Fattura_ID"),
+                             kind.party,
+                             QStringLiteral("Tipo"),
+                             QStringLiteral("Numero"),
+                             QStringLiteral("Importo"),
+                             QStringLiteral("Operazione"),
+                             QStringLiteral("DataScadenza"),
+                             QStringLiteral("Banca_ID"),
+                             QStringLiteral("ModPagamento_Id"),
+                             QStringLiteral("Dettagli"),
+                             QStringLiteral("Pagato"),
+                             QStringLiteral("DataPagamento")};
+    QList<QVariantList> rows;
     for (qsizetype i = 0; i < instalments.size(); ++i) {
         const GivenInstalment &given = instalments.at(i);
         const QString text =
             instalments.size() == 1 ? kind.immediate : QString::number(i + 1) + kind.instalment;
-        const QVariantMap values{
-            {QStringLiteral("Fattura_ID"), document},
-            {kind.party, keyOrNull(header->party)},
-            {QStringLiteral("Tipo"), kind.code},
-            {QStringLiteral("Numero"), int(i + 1)},
-            {QStringLiteral("Importo"), given.amount},
-            {QStringLiteral("Operazione"), describe(text, *header)},
-            {QStringLiteral("DataScadenza"), given.due.isValid() ? QVariant(given.due) : QVariant()},
-            {QStringLiteral("Banca_ID"), keyOrNull(header->bank)},
-            {QStringLiteral("ModPagamento_Id"), keyOrNull(given.paymentMode)},
-            {QStringLiteral("Dettagli"), given.details},
-            {QStringLiteral("Pagato"), false},
-            {QStringLiteral("DataPagamento"), QVariant()}};
-        if (const core::Result<qint64> added = archive.insert(QStringLiteral("FatturaScadenze"), values);
-            !added)
-            return core::Status::failure(added.error());
+        rows.append({document, keyOrNull(header->party), kind.code, int(i + 1), given.amount,
+                     describe(text, *header), given.due.isValid() ? QVariant(given.due) : QVariant(),
+                     keyOrNull(header->bank), keyOrNull(given.paymentMode), given.details, false,
+                     QVariant()});
     }
-    return {};
+    if (rows.isEmpty())
+        return {};
+    return archive.insertRows(QStringLiteral("FatturaScadenze"), fields, rows);
 }
 
 core::Result<int> paidInstalmentCount(storage::Archive &archive, qint64 document, const DueDateKind &kind)

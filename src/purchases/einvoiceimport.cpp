@@ -92,9 +92,17 @@ QString amountText(double amount)
 class BodyWriter
 {
 public:
-    BodyWriter(storage::Archive &archive, const ImportSettings &settings, bool updateRegistries)
+    // What the archive already said about towns and VAT codes, kept from one document to the next:
+    // the same few come back in every file.
+    struct Known
+    {
+        QHash<QString, QVariant> &towns;
+        QHash<QString, QVariant> &vatCodes;
+    };
+
+    BodyWriter(storage::Archive &archive, const ImportSettings &settings, bool updateRegistries, Known &known)
         : m_archive(archive), m_settings(settings), m_workRows(archive, settings.workstation),
-          m_updateRegistries(updateRegistries)
+          m_updateRegistries(updateRegistries), m_known(known)
     {}
 
     struct Supplier
@@ -102,6 +110,7 @@ public:
         qint64 key = 0;
         QVariant paymentMode;
         QString name;
+        QVariantMap stored; // the registry's fields as they are
     };
 
     core::Result<std::optional<Supplier>> findSupplier(const ReceivedParty &party)
@@ -117,35 +126,72 @@ public:
             conditions << QStringLiteral("CodFiscale = ?");
             params << party.taxCode;
         }
+        // The fields the file may change, to write only those it changes.
+        static const QStringList compared{
+            QStringLiteral("Id"),           QStringLiteral("Pagamento_ID"), QStringLiteral("Fornitore"),
+            QStringLiteral("Iva"),          QStringLiteral("CodFiscale"),   QStringLiteral("VIA"),
+            QStringLiteral("Numero"),       QStringLiteral("Cap"),          QStringLiteral("Comune"),
+            QStringLiteral("Provincia"),    QStringLiteral("Telefono"),     QStringLiteral("Fax"),
+            QStringLiteral("Email"),        QStringLiteral("Cognome"),      QStringLiteral("Nome"),
+            QStringLiteral("CodEORI"),      QStringLiteral("IdPaese"),      QStringLiteral("Titolo"),
+            QStringLiteral("ImportatoXml"), QStringLiteral("Comune_id")};
         const core::Result<storage::Archive::Rows> found = m_archive.readRows(
-            QStringLiteral("SELECT Id, Pagamento_ID, Fornitore FROM Fornitor WHERE %1 ORDER BY Id LIMIT 1")
-                .arg(conditions.join(QStringLiteral(" OR "))),
+            QStringLiteral("SELECT %1 FROM Fornitor WHERE %2 ORDER BY Id LIMIT 1")
+                .arg(compared.join(QStringLiteral(", ")), conditions.join(QStringLiteral(" OR "))),
             params);
         if (!found)
             return R::failure(found.error());
         if (found->values.isEmpty())
             return std::optional<Supplier>{};
-        const QVariantList &row = found->values.first();
-        return std::optional<Supplier>{
-            Supplier{row.value(0).toLongLong(), keyOrNull(row.value(1)), row.value(2).toString()}};
+        QVariantMap stored;
+        for (qsizetype i = 0; i < compared.size(); ++i)
+            stored.insert(compared.at(i), found->values.first().value(i));
+        return std::optional<Supplier>{Supplier{stored.value(QStringLiteral("Id")).toLongLong(),
+                                                keyOrNull(stored.value(QStringLiteral("Pagamento_ID"))),
+                                                stored.value(QStringLiteral("Fornitore")).toString(),
+                                                stored}};
     }
 
     // The municipality of the supplier's seat, created when the archive does not know it.
     core::Result<QVariant> municipality(const ReceivedParty &party)
     {
-        using R = core::Result<QVariant>;
         if (party.town.isEmpty())
             return QVariant();
+        const QString remembered = QStringList{party.town.toUpper(), party.province.toUpper(), party.postCode,
+                                               party.nation.toUpper()}
+                                       .join(u'|');
+        if (m_known.towns.contains(remembered))
+            return m_known.towns.value(remembered);
+        const core::Result<QVariant> found = findMunicipality(party);
+        if (!found)
+            return found;
+        m_known.towns.insert(remembered, *found);
+        return found;
+    }
+
+    core::Result<QVariant> findMunicipality(const ReceivedParty &party)
+    {
+        using R = core::Result<QVariant>;
+        // The name as written, in capitals as most files write it, and last ignoring accents and
+        // apostrophes, which no index can serve.
         const storage::SqlDialect &dialect = m_archive.dialect();
-        const core::Result<QVariant> named = m_archive.scalar(
-            QStringLiteral("SELECT ID FROM Comuni WHERE %1 AND %2 ORDER BY ID LIMIT 1")
-                .arg(dialect.foldedLike(QStringLiteral("Comune")),
-                     dialect.foldedLike(QStringLiteral("Provincia"))),
-            {storage::SqlDialect::samePattern(party.town), storage::SqlDialect::samePattern(party.province)});
-        if (!named)
-            return named;
-        if (keyOrNull(*named).isValid())
-            return *named;
+        const QList<std::pair<QString, QVariantList>> byName{
+            {QStringLiteral(
+                 "SELECT ID FROM Comuni WHERE UPPER(Comune) = ? AND UPPER(COALESCE(Provincia, '')) = ? "
+                 "ORDER BY ID LIMIT 1"),
+             {party.town.toUpper(), party.province.toUpper()}},
+            {QStringLiteral("SELECT ID FROM Comuni WHERE %1 AND %2 ORDER BY ID LIMIT 1")
+                 .arg(dialect.foldedLike(QStringLiteral("Comune")),
+                      dialect.foldedLike(QStringLiteral("Provincia"))),
+             {storage::SqlDialect::samePattern(party.town),
+              storage::SqlDialect::samePattern(party.province)}}};
+        for (const auto &[statement, params] : byName) {
+            const core::Result<QVariant> named = m_archive.scalar(statement, params);
+            if (!named)
+                return named;
+            if (keyOrNull(*named).isValid())
+                return *named;
+        }
         // A postal code names an Italian town only.
         const bool italian = party.nation.isEmpty() || party.nation.compare(u"IT", Qt::CaseInsensitive) == 0;
         if (italian && !party.postCode.isEmpty()) {
@@ -181,7 +227,15 @@ public:
     core::Result<Supplier> writeSupplier(const ReceivedParty &party, const std::optional<Supplier> &known)
     {
         using R = core::Result<Supplier>;
-        const core::Result<QVariant> town = municipality(party);
+        // A known supplier still in the town the registry has keeps its town without a search.
+        const bool sameTown = known &&
+                              keyOrNull(known->stored.value(QStringLiteral("Comune_id"))).isValid() &&
+                              known->stored.value(QStringLiteral("Comune"))
+                                      .toString()
+                                      .compare(party.town, Qt::CaseInsensitive) == 0;
+        const core::Result<QVariant> town =
+            sameTown ? core::Result<QVariant>(known->stored.value(QStringLiteral("Comune_id")))
+                     : municipality(party);
         if (!town)
             return R::failure(town.error());
         const QString name = party.displayName();
@@ -212,10 +266,21 @@ public:
             const core::Result<qint64> added = m_archive.insert(QStringLiteral("Fornitor"), values);
             if (!added)
                 return R::failure(added.error());
-            return Supplier{*added, QVariant(), name};
+            return Supplier{*added, QVariant(), name, {}};
         }
-        if (core::Status written = m_archive.update(QStringLiteral("Fornitor"), known->key, values); !written)
-            return R::failure(written.error());
+        // Only what the file says differently is written.
+        for (auto it = values.begin(); it != values.end();) {
+            const QVariant stored = known->stored.value(it.key());
+            const bool same = it.value().typeId() == QMetaType::Bool
+                                  ? stored.toBool() == it.value().toBool()
+                                  : stored.toString() == it.value().toString();
+            it = same ? values.erase(it) : std::next(it);
+        }
+        if (!values.isEmpty()) {
+            if (core::Status written = m_archive.update(QStringLiteral("Fornitor"), known->key, values);
+                !written)
+                return R::failure(written.error());
+        }
         if (known->name != name) {
             if (const core::Result<int> renamed = m_archive.execute(
                     QStringLiteral("UPDATE fattura SET Fornitore = ? WHERE Fornitore_ID = ?"),
@@ -223,7 +288,7 @@ public:
                 !renamed)
                 return R::failure(renamed.error());
         }
-        return Supplier{known->key, known->paymentMode, name};
+        return Supplier{known->key, known->paymentMode, name, {}};
     }
 
     // The document already in the archive with the same supplier, kind, number and date.
@@ -237,6 +302,26 @@ public:
              sqlvalue::date(body.date), sqlvalue::endOfDay(body.date)});
     }
 
+    // Rows of one table in few statements (one on a server); a field a row lacks is empty there.
+    core::Status insertAll(const QString &table, const QList<QVariantMap> &rows)
+    {
+        if (rows.isEmpty())
+            return {};
+        QStringList fields;
+        for (const QVariantMap &row : rows)
+            for (auto it = row.cbegin(); it != row.cend(); ++it)
+                if (!fields.contains(it.key()))
+                    fields.append(it.key());
+        QList<QVariantList> values;
+        for (const QVariantMap &row : rows) {
+            QVariantList ordered;
+            for (const QString &field : fields)
+                ordered.append(row.value(field));
+            values.append(ordered);
+        }
+        return m_archive.insertRows(table, fields, values);
+    }
+
     // The body's lines, payments and linked invoices in this workstation's work tables.
     core::Status fillWorkTables(qint64 supplier, const ReceivedBody &body)
     {
@@ -244,11 +329,15 @@ public:
             if (const core::Result<int> cleared = m_workRows.clear(table); !cleared)
                 return core::Status::failure(cleared.error());
         }
-        const auto common = [supplier](QVariantMap values) {
+        const auto common = [this, supplier](QVariantMap values) {
+            values.insert(QStringLiteral("NomeComputer"), m_settings.workstation);
             values.insert(QStringLiteral("Fornitore_ID"), supplier);
             values.insert(QStringLiteral("Valido"), false);
             return values;
         };
+        QList<QVariantMap> lines;
+        QList<QVariantMap> payments;
+        QList<QVariantMap> linked;
         int position = 0;
         for (const ReceivedLine &line : body.lines) {
             ++position;
@@ -271,8 +360,7 @@ public:
                 {QStringLiteral("NaturaEsclusioneIva"), textOrNull(line.nature)},
                 {QStringLiteral("RiferimentoAmministrazione"), textOrNull(line.administrationReference)},
                 {QStringLiteral("AltriDatiGestionali"), textOrNull(line.otherData)}};
-            if (const core::Result<qint64> added = m_workRows.insert(linesTable, common(values)); !added)
-                return core::Status::failure(added.error());
+            lines.append(common(values));
         }
         // A pension-fund contribution is taxable like a line: it becomes a row after the lines.
         int highest = 0;
@@ -290,8 +378,7 @@ public:
                                      {QStringLiteral("TotaleImponibile"), fund.amount},
                                      {QStringLiteral("AliquotaIVA"), fund.vatRate},
                                      {QStringLiteral("NaturaEsclusioneIva"), textOrNull(fund.nature)}};
-            if (const core::Result<qint64> added = m_workRows.insert(linesTable, common(values)); !added)
-                return core::Status::failure(added.error());
+            lines.append(common(values));
         }
         for (const ReceivedPayment &payment : body.payments) {
             const QVariantMap values{
@@ -308,15 +395,18 @@ public:
                 {QStringLiteral("IstitutoFinanziario"), textOrNull(payment.institute)},
                 {QStringLiteral("IBAN"), textOrNull(payment.iban)},
                 {QStringLiteral("CodicePagamento"), textOrNull(payment.code)}};
-            if (const core::Result<qint64> added = m_workRows.insert(paymentsTable, common(values)); !added)
-                return core::Status::failure(added.error());
+            payments.append(common(values));
         }
-        for (const LinkedInvoice &linked : body.linkedInvoices) {
-            const QVariantMap values{{QStringLiteral("Numero"), linked.number},
-                                     {QStringLiteral("Data"), sqlvalue::date(linked.date)},
-                                     {QStringLiteral("NumeroRiga"), linked.line}};
-            if (const core::Result<qint64> added = m_workRows.insert(linkedTable, common(values)); !added)
-                return core::Status::failure(added.error());
+        for (const LinkedInvoice &invoice : body.linkedInvoices) {
+            const QVariantMap values{{QStringLiteral("Numero"), invoice.number},
+                                     {QStringLiteral("Data"), sqlvalue::date(invoice.date)},
+                                     {QStringLiteral("NumeroRiga"), invoice.line}};
+            linked.append(common(values));
+        }
+        for (const auto &[table, rows] : {std::pair(linesTable, &lines), std::pair(paymentsTable, &payments),
+                                          std::pair(linkedTable, &linked)}) {
+            if (core::Status written = insertAll(table, *rows); !written)
+                return written;
         }
         return {};
     }
@@ -371,8 +461,8 @@ public:
     core::Result<QVariant> vatCode(double rate, const QString &nature)
     {
         const QString found = QString::number(rate) + u'|' + nature;
-        if (m_vatCodes.contains(found))
-            return m_vatCodes.value(found);
+        if (m_known.vatCodes.contains(found))
+            return m_known.vatCodes.value(found);
         QString sql = QStringLiteral("SELECT ID FROM Iva WHERE Iva = ?");
         QVariantList params{rate};
         if (!nature.isEmpty()) {
@@ -394,40 +484,38 @@ public:
                 return core::Result<QVariant>::failure(added.error());
             key = *added;
         }
-        m_vatCodes.insert(found, key);
+        m_known.vatCodes.insert(found, key);
         return key;
     }
 
-    // Step by step the payment modes of the instalments: the mode of the archive with the file's
-    // method and as many instalments (or none, for a payment in full), else the supplier's, else
-    // the options'.
-    core::Status matchPaymentModes(const QVariant &fallback)
+    // The payment modes of the instalments: the mode of the archive with the file's method and as
+    // many instalments (or none, for a payment in full), else the supplier's, else the options'.
+    // The mode of the first instalment that has one, for the document.
+    core::Result<QVariant> matchPaymentModes(const QList<ReceivedPayment> &payments, const QVariant &fallback)
     {
+        using R = core::Result<QVariant>;
+        // For each method the archive knows: how many instalments, and the conditions of the first
+        // in descending order.
         const core::Result<storage::Archive::Rows> methods = m_archive.readRows(
             QStringLiteral(
-                "SELECT DISTINCT t.ModalitaPagamento FROM TempXml_Pagamenti t INNER JOIN ModPagamento m "
-                "ON t.ModalitaPagamento = m.PA_ModalitaPagamento_Codice WHERE t.NomeComputer = ? AND "
-                "t.ModPagamento_ID = 0"),
+                "SELECT t.ModalitaPagamento, COUNT(*), MAX(t.CondizioniPagamento) FROM TempXml_Pagamenti t "
+                "WHERE t.NomeComputer = ? AND t.ModPagamento_ID = 0 AND EXISTS (SELECT 1 FROM ModPagamento m "
+                "WHERE m.PA_ModalitaPagamento_Codice = t.ModalitaPagamento) GROUP BY t.ModalitaPagamento"),
             {m_settings.workstation});
         if (!methods)
-            return core::Status::failure(methods.error());
+            return R::failure(methods.error());
+        QHash<QString, QVariant> modes;
         for (const QVariantList &method : methods->values) {
             const QString code = method.value(0).toString();
-            const core::Result<storage::Archive::Rows> instalments = m_archive.readRows(
-                QStringLiteral("SELECT CondizioniPagamento FROM TempXml_Pagamenti WHERE NomeComputer = ? AND "
-                               "ModalitaPagamento = ? ORDER BY CondizioniPagamento DESC"),
-                {m_settings.workstation, code});
-            if (!instalments)
-                return core::Status::failure(instalments.error());
-            const int count = int(instalments->values.size());
-            const bool inFull = instalments->values.value(0).value(0).toString() != u"TP01";
+            const int count = method.value(1).toInt();
+            const bool inFull = method.value(2).toString() != u"TP01";
             const core::Result<QVariant> mode = m_archive.scalar(
                 QStringLiteral("SELECT id FROM ModPagamento WHERE (NumeroScadenze = ?%1) AND "
                                "PA_ModalitaPagamento_Codice = ? ORDER BY id LIMIT 1")
                     .arg(inFull ? QStringLiteral(" OR COALESCE(NumeroScadenze, 0) = 0") : QString()),
                 {count, code});
             if (!mode)
-                return core::Status::failure(mode.error());
+                return R::failure(mode.error());
             QVariant matched = *mode;
             if (!keyOrNull(matched).isValid()) {
                 // No mode of the archive has as many instalments: one with the file's method still
@@ -438,26 +526,35 @@ public:
                         "id LIMIT 1"),
                     {code});
                 if (!sameMethod)
-                    return core::Status::failure(sameMethod.error());
+                    return R::failure(sameMethod.error());
                 matched = *sameMethod;
             }
             if (!keyOrNull(matched).isValid())
                 continue;
+            modes.insert(code, matched);
             if (const core::Result<int> set = m_archive.execute(
                     QStringLiteral(
                         "UPDATE TempXml_Pagamenti SET ModPagamento_ID = ? WHERE NomeComputer = ? AND "
                         "ModalitaPagamento = ?"),
                     {matched, m_settings.workstation, code});
                 !set)
-                return core::Status::failure(set.error());
+                return R::failure(set.error());
         }
-        if (!keyOrNull(fallback).isValid())
-            return {};
-        const core::Result<int> rest = m_archive.execute(
-            QStringLiteral("UPDATE TempXml_Pagamenti SET ModPagamento_ID = ? WHERE NomeComputer = ? AND "
-                           "ModPagamento_ID = 0"),
-            {fallback, m_settings.workstation});
-        return rest ? core::Status() : core::Status::failure(rest.error());
+        const bool withFallback = keyOrNull(fallback).isValid();
+        if (withFallback && modes.size() < payments.size()) {
+            const core::Result<int> rest = m_archive.execute(
+                QStringLiteral("UPDATE TempXml_Pagamenti SET ModPagamento_ID = ? WHERE NomeComputer = ? AND "
+                               "ModPagamento_ID = 0"),
+                {fallback, m_settings.workstation});
+            if (!rest)
+                return R::failure(rest.error());
+        }
+        for (const ReceivedPayment &payment : payments) {
+            const QVariant mode = modes.value(payment.method, withFallback ? fallback : QVariant());
+            if (keyOrNull(mode).isValid())
+                return mode;
+        }
+        return fallback;
     }
 
     // The rows of the document from the work rows.
@@ -472,6 +569,7 @@ public:
             {m_settings.workstation});
         if (!lines)
             return core::Status::failure(lines.error());
+        QList<QVariantMap> rows;
         for (const QVariantList &line : lines->values) {
             const double quantity = line.value(3).toDouble();
             const double unitPrice = line.value(4).toDouble();
@@ -503,10 +601,9 @@ public:
                                {QStringLiteral("Storico"), false}};
             if (kind == PurchaseDocument::Invoice)
                 values.insert(QStringLiteral("Scarico"), false);
-            if (const core::Result<qint64> added = m_archive.insert(table.table, values); !added)
-                return core::Status::failure(added.error());
+            rows.append(values);
         }
-        return {};
+        return insertAll(table.table, rows);
     }
 
     // The instalments of the file as they are, or those of the payment mode when the file has none;
@@ -550,9 +647,14 @@ public:
     }
 
     // Where the registered totals part from the file's: a line for each difference.
-    core::Result<QStringList> totalsDifferences(qint64 document, const ReceivedBody &body)
+    struct Registered
     {
-        using R = core::Result<QStringList>;
+        double total = 0;
+        QStringList differences;
+    };
+    core::Result<Registered> totalsDifferences(qint64 document, const ReceivedBody &body)
+    {
+        using R = core::Result<Registered>;
         const core::Result<storage::Archive::Rows> stored = m_archive.readRows(
             QStringLiteral(
                 "SELECT TotImponibile, TotImposta, TotFattura, RitenutaAcconto FROM fattura WHERE ID = ?"),
@@ -592,7 +694,7 @@ public:
                 differences << QStringLiteral("totale documento del file %1, registrato %2")
                                    .arg(amountText(*body.documentTotal), amountText(registered));
         }
-        return differences;
+        return Registered{total, differences};
     }
 
 private:
@@ -600,7 +702,7 @@ private:
     const ImportSettings &m_settings;
     storage::WorkstationRows m_workRows;
     bool m_updateRegistries;
-    QHash<QString, QVariant> m_vatCodes;
+    Known m_known;
 };
 
 } // namespace
@@ -763,7 +865,10 @@ ImportLine ElectronicInvoiceImport::importBody(const QString &file, const Receiv
     line.documentType = body.type;
     line.number = body.number;
     line.supplier = invoice.supplier.displayName();
-    const auto fail = [&line](const QString &reason) {
+    const auto fail = [this, &line](const QString &reason) {
+        // What the document added to the registries was undone with it.
+        m_knownTowns.clear();
+        m_knownVatCodes.clear();
         line.outcome = Outcome::Refused;
         line.reason = QStringLiteral("%1 %2 numero %3: %4")
                           .arg(receivedKindText(line.documentType), line.documentType, line.number, reason);
@@ -792,16 +897,24 @@ ImportLine ElectronicInvoiceImport::importBody(const QString &file, const Receiv
     }
     const PurchaseDocument kind = received == ReceivedKind::SupplierCreditNote ? PurchaseDocument::CreditNote
                                                                                : PurchaseDocument::Invoice;
-    const core::Result<PurchaseSettings> options = readPurchaseSettings(m_archive, kind);
-    if (!options)
-        return fail(options.error());
+    // The options stay as they are for the whole import: read once for each kind.
+    std::optional<PurchaseSettings> &settings =
+        kind == PurchaseDocument::CreditNote ? m_creditNoteSettings : m_invoiceSettings;
+    if (!settings) {
+        const core::Result<PurchaseSettings> read = readPurchaseSettings(m_archive, kind);
+        if (!read)
+            return fail(read.error());
+        settings = *read;
+    }
+    const PurchaseSettings *options = &*settings;
 
     storage::Transaction transaction(m_archive);
     if (!transaction.isActive())
         return fail(transaction.error());
     if (core::Status locked = m_archive.lockSequence(QStringLiteral("ProgressivoCarico")); !locked)
         return fail(locked.error());
-    BodyWriter writer(m_archive, m_settings, m_updateRegistries);
+    BodyWriter::Known remembered{m_knownTowns, m_knownVatCodes};
+    BodyWriter writer(m_archive, m_settings, m_updateRegistries, remembered);
     const core::Result<std::optional<BodyWriter::Supplier>> known = writer.findSupplier(invoice.supplier);
     if (!known)
         return fail(known.error());
@@ -835,15 +948,10 @@ ImportLine ElectronicInvoiceImport::importBody(const QString &file, const Receiv
     }
     const QVariant fallbackMode =
         keyOrNull(supplier.paymentMode).isValid() ? supplier.paymentMode : m_defaultPaymentMode;
-    if (core::Status matched = writer.matchPaymentModes(fallbackMode); !matched)
-        return fail(matched.error());
-    const core::Result<QVariant> firstMode = m_archive.scalar(
-        QStringLiteral("SELECT ModPagamento_ID FROM TempXml_Pagamenti WHERE NomeComputer = ? AND "
-                       "ModPagamento_ID <> 0 ORDER BY ID LIMIT 1"),
-        {m_settings.workstation});
-    if (!firstMode)
-        return fail(firstMode.error());
-    const QVariant paymentMode = keyOrNull(*firstMode).isValid() ? *firstMode : fallbackMode;
+    const core::Result<QVariant> matchedMode = writer.matchPaymentModes(body.payments, fallbackMode);
+    if (!matchedMode)
+        return fail(matchedMode.error());
+    const QVariant paymentMode = *matchedMode;
 
     const core::Result<int> progressive = nextRegistrationProgressive(m_archive, *options, kind);
     if (!progressive)
@@ -890,19 +998,15 @@ ImportLine ElectronicInvoiceImport::importBody(const QString &file, const Receiv
         return fail(totals.error());
     if (core::Status instalments = writer.writeInstalments(*document, kind, body, paymentMode); !instalments)
         return fail(instalments.error());
-    const core::Result<QStringList> differences = writer.totalsDifferences(*document, body);
-    if (!differences)
-        return fail(differences.error());
-    const core::Result<QVariant> total =
-        m_archive.scalar(QStringLiteral("SELECT TotFattura FROM fattura WHERE ID = ?"), {*document});
-    if (!total)
-        return fail(total.error());
+    const core::Result<BodyWriter::Registered> registered = writer.totalsDifferences(*document, body);
+    if (!registered)
+        return fail(registered.error());
     if (core::Status committed = transaction.commit(); !committed)
         return fail(committed.error());
     line.outcome = Outcome::Imported;
     line.document = *document;
-    line.total = total->toDouble();
-    line.remarks = *differences;
+    line.total = registered->total;
+    line.remarks = registered->differences;
     if (credited && !credited->key.isValid())
         line.remarks << QStringLiteral("la fattura %1 del %2 a cui si riferisce non è in archivio")
                             .arg(credited->supplierNumber, core::datetext::formatShortDate(credited->date));

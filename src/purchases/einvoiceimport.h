@@ -1,9 +1,11 @@
 #pragma once
 
 #include "core/result.h"
+#include "purchases/purchases.h"
 #include "purchases/receivedinvoice.h"
 
 #include <QDate>
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -90,7 +92,13 @@ private:
     };
     std::optional<Company> m_company;
     bool m_updateRegistries = false; // AggiornaAutomaticamenteInformazioniDaXml
-    QVariant m_defaultPaymentMode;   // Carico_ModPagamento_Id
+    // Towns and VAT codes already found, by what the files call them: the same few come back in
+    // every file. Forgotten when a document fails, since what it added was undone with it.
+    QHash<QString, QVariant> m_knownTowns;
+    QHash<QString, QVariant> m_knownVatCodes;
+    std::optional<PurchaseSettings> m_invoiceSettings;
+    std::optional<PurchaseSettings> m_creditNoteSettings;
+    QVariant m_defaultPaymentMode; // Carico_ModPagamento_Id
 };
 
 } // namespace rotalina::purchases

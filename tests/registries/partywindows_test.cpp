@@ -186,7 +186,12 @@ TEST_F(PartyWindows, CustomerCardChecksWarnsPrintsAndKeepsPayments)
                          .value()
                          .toDouble(),
                      100.0);
-    EXPECT_FALSE(card.findChild<QPushButton *>(QStringLiteral("btnAssegnoFornitori"))->isEnabled());
+    // The cumulative payment of the customer's instalments is offered now that it is there; with
+    // nothing to pay it says so.
+    QPushButton *payInvoices = card.findChild<QPushButton *>(QStringLiteral("btnAssegnoFornitori"));
+    ASSERT_TRUE(payInvoices->isEnabled());
+    payInvoices->click();
+    EXPECT_EQ(fixture.prompter.lastText(), QStringLiteral("Non sono presenti scadenze non pagate"));
 
     card.back();
     EXPECT_FALSE(card.isVisible()) << fixture.prompter.lastText().toStdString();

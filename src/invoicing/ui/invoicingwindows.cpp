@@ -104,50 +104,6 @@ private:
     LookupBox *m_series;
 };
 
-// The cash-book entries of a document or of a due date, to look at.
-class CashBookView : public QDialog
-{
-public:
-    CashBookView(Session &session, const QVariantMap &parameters, QWidget *parent)
-        : QDialog(parent), m_records(*session.archive(), QStringLiteral("ID"))
-    {
-        setObjectName(QStringLiteral("TfrmPrimaNotaDocumento"));
-        setWindowTitle(QStringLiteral("Prima nota"));
-        WindowRegistry::setHelpContext(this, 3300);
-        const bool ofInstalment = parameters.contains(QStringLiteral("scadenza"));
-        // A document's own entries are of its kind: "1" an invoice's, "2" a credit note's.
-        const QString entryKind = parameters.value(QStringLiteral("tipo"), QStringLiteral("1")).toString();
-        if (ofInstalment)
-            m_records.setStatement(
-                QStringLiteral("SELECT * FROM finanzia WHERE FatturaScadenze_Id = ? ORDER BY Data, ID"),
-                {parameters.value(QStringLiteral("scadenza"))});
-        else
-            m_records.setStatement(
-                QStringLiteral("SELECT * FROM finanzia WHERE Tipo = ? AND Fattura_ID = ? ORDER BY Data, ID"),
-                {entryKind, parameters.value(QStringLiteral("fattura"))});
-        m_records.setNumberField(QStringLiteral("Entrata"), 2);
-        m_records.setNumberField(QStringLiteral("Uscita"), 2);
-        if (core::Status read = m_records.reload(); !read)
-            session.prompter().message(error(), read.error());
-        auto *grid = new shell::ui::DataGrid(QStringLiteral("frmPrimaNotaDocumento_Griglia"), this);
-        grid->setRecords(&m_records);
-        grid->setDesign({{QStringLiteral("Data"), QStringLiteral("Data"), 90},
-                         {QStringLiteral("Operazione"), QStringLiteral("Operazione"), 340},
-                         {QStringLiteral("Entrata"), QStringLiteral("Entrata"), 100},
-                         {QStringLiteral("Uscita"), QStringLiteral("Uscita"), 100},
-                         {QStringLiteral("Tipo"), QStringLiteral("Tipo"), 50}});
-        QPushButton *back = shell::ui::makeToolButton(shell::ui::ToolAction::Indietro, this);
-        connect(back, &QPushButton::clicked, this, &QDialog::accept);
-        auto *layout = new QVBoxLayout(this);
-        layout->addWidget(grid, 1);
-        layout->addLayout(shell::ui::buttonRow({back}));
-        resize(720, 320);
-    }
-
-private:
-    storage::RecordListModel m_records;
-};
-
 // F12 on the unit value tells the last price charged to the customer for the article.
 class LastPriceKey : public QObject
 {
@@ -290,8 +246,8 @@ void addInstalmentParts(RegistryCardWindow &window, Session &session, const Wind
                                        QStringLiteral("La scadenza non ha movimenti in prima nota"));
             return;
         }
-        windows.open(QStringLiteral("TfrmPrimaNotaDocumento"), session, &window,
-                     {{QStringLiteral("scadenza"), form.key()}});
+        windows.open(QStringLiteral("TCassaDettaglio"), session, &window,
+                     {{QStringLiteral("chiave"), entry->toLongLong()}, {QStringLiteral("nuovo"), false}});
     });
     window.addButton(cashBook);
 }
@@ -374,10 +330,6 @@ void registerInvoicingWindows(WindowRegistry &windows)
                         return window;
                     });
     }
-    windows.add(QStringLiteral("TfrmPrimaNotaDocumento"), 3300,
-                [](Session &session, const QVariantMap &parameters, QWidget *parent) {
-                    return new CashBookView(session, parameters, parent);
-                });
 }
 
 } // namespace rotalina::invoicing::ui

@@ -4,6 +4,8 @@
 #include "core/numbertext.h"
 #include "invoicing/instalments.h"
 #include "purchases/purchasedocument.h"
+#include "purchases/ui/cashbookprintwindows.h"
+#include "purchases/ui/cashbookwindows.h"
 #include "purchases/ui/einvoiceimportwindow.h"
 #include "shell/desktop.h"
 #include "shell/historyselection.h"
@@ -471,6 +473,8 @@ void registerPurchaseWindows(WindowRegistry &windows)
                 return window;
             });
     }
+    registerCashBookWindows(windows);
+    registerCashBookPrintWindows(windows);
     windows.addCommand(QStringLiteral("ImportaFatturaElettronica"),
                        [&windows](Session &session, const QVariantMap &, QWidget *parent) {
                            importElectronicInvoices(session, windows, parent);

@@ -456,9 +456,16 @@ void PartyCardWindow::buildPaymentsPage()
     layout->addWidget(m_payments, 1);
     auto *payInvoices = new QPushButton(QStringLiteral("Paga fatture"), page);
     payInvoices->setObjectName(QStringLiteral("btnAssegnoFornitori"));
-    payInvoices->setEnabled(false);
-    payInvoices->setToolTip(
-        QStringLiteral("Il pagamento cumulativo delle scadenze arriva con lo scadenziario"));
+    payInvoices->setToolTip(QStringLiteral("Paga insieme più scadenze delle fatture"));
+    payInvoices->setEnabled(m_windows.has(QStringLiteral("TfrmPagaFatture")));
+    connect(payInvoices, &QPushButton::clicked, this, [this] {
+        // The party must be in the archive before its instalments are paid.
+        if (m_form->isDirty() && !m_form->save())
+            return;
+        m_windows.open(
+            QStringLiteral("TfrmPagaFatture"), m_session, this,
+            {{m_customers ? QStringLiteral("cliente") : QStringLiteral("fornitore"), m_form->key()}});
+    });
     layout->addLayout(buttonRow({payInvoices}));
     m_pages->addTab(page, QStringLiteral("Pagamenti non fatturati"));
 }

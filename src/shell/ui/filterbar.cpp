@@ -7,13 +7,26 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QRegularExpressionValidator>
+#include <QVBoxLayout>
 
 namespace rotalina::shell::ui {
 
-FilterBar::FilterBar(QWidget *parent) : QWidget(parent), m_layout(new QHBoxLayout(this))
+FilterBar::FilterBar(QWidget *parent) : QWidget(parent), m_rows(new QVBoxLayout(this))
 {
-    m_layout->setContentsMargins(0, 0, 0, 0);
+    m_rows->setContentsMargins(0, 0, 0, 0);
+    startRow();
+}
+
+void FilterBar::startRow()
+{
+    m_layout = new QHBoxLayout;
     m_layout->addStretch(1);
+    m_rows->addLayout(m_layout);
+}
+
+void FilterBar::addWidget(QWidget *widget)
+{
+    m_layout->insertWidget(m_layout->count() - 1, widget); // before the stretch
 }
 
 void FilterBar::addLabelled(const QString &label, QWidget *editor)

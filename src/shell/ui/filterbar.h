@@ -6,6 +6,7 @@
 #include <QWidget>
 
 class QHBoxLayout;
+class QVBoxLayout;
 class QComboBox;
 class QLineEdit;
 
@@ -38,6 +39,11 @@ public:
     QComboBox *addChoice(const QString &field, const QString &label,
                          const QList<QPair<QVariant, QString>> &choices, const QString &objectName = {});
 
+    // The fields added next stand in a new row under the others.
+    void startRow();
+    // A widget of the list's own in the current row (its conditions are the list's business).
+    void addWidget(QWidget *widget);
+
     // The conditions of what is typed now.
     storage::ListFilter filter(const storage::SqlDialect &dialect) const;
     void clearAll();
@@ -56,7 +62,8 @@ private:
     void addLabelled(const QString &label, QWidget *editor);
     DateBox *addDate(int kind, const QString &field, const QString &label, const QString &objectName);
 
-    QHBoxLayout *m_layout;
+    QVBoxLayout *m_rows;
+    QHBoxLayout *m_layout = nullptr; // the current row
     QList<Entry> m_entries;
 };
 

@@ -550,7 +550,8 @@ RegistryListWindow::RegistryListWindow(Session &session, const RegistryDescripto
         top->addWidget(filterArea, 1);
         top->addWidget(m_withdrawn);
         layout->addLayout(top);
-    } else if (!registry.filters.isEmpty() || !registry.choiceFilters.isEmpty()) {
+    } else {
+        // Without filters of the registry's the bar stays empty, for the window's own.
         layout->addWidget(filterArea);
     }
     m_grid->setObjectName(QStringLiteral("DBGrid1"));
@@ -627,6 +628,7 @@ void RegistryListWindow::reload()
         filter.condition(QStringLiteral("%1.%2 = ?").arg(m_registry.table, m_registry.withdrawnField),
                          {false});
     m_records->setStatement(registryListStatement(m_registry, filter.conditions()), filter.parameters());
+    m_listFilter = filter;
     if (core::Status read = m_records->reload(); !read) {
         m_session.prompter().message(titles::error(), read.error());
         return;

@@ -8,6 +8,7 @@
 #include <QGroupBox>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QCheckBox;
 class QHBoxLayout;
@@ -169,7 +170,8 @@ public:
     // "Aggiungi": a new row and its card.
     void add();
     void avanti();
-    void remove();
+    // "Elimina": asks, deletes the current row and stands on its neighbour.
+    virtual void remove();
     // Stands on the row that holds the key.
     void showKey(qint64 key);
     // The keys of the chosen rows, in list order.
@@ -198,6 +200,10 @@ protected:
     virtual void clearFilters();
     // Where the window's own filter fields stand: above the grid.
     void addFilterArea(QWidget *area);
+    // The conditions the list was last read with, for what the window computes over the same rows
+    // (totals); null before the first reading.
+    const storage::ListFilter *listFilter() const { return m_listFilter ? &*m_listFilter : nullptr; }
+    const RegistryDescriptor &registry() const { return m_registry; }
     Session &session() const { return m_session; }
     const WindowRegistry &windows() const { return m_windows; }
 
@@ -209,6 +215,7 @@ private:
     const RegistryDescriptor &m_registry;
     const WindowRegistry &m_windows;
     ListScope m_scope;
+    std::optional<storage::ListFilter> m_listFilter;
     FilterBar *m_filters;
     DataGrid *m_grid;
     std::unique_ptr<storage::RecordListModel> m_records;
