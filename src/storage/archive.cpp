@@ -319,21 +319,35 @@ std::optional<QByteArray> postgresText(const QVariant &value)
     }
 }
 
-// Reads a statement's rows from a PostgreSQL connection directly: the driver turns every date of a
-// long list into a local date-time, which costs more than reading the list itself. Dates come back
-// as the archive's canonical text, as they do from SQLite. Only on an idle connection outside a
-// transaction (a statement this way cannot read leaves nothing behind there); nothing when the
-// statement cannot be read this way, and the caller then takes the usual way.
-std::optional<Archive::Rows> readPostgresRows(const QSqlDatabase &database, const QString &sql,
-                                              const QVariantList &params)
+struct ResultFree
+{
+    void operator()(PGresult *result) const { PQclear(result); }
+};
+using PostgresResult = std::unique_ptr<PGresult, ResultFree>;
+
+// The libpq connection under the driver's, when the driver shows it.
+PGconn *postgresConnection(const QSqlDatabase &database)
 {
     const QVariant handle = database.driver()->handle();
     // The driver names the connection by libpq's structure.
     if (!handle.isValid() ||
         (qstrcmp(handle.typeName(), "PGconn*") != 0 && qstrcmp(handle.typeName(), "pg_conn*") != 0))
+        return nullptr;
+    return *static_cast<PGconn *const *>(handle.data());
+}
+
+// Runs a statement on PostgreSQL's own connection in one round trip: the driver prepares, runs and
+// discards each statement in three, which a server across the network feels. Nothing when it
+// cannot run this way (a value it does not write as text, a connection busy with the driver's own
+// reading or in a failed transaction); the caller then takes the usual way.
+std::optional<PostgresResult> runOnPostgres(const QSqlDatabase &database, const QString &sql,
+                                            const QVariantList &params)
+{
+    PGconn *connection = postgresConnection(database);
+    if (!connection)
         return std::nullopt;
-    PGconn *connection = *static_cast<PGconn *const *>(handle.data());
-    if (!connection || PQtransactionStatus(connection) != PQTRANS_IDLE)
+    const PGTransactionStatusType state = PQtransactionStatus(connection);
+    if (state != PQTRANS_IDLE && state != PQTRANS_INTRANS)
         return std::nullopt;
     QList<QByteArray> texts;
     texts.reserve(params.size());
@@ -351,12 +365,16 @@ std::optional<Archive::Rows> readPostgresRows(const QSqlDatabase &database, cons
         texts.append(std::move(*text));
         values.push_back(texts.last().constData());
     }
-    PGresult *result =
-        PQexecParams(connection, numberedMarks(sql).constData(), static_cast<int>(values.size()), nullptr,
-                     values.data(), nullptr, nullptr, 0);
-    const auto clear = qScopeGuard([result] { PQclear(result); });
-    if (PQresultStatus(result) != PGRES_TUPLES_OK)
-        return std::nullopt;
+    return PostgresResult(PQexecParams(connection, numberedMarks(sql).constData(),
+                                       static_cast<int>(values.size()), nullptr, values.data(), nullptr,
+                                       nullptr, 0));
+}
+
+// The rows of a result read directly: dates come back as the archive's canonical text, as they do
+// from SQLite (the driver turns every date of a long list into a local date-time, which costs more
+// than reading the list). Nothing for a column of a kind this reading does not know.
+std::optional<Archive::Rows> postgresRows(PGresult *result)
+{
     constexpr Oid boolean = 16, int8 = 20, int2 = 21, int4 = 23, oid = 26, float4 = 700, float8 = 701,
                   numeric = 1700, date = 1082, timestamp = 1114, text = 25, varchar = 1043, character = 1042;
     Archive::Rows rows;
@@ -427,14 +445,48 @@ std::optional<Archive::Rows> readPostgresRows(const QSqlDatabase &database, cons
 
 } // namespace
 
+std::optional<core::Result<Archive::Rows>> Archive::runDirect(const QString &sql, const QVariantList &params,
+                                                              int *affected)
+{
+    using R = core::Result<Rows>;
+    if (engine() != Engine::PostgreSQL)
+        return std::nullopt;
+    std::optional<PostgresResult> result = runOnPostgres(database(), sql, params);
+    if (!result)
+        return std::nullopt;
+    switch (PQresultStatus(result->get())) {
+    case PGRES_COMMAND_OK:
+        if (affected)
+            *affected = QByteArray(PQcmdTuples(result->get())).toInt();
+        return R(Rows{});
+    case PGRES_TUPLES_OK: {
+        if (affected)
+            *affected = QByteArray(PQcmdTuples(result->get())).toInt();
+        if (std::optional<Rows> rows = postgresRows(result->get()))
+            return R(std::move(*rows));
+        // Columns of a kind read only by the driver: a plain reading is read again that way; a
+        // statement that changed something has done it and cannot run twice.
+        if (sql.trimmed().startsWith(QStringLiteral("SELECT"), Qt::CaseInsensitive))
+            return std::nullopt;
+        return R::failure(QStringLiteral("Errore dell'archivio: risultato non leggibile."));
+    }
+    default:
+        break;
+    }
+    const QString reason = QString::fromUtf8(PQresultErrorMessage(result->get())).trimmed();
+    qWarning("Statement failed: %s\n%s", qPrintable(reason), qPrintable(sql));
+    if (m_transactionDepth > 0)
+        m_rollbackOnly = true;
+    return R::failure(QStringLiteral("Errore dell'archivio: %1").arg(reason));
+}
+
 core::Result<Archive::Rows> Archive::readRows(const QString &sql, const QVariantList &params)
 {
     if (engine() == Engine::SQLite) {
         if (std::optional<Rows> quick = readSqliteRows(database(), sql, params))
             return std::move(*quick);
-    } else if (!inTransaction()) {
-        if (std::optional<Rows> quick = readPostgresRows(database(), sql, params))
-            return std::move(*quick);
+    } else if (std::optional<core::Result<Rows>> direct = runDirect(sql, params)) {
+        return std::move(*direct);
     }
     core::Result<QSqlQuery> query = select(sql, params);
     if (!query)
@@ -498,6 +550,12 @@ core::Result<QSqlQuery> Archive::select(const QString &sql, const QVariantList &
 
 core::Result<int> Archive::execute(const QString &sql, const QVariantList &params)
 {
+    int affected = 0;
+    if (std::optional<core::Result<Rows>> direct = runDirect(sql, params, &affected)) {
+        if (!*direct)
+            return core::Result<int>::failure(direct->error());
+        return affected;
+    }
     core::Result<QSqlQuery> query = run(sql, params);
     if (!query)
         return core::Result<int>::failure(query.error());
@@ -506,6 +564,11 @@ core::Result<int> Archive::execute(const QString &sql, const QVariantList &param
 
 core::Result<QVariant> Archive::scalar(const QString &sql, const QVariantList &params)
 {
+    if (std::optional<core::Result<Rows>> direct = runDirect(sql, params)) {
+        if (!*direct)
+            return core::Result<QVariant>::failure(direct->error());
+        return (*direct)->values.isEmpty() ? QVariant() : (*direct)->values.first().value(0);
+    }
     core::Result<QSqlQuery> query = run(sql, params);
     if (!query)
         return core::Result<QVariant>::failure(query.error());
@@ -659,12 +722,20 @@ core::Result<qint64> Archive::insert(const QString &table, const QVariantMap &va
         sql = QStringLiteral("INSERT INTO %1 DEFAULT VALUES RETURNING %2").arg(def->name, def->keyName());
     else
         sql = SqlDialect::insertStatement(def->name, *columns, def->keyName());
+    const QString noKey =
+        QStringLiteral("L'archivio non ha restituito la chiave della nuova riga di %1.").arg(table);
+    if (std::optional<core::Result<Rows>> direct = runDirect(sql, params)) {
+        if (!*direct)
+            return R::failure(direct->error());
+        if ((*direct)->values.isEmpty())
+            return R::failure(noKey);
+        return (*direct)->values.first().value(0).toLongLong();
+    }
     core::Result<QSqlQuery> query = run(sql, params);
     if (!query)
         return R::failure(query.error());
     if (!query->next())
-        return R::failure(
-            QStringLiteral("L'archivio non ha restituito la chiave della nuova riga di %1.").arg(table));
+        return R::failure(noKey);
     return query->value(0).toLongLong();
 }
 

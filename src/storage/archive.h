@@ -110,6 +110,10 @@ private:
     core::Status connect(int busyTimeoutMs);
     core::Status prepareSchema(const OpenOptions &options, bool fileIsNew);
     core::Result<QSqlQuery> run(const QString &sql, const QVariantList &params);
+    // A statement run on the server's own connection in one round trip; nothing when it must take
+    // the driver's way. affected receives the rows it changed.
+    std::optional<core::Result<Rows>> runDirect(const QString &sql, const QVariantList &params,
+                                                int *affected = nullptr);
     const TableDef *tableOrNull(const QString &table, QString &error) const;
     core::Result<QStringList> checkedColumns(const TableDef &table, const QStringList &fields) const;
 
