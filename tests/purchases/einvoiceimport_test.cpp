@@ -2,6 +2,7 @@
 #include "invoicingfixture.h"
 #include "purchases/einvoiceimport.h"
 #include "shell/scriptedprompter.h"
+#include "storage/archivelocation.h"
 #include "storage/sqlvalue.h"
 #include "support/shareddata.h"
 #include "support/testarchive.h"
@@ -13,6 +14,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
+#include <QProcess>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
@@ -808,6 +810,74 @@ TEST_F(ElectronicInvoiceImportTest, TwoWorkstationsAtOnceImportEachDocumentOnceW
     EXPECT_EQ(count(QStringLiteral("SELECT COUNT(DISTINCT ProgressivoCarico) FROM fattura")), files + 2);
     EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM Fornitor")), 4);
     EXPECT_EQ(count(QStringLiteral("SELECT COUNT(DISTINCT NomeComputer) FROM TempXml_FatturaRighe")), 2);
+}
+
+TEST(ElectronicInvoiceCommandLine, TheProgramImportsAFolderWithoutADisplayAndSaysHowEachFileWent)
+{
+    const QString program = QStringLiteral(ROTALINA_RUNTIME_DIR "/rotalina");
+    if (!QFileInfo(program).isExecutable())
+        GTEST_SKIP() << "the program is not built";
+    QTemporaryDir home;
+    {
+        storage::OpenOptions create;
+        create.createIfMissing = true;
+        auto archive = storage::Archive::open(
+            storage::ArchiveLocation::sqliteFile(QDir(home.path()).filePath(QStringLiteral("archivio.db"))),
+            create);
+        ASSERT_TRUE(archive) << archive.error().toStdString();
+        ASSERT_TRUE((*archive)->execute(QStringLiteral("UPDATE ditta SET PIva = '12345670017'")));
+    }
+    const QDir folder(QDir(home.path()).filePath(QStringLiteral("fatture")));
+    ASSERT_TRUE(QDir().mkpath(folder.path()));
+    const auto write = [&folder](const QString &name, const QByteArray &content) {
+        QFile file(folder.filePath(name));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(content);
+        return file.fileName();
+    };
+    const QString good = write(QStringLiteral("IT01234567897_00001.xml"), TestInvoice{}.xml());
+    TestInvoice elsewhere;
+    elsewhere.number = QStringLiteral("F-900");
+    elsewhere.recipientVat = QStringLiteral("99999999999");
+    write(QStringLiteral("IT01234567897_00002.xml"), elsewhere.xml());
+    write(QStringLiteral("IT01234567897_00002_RC_001.xml"), "<ns3:RicevutaConsegna xmlns:ns3=\"x\"/>");
+    const auto run = [&](const QStringList &arguments, QStringList *lines = nullptr) {
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("ROTALINA_HOME"), home.path());
+        environment.remove(QStringLiteral("DISPLAY"));
+        environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+        process.setProcessEnvironment(environment);
+        process.start(program, QStringList{QStringLiteral("--importa-fatture-xml")} + arguments);
+        EXPECT_TRUE(process.waitForFinished(120000));
+        if (lines)
+            *lines = QString::fromUtf8(process.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+        return process.exitCode();
+    };
+    QStringList lines;
+    EXPECT_EQ(run({folder.path()}, &lines), 1);
+    ASSERT_EQ(lines.size(), 3) << lines.join(u'\n').toStdString();
+    EXPECT_EQ(lines.at(0),
+              QStringLiteral("IMPORTATA IT01234567897_00001.xml TD01 F-101 SOCIETA' ALPHA S.R.L. 18.30"));
+    EXPECT_TRUE(
+        lines.at(1).startsWith(QStringLiteral("ERRORE IT01234567897_00002.xml: documento non indirizzato")))
+        << lines.at(1).toStdString();
+    EXPECT_TRUE(lines.at(2).startsWith(QStringLiteral("ERRORE IT01234567897_00002_RC_001.xml: ricevuta")));
+
+    EXPECT_EQ(run({QStringLiteral("--anche-non-indirizzate"),
+                   folder.filePath(QStringLiteral("IT01234567897_00002.xml")), good},
+                  &lines),
+              0);
+    ASSERT_EQ(lines.size(), 2) << lines.join(u'\n').toStdString();
+    EXPECT_TRUE(lines.at(0).startsWith(QStringLiteral("IMPORTATA IT01234567897_00002.xml TD01 F-900")));
+    EXPECT_TRUE(
+        lines.at(1).startsWith(QStringLiteral("SALTATA IT01234567897_00001.xml: Fattura TD01 numero F-101: "
+                                              "già in archivio")));
+
+    EXPECT_EQ(run({}), 2);
+    EXPECT_EQ(run({folder.filePath(QStringLiteral("assente.xml"))}, &lines), 1);
+    EXPECT_EQ(lines.value(0), QStringLiteral("ERRORE %1: il file o la cartella non esiste")
+                                  .arg(folder.filePath(QStringLiteral("assente.xml"))));
 }
 
 } // namespace

@@ -98,6 +98,7 @@ QTableView *instalmentGrid(QWidget *parent, const char *name, storage::RecordLis
     grid->setSelectionMode(QAbstractItemView::SingleSelection);
     grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grid->verticalHeader()->hide();
+    grid->setWordWrap(false);
     grid->horizontalHeader()->setStretchLastSection(true);
     return grid;
 }
@@ -252,6 +253,14 @@ DueDateBookWindow::DueDateBookWindow(Session &session, const WindowRegistry &win
                            QStringLiteral("edtNumeroDoc"));
     filters->addText(QStringLiteral("fattura.SerieFatturazione"), QStringLiteral("Serie Doc."),
                      QStringLiteral("edtSerieDoc"), FilterBar::Match::BeginsWith);
+    // The filters act as they are typed; "reset" empties them all at once.
+    QPushButton *reset = shell::ui::makeButton(this, "BitBtn3", "reset", "Toglie tutti i filtri");
+    connect(reset, &QPushButton::clicked, this, [this] {
+        clearFilters();
+        filterBar()->clearAll();
+        reload();
+    });
+    filters->addWidget(reset);
     grid()->setToolTip(QStringLiteral("Le righe rosse sono le operazioni già scadute!!!"));
     for (const char *hidden : {"spdInserisci"})
         if (auto *button = findChild<QPushButton *>(QLatin1String(hidden)))
@@ -367,6 +376,7 @@ void CumulativePaymentWindow::refresh()
             return read;
         if (records.rowCount() > 0)
             grid->selectRow(std::clamp(row, 0, records.rowCount() - 1));
+        grid->resizeColumnsToContents();
         return core::Status();
     };
     for (const core::Status &read : {remember(m_openGrid, *m_open), remember(m_chosenGrid, *m_chosen)}) {
