@@ -129,9 +129,12 @@ core::Result<CashBookTotals> cashBookTotals(storage::Archive &archive, const sto
                                             const QDate &until, const QVariant &bank)
 {
     using R = core::Result<CashBookTotals>;
+    // The list's own statement and conditions, without its order, which a sum does not need.
+    const QString conditions = listed.conditions();
     const core::Result<storage::Archive::Rows> sums = archive.readRows(
-        QStringLiteral("SELECT COALESCE(SUM(Entrata), 0), COALESCE(SUM(Uscita), 0) FROM (%1) listed")
-            .arg(shell::registryListStatement(cashBookRegistry(), listed.conditions())),
+        QStringLiteral("SELECT COALESCE(SUM(Entrata), 0), COALESCE(SUM(Uscita), 0) FROM (%1%2) listed")
+            .arg(cashBookRegistry().listSql,
+                 conditions.isEmpty() ? QString() : QStringLiteral(" WHERE ") + conditions),
         listed.parameters());
     if (!sums)
         return R::failure(sums.error());

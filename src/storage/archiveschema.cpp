@@ -11,7 +11,7 @@ using K = FieldKind;
 const SchemaDefinition &archiveSchema()
 {
     static const SchemaDefinition schema(
-        4,
+        5,
         {
             TableDef{"fattura",
                      {
@@ -622,7 +622,12 @@ const SchemaDefinition &archiveSchema()
                          {"Tipologia_ID", K::Ref, "TipologiaPrimaNota.Id"},
                          {"Uscita", K::Double},
                      },
-                     {{{"Storico", "Data"}}, {{"Data"}}}},
+                     // The balances of the cash book and of a bank sum the amounts up to a day
+                     // from the index alone.
+                     {{{"Storico", "Data"}},
+                      {{"Data"}},
+                      {{"Data", "Entrata", "Uscita"}, 5},
+                      {{"Banca_ID", "Data", "Entrata", "Uscita"}, 5}}},
             TableDef{"TipologiaPrimaNota",
                      {
                          {"Id", K::Key},
