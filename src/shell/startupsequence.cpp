@@ -73,6 +73,16 @@ StartupSequence::Outcome StartupSequence::openAndPrepare(const storage::ArchiveL
     storage::OpenOptions options;
     options.createIfMissing = createIfMissing;
     core::Result<std::unique_ptr<storage::Archive>> opened = storage::Archive::open(location, options);
+    // A server that wants a password neither the address nor the user's password file gives: it is
+    // asked once and kept in memory only, never written to the path file.
+    if (!opened && location.engine() == storage::Engine::PostgreSQL && location.password().isEmpty() &&
+        storage::needsPassword(opened.error())) {
+        const QString password = m_session.prompter().askSecret(
+            QStringLiteral("Archivio in rete"), QStringLiteral("Password dell'utente %1 per l'archivio %2:")
+                                                    .arg(location.user(), location.displayText()));
+        if (!password.isEmpty())
+            opened = storage::Archive::open(location.withTypedPassword(password), options);
+    }
     if (!opened)
         return fail(opened.error());
     storage::Archive &archive = **opened;

@@ -1,11 +1,14 @@
 #include "storage/archive.h"
 
 #include "core/datetext.h"
+#include "core/textfile.h"
 #include "storage/codetables.h"
 #include "storage/foldfunction.h"
 #include "storage/schemamigration.h"
 
 #include <QAtomicInt>
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QScopeGuard>
@@ -13,6 +16,7 @@
 #include <QSqlError>
 #include <QSqlRecord>
 #include <QThread>
+#include <algorithm>
 #include <libpq-fe.h>
 #include <optional>
 #include <sqlite3.h>
@@ -39,6 +43,38 @@ QString archiveError(const QSqlError &error)
     if (text.isEmpty())
         text = error.text().trimmed();
     return QStringLiteral("Errore dell'archivio: %1").arg(text);
+}
+
+// Why a PostgreSQL server refused the connection, in the office's words, from the client
+// library's message; empty when it is none of the usual reasons.
+QString postgresRefusal(const QString &reason)
+{
+    const QString text = reason.toLower();
+    const auto says = [&text](std::initializer_list<const char *> phrases) {
+        return std::any_of(phrases.begin(), phrases.end(),
+                           [&text](const char *phrase) { return text.contains(QLatin1String(phrase)); });
+    };
+    if (says({"no password supplied", "password is required"}))
+        return missingPasswordReason();
+    if (says({"password authentication failed"}))
+        return QStringLiteral("il server non ha accettato la password dell'utente.");
+    if (says({"ssl off", "no encryption", "requires ssl", "ssl required"}))
+        return QStringLiteral(
+            "il server accetta solo connessioni cifrate: aggiungere all'indirizzo "
+            "sslmode=verify-full e, con sslrootcert, il certificato dell'autorità del server.");
+    if (says({"certificate verify failed", "root certificate file", "does not match host name",
+              "server certificate for"}))
+        return QStringLiteral(
+            "il certificato del server non è attendibile o non è del server indicato: indicare "
+            "con sslrootcert il certificato dell'autorità che lo ha firmato.");
+    if (says({"server does not support ssl"}))
+        return QStringLiteral("il server non accetta connessioni cifrate, che l'indirizzo chiede (sslmode).");
+    if (says({"could not connect", "connection refused", "timeout expired", "could not translate host name",
+              "no route to host", "network is unreachable"}))
+        return QStringLiteral(
+            "il server non risponde: controllare il nome del server, la porta, la rete e che "
+            "PostgreSQL sia avviato.");
+    return {};
 }
 
 // Attempts at a statement that finds the SQLite archive locked by another workstation; each
@@ -133,9 +169,13 @@ core::Status Archive::connect(int busyTimeoutMs)
         QString reason = db.lastError().databaseText().trimmed();
         if (reason.isEmpty())
             reason = db.lastError().text();
-        reason.replace(m_location.password(), QStringLiteral("***"));
-        return core::Status::failure(QStringLiteral("Impossibile collegarsi all'archivio PostgreSQL %1: %2")
-                                         .arg(m_location.displayText(), reason));
+        if (!m_location.password().isEmpty())
+            reason.replace(m_location.password(), QStringLiteral("***"));
+        const QString explained = postgresRefusal(reason);
+        return core::Status::failure(
+            QStringLiteral("Impossibile collegarsi all'archivio PostgreSQL %1: %2")
+                .arg(m_location.displayText(),
+                     explained.isEmpty() ? reason : explained + QStringLiteral("\n(") + reason + u')'));
     }
     // Statements that travel as text (report requests) write their literals with quotes doubled
     // only; a backslash must stay a backslash whatever the server's default says.
@@ -941,6 +981,58 @@ QStringList Archive::existingFields(const QString &table) const
     for (int i = 0; i < record.count(); ++i)
         names.append(record.fieldName(i).toLower());
     return names;
+}
+
+QString missingPasswordReason()
+{
+    return QStringLiteral("il server chiede una password, che né l'indirizzo né il file delle password "
+                          "dell'utente danno.");
+}
+
+bool needsPassword(const QString &openError)
+{
+    return openError.contains(missingPasswordReason());
+}
+
+core::Result<QString> storeInPasswordFile(const ArchiveLocation &location)
+{
+    using R = core::Result<QString>;
+    if (location.engine() != Engine::PostgreSQL || location.password().isEmpty())
+        return R::failure(QStringLiteral("L'indirizzo non contiene una password da conservare."));
+    QString path = qEnvironmentVariable("PGPASSFILE");
+    if (path.isEmpty())
+        path = QDir::home().filePath(QStringLiteral(".pgpass"));
+    // Each field with its colons and backslashes escaped, as the client library reads them.
+    const auto escaped = [](QString field) {
+        return field.replace(u'\\', QStringLiteral("\\\\")).replace(u':', QStringLiteral("\\:"));
+    };
+    const QString key =
+        QStringList{escaped(location.host().isEmpty() ? QStringLiteral("localhost") : location.host()),
+                    QString::number(location.port()), escaped(location.databaseName()),
+                    escaped(location.user())}
+            .join(u':');
+    QStringList lines;
+    if (QFile::exists(path)) {
+        const core::Result<QString> existing = core::readTextFile(path);
+        if (!existing)
+            return R::failure(existing.error());
+        for (const QString &line : existing->split(u'\n', Qt::SkipEmptyParts))
+            if (!line.startsWith(key + u':'))
+                lines.append(line);
+    }
+    lines.append(key + u':' + escaped(location.password()));
+    // The file is the user's alone before the password is in it: the client library ignores a
+    // password file others can read.
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+        !file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner))
+        return R::failure(QStringLiteral("Impossibile scrivere il file delle password %1: %2")
+                              .arg(path, file.errorString()));
+    const QByteArray text = (lines.join(u'\n') + u'\n').toUtf8();
+    if (file.write(text) != text.size() || !file.flush())
+        return R::failure(QStringLiteral("Impossibile scrivere il file delle password %1: %2")
+                              .arg(path, file.errorString()));
+    return path;
 }
 
 void configurePostgresConnection(QSqlDatabase &database, const ArchiveLocation &location)

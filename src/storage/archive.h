@@ -127,6 +127,15 @@ private:
     int m_busyRetries = 0;
 };
 
+// The part of a refused connection's message that says the server wants a password the address
+// and the password file do not give; the start-up then asks for it.
+QString missingPasswordReason();
+bool needsPassword(const QString &openError);
+// Keeps the address's password in the user's password file (the file PGPASSFILE names, else
+// ~/.pgpass), readable by the user alone, replacing an earlier one for the same server, port,
+// database and user; the file's path.
+core::Result<QString> storeInPasswordFile(const ArchiveLocation &location);
+
 // Points a PostgreSQL connection at the server, database and account of the address.
 void configurePostgresConnection(QSqlDatabase &database, const ArchiveLocation &location);
 

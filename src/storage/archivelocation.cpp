@@ -98,6 +98,25 @@ QString ArchiveLocation::text() const
     return m_engine == Engine::SQLite ? m_filePath : m_original;
 }
 
+ArchiveLocation ArchiveLocation::withTypedPassword(const QString &password) const
+{
+    ArchiveLocation typed = *this;
+    typed.m_password = password;
+    return typed;
+}
+
+ArchiveLocation ArchiveLocation::withoutPassword() const
+{
+    ArchiveLocation bare = *this;
+    bare.m_password.clear();
+    if (m_engine == Engine::PostgreSQL) {
+        QUrl url(m_original.trimmed());
+        url.setPassword(QString());
+        bare.m_original = url.toString();
+    }
+    return bare;
+}
+
 QString ArchiveLocation::displayText() const
 {
     if (m_engine == Engine::SQLite)

@@ -36,6 +36,13 @@ public:
     // The folder that holds the archive file; empty for a PostgreSQL archive.
     QString folder() const;
 
+    // The same address with a password typed at start-up: used to connect, never written back
+    // (text() stays as it was).
+    ArchiveLocation withTypedPassword(const QString &password) const;
+    // The same address without its password, for the path file when the password goes to the
+    // user's password file.
+    ArchiveLocation withoutPassword() const;
+
 private:
     Engine m_engine = Engine::SQLite;
     QString m_filePath;

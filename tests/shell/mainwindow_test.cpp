@@ -460,3 +460,35 @@ TEST(ModuleIcons, EveryNamedIconExistsInTheInstalledTheme)
     }
     EXPECT_GE(themed, 30);
 }
+
+namespace {
+
+TEST_F(MainWindowTest, ATypedServerPasswordGoesToThePasswordFileNotToThePathFile)
+{
+    auto server = test::newArchive();
+    if (server->engine() != storage::Engine::PostgreSQL)
+        GTEST_SKIP() << "a PostgreSQL server's address";
+    const storage::ArchiveLocation real = server->location();
+    server.reset();
+    start();
+    const QString passwordFile = fixture.path(QStringLiteral("pgpass"));
+    const QByteArray before = qgetenv("PGPASSFILE");
+    qputenv("PGPASSFILE", passwordFile.toLocal8Bit());
+    fixture.prompter.answerDialogs({real.text()});
+    fixture.prompter.answerQuestions({true});
+    find<QAction>("actArchivioPostgres")->trigger();
+    if (before.isEmpty())
+        qunsetenv("PGPASSFILE");
+    else
+        qputenv("PGPASSFILE", before);
+    ASSERT_EQ(fixture.session->archive()->location().databaseName(), real.databaseName())
+        << fixture.prompter.lastText().toStdString();
+    const QString pathFile = core::readTextFile(fixture.path(QStringLiteral("percorso.txt"))).value();
+    EXPECT_FALSE(pathFile.contains(real.password())) << pathFile.toStdString();
+    const QString stored = core::readTextFile(passwordFile).value();
+    EXPECT_TRUE(stored.endsWith(QStringLiteral(":%1:%2\n").arg(real.user(), real.password())))
+        << stored.toStdString();
+    EXPECT_FALSE(find<QPlainTextEdit>("Memo1")->toPlainText().contains(real.password()));
+}
+
+} // namespace

@@ -4,6 +4,7 @@
 #include "storage/workstationrows.h"
 #include "support/shellfixture.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <gtest/gtest.h>
 
@@ -172,6 +173,42 @@ TEST(Startup, ChoosingAnotherArchiveKeepsTheChoiceOnlyWhenItOpens)
     EXPECT_EQ(core::readTextFile(fixture.path(QStringLiteral("percorso.txt"))).value(),
               location.text() + u'\n');
     EXPECT_EQ(fixture.session->archive()->location().text(), location.text());
+}
+
+TEST(Startup, AServersPasswordFoundNowhereIsAskedOnceAndKeptInMemoryOnly)
+{
+    auto other = test::newArchive();
+    if (other->engine() != storage::Engine::PostgreSQL)
+        GTEST_SKIP() << "a PostgreSQL server's password";
+    const storage::ArchiveLocation real = other->location();
+    other.reset();
+    test::ShellFixture fixture;
+    fixture.useNewArchive();
+    test::RecordingStartupUi ui;
+    ASSERT_EQ(StartupSequence(*fixture.session, ui).run(), Outcome::Ready);
+    // No password in the address nor in the user's password file.
+    const QString emptyFile = fixture.path(QStringLiteral("pgpass"));
+    ASSERT_TRUE(core::writeTextFile(emptyFile, QString()).ok());
+    QFile::setPermissions(emptyFile, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    const QByteArray before = qgetenv("PGPASSFILE");
+    qputenv("PGPASSFILE", emptyFile.toLocal8Bit());
+    const storage::ArchiveLocation bare = real.withoutPassword();
+
+    // Cancelled: nothing opens, nothing is written.
+    EXPECT_EQ(StartupSequence(*fixture.session, ui).runOn(bare), Outcome::Failed);
+    fixture.prompter.answerDialogs({real.password()});
+    const Outcome typed = StartupSequence(*fixture.session, ui).runOn(bare);
+    if (before.isEmpty())
+        qunsetenv("PGPASSFILE");
+    else
+        qputenv("PGPASSFILE", before);
+    ASSERT_EQ(typed, Outcome::Ready) << fixture.prompter.lastText().toStdString();
+    EXPECT_TRUE(fixture.prompter.texts().contains(
+        QStringLiteral("Password dell'utente %1 per l'archivio %2:").arg(bare.user(), bare.displayText())));
+    const QString pathFile = core::readTextFile(fixture.path(QStringLiteral("percorso.txt"))).value();
+    EXPECT_FALSE(pathFile.contains(real.password())) << pathFile.toStdString();
+    for (const QString &shown : fixture.prompter.texts())
+        EXPECT_FALSE(shown.contains(real.password())) << shown.toStdString();
 }
 
 TEST(Startup, TheProgramsOwnArchiveMovedAwayIsReportedNotReplacedByAnEmptyOne)
