@@ -1038,7 +1038,9 @@ core::Result<QString> storeInPasswordFile(const ArchiveLocation &location)
 void configurePostgresConnection(QSqlDatabase &database, const ArchiveLocation &location)
 {
     database.setHostName(location.host());
-    database.setPort(location.port());
+    // A service without a server of the address's own gives its port too.
+    if (!location.host().isEmpty())
+        database.setPort(location.port());
     database.setUserName(location.user());
     database.setPassword(location.password());
     database.setDatabaseName(location.databaseName());

@@ -124,7 +124,8 @@ QString ArchiveLocation::displayText() const
     QUrl url;
     url.setScheme(QStringLiteral("postgresql"));
     url.setHost(m_host);
-    url.setPort(m_port);
+    if (!m_host.isEmpty())
+        url.setPort(m_port);
     url.setUserName(m_user);
     url.setPath(u'/' + m_database);
     if (!m_shownOptions.isEmpty()) {

@@ -333,6 +333,36 @@ TEST(OpenArchive, AnEncryptedConnectionIsVerifiedAgainstTheAuthorityItNames)
         EXPECT_FALSE(message.contains(QStringLiteral("rotalina-test"))) << message.toStdString();
 }
 
+TEST(OpenArchive, AServiceOfTheServiceFileStandsForServerDatabaseAndAccount)
+{
+    auto archive = test::newArchive();
+    if (archive->engine() != Engine::PostgreSQL)
+        GTEST_SKIP() << "a PostgreSQL client's service file";
+    const ArchiveLocation real = archive->location();
+    archive.reset();
+    QTemporaryDir folder;
+    const QString services = folder.filePath(QStringLiteral("pg_service.conf"));
+    ASSERT_TRUE(core::writeTextFile(services, QStringLiteral("[ditta]\nhost=%1\nport=%2\ndbname=%3\nuser=%4\n"
+                                                             "password=%5\n")
+                                                  .arg(real.host())
+                                                  .arg(real.port())
+                                                  .arg(real.databaseName(), real.user(), real.password()))
+                    .ok());
+    const QByteArray before = qgetenv("PGSERVICEFILE");
+    qputenv("PGSERVICEFILE", services.toLocal8Bit());
+    const auto location = ArchiveLocation::parse(QStringLiteral("postgresql:///?service=ditta"));
+    ASSERT_TRUE(location.ok()) << location.error().toStdString();
+    const auto opened = openExisting(*location);
+    if (before.isEmpty())
+        qunsetenv("PGSERVICEFILE");
+    else
+        qputenv("PGSERVICEFILE", before);
+    ASSERT_TRUE(opened.ok()) << opened.error().toStdString();
+    const auto database = (*opened)->scalar(QStringLiteral("SELECT current_database()"));
+    ASSERT_TRUE(database.ok());
+    EXPECT_EQ(database->toString(), real.databaseName());
+}
+
 TEST(OpenArchive, TwoConnectionsShareTheRows)
 {
     auto first = test::newArchive();
