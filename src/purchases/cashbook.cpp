@@ -143,6 +143,16 @@ core::Result<CashBookTotals> cashBookTotals(storage::Archive &archive, const sto
     totals.spending = core::arrotonda(sums->values.value(0).value(1).toDouble());
     totals.difference = core::arrotonda(totals.income - totals.spending);
 
+    const core::Result<double> balance = cashBalance(archive, until, bank);
+    if (!balance)
+        return R::failure(balance.error());
+    totals.balance = *balance;
+    return totals;
+}
+
+core::Result<double> cashBalance(storage::Archive &archive, const QDate &through, const QVariant &bank)
+{
+    using R = core::Result<double>;
     const bool ofBank = RecordChecks::hasValue(bank);
     const core::Result<QVariant> opening =
         ofBank ? archive.scalar(QStringLiteral("SELECT SaldoInizioAnno FROM Bank WHERE Id = ?"),
@@ -151,6 +161,8 @@ core::Result<CashBookTotals> cashBookTotals(storage::Archive &archive, const sto
                      QStringLiteral("SELECT SaldoInizialePrimaNota FROM opzioni ORDER BY ID LIMIT 1"));
     if (!opening)
         return R::failure(opening.error());
+    if (ofBank && !opening->isValid())
+        return R::failure(storage::Archive::missingRowMessage());
     QString sql =
         QStringLiteral("SELECT COALESCE(SUM(COALESCE(Entrata, 0) - COALESCE(Uscita, 0)), 0) FROM finanzia "
                        "WHERE 1 = 1");
@@ -159,15 +171,14 @@ core::Result<CashBookTotals> cashBookTotals(storage::Archive &archive, const sto
         sql += QStringLiteral(" AND Banca_ID = ?");
         params << bank.toLongLong();
     }
-    if (until.isValid()) {
+    if (through.isValid()) {
         sql += QStringLiteral(" AND Data <= ?");
-        params << storage::sqlvalue::endOfDay(until);
+        params << storage::sqlvalue::endOfDay(through);
     }
     const core::Result<QVariant> moved = archive.scalar(sql, params);
     if (!moved)
         return R::failure(moved.error());
-    totals.balance = core::arrotonda(opening->toDouble() + moved->toDouble());
-    return totals;
+    return core::arrotonda(opening->toDouble() + moved->toDouble());
 }
 
 core::Result<bool> belongsToDocument(storage::Archive &archive, qint64 entry)

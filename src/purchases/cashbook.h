@@ -44,6 +44,12 @@ struct CashBookTotals
 core::Result<CashBookTotals> cashBookTotals(storage::Archive &archive, const storage::ListFilter &listed,
                                             const QDate &until, const QVariant &bank);
 
+// What the cash holds at the end of a day (every movement when the day is not given): the opening
+// balance of the options, or of the bank for one bank's movements, plus what came in less what went
+// out, history and earlier years included; summed by the archive and rounded to the cent once. A
+// bank no longer in the archive is reported.
+core::Result<double> cashBalance(storage::Archive &archive, const QDate &through, const QVariant &bank = {});
+
 // Whether an entry belongs to a document (its date, text, amounts and party are the document's
 // while the documents are mirrored in the cash book).
 core::Result<bool> belongsToDocument(storage::Archive &archive, qint64 entry);

@@ -3,6 +3,7 @@
 #include "core/datetext.h"
 #include "core/money.h"
 #include "core/numbertext.h"
+#include "purchases/cashbook.h"
 #include "storage/archive.h"
 #include "storage/sqlvalue.h"
 
@@ -25,39 +26,6 @@ core::Result<QDate> firstDayOf(int month, int year)
     if (!first.isValid() || year < 1000 || year > 9999)
         return core::Result<QDate>::failure(month < 1 || month > 12 ? missingMonth : missingYear);
     return first;
-}
-
-// What came in and what went out before the day, of every entry or of one bank's.
-core::Result<double> movementsBefore(storage::Archive &archive, const QDate &day, std::optional<qint64> bank)
-{
-    QString sql = QStringLiteral("SELECT SUM(Entrata), SUM(Uscita) FROM finanzia WHERE Data < ?");
-    QVariantList params{storage::sqlvalue::date(day)};
-    if (bank) {
-        sql += QStringLiteral(" AND Banca_ID = ?");
-        params.append(*bank);
-    }
-    core::Result<QSqlQuery> sums = archive.select(sql, params);
-    if (!sums)
-        return core::Result<double>::failure(sums.error());
-    if (!sums->next())
-        return 0.0;
-    // An empty sum (no entry, or only empty amounts) is null: it counts nothing.
-    return sums->value(0).toDouble() - sums->value(1).toDouble();
-}
-
-core::Result<double> balanceWith(storage::Archive &archive, const QString &openingSql,
-                                 const QVariantList &params, const QDate &day, std::optional<qint64> bank,
-                                 bool openingRowRequired)
-{
-    const core::Result<QVariant> opening = archive.scalar(openingSql, params);
-    if (!opening)
-        return core::Result<double>::failure(opening.error());
-    if (openingRowRequired && !opening->isValid())
-        return core::Result<double>::failure(storage::Archive::missingRowMessage());
-    const core::Result<double> movements = movementsBefore(archive, day, bank);
-    if (!movements)
-        return movements;
-    return core::arrotonda(opening->toDouble() + *movements);
 }
 
 bool hasDigit(const QString &text)
@@ -90,8 +58,7 @@ core::Result<double> cashBookOpeningBalance(storage::Archive &archive, int month
     const core::Result<QDate> first = firstDayOf(month, year);
     if (!first)
         return core::Result<double>::failure(first.error());
-    return balanceWith(archive, QStringLiteral("SELECT SaldoInizialePrimaNota FROM opzioni"), {}, *first,
-                       std::nullopt, false);
+    return cashBalance(archive, first->addDays(-1));
 }
 
 core::Result<double> bankOpeningBalance(storage::Archive &archive, qint64 bank, int month, int year)
@@ -99,8 +66,7 @@ core::Result<double> bankOpeningBalance(storage::Archive &archive, qint64 bank, 
     const core::Result<QDate> first = firstDayOf(month, year);
     if (!first)
         return core::Result<double>::failure(first.error());
-    return balanceWith(archive, QStringLiteral("SELECT SaldoInizioAnno FROM Bank WHERE Id = ?"), {bank},
-                       *first, bank, true);
+    return cashBalance(archive, first->addDays(-1), bank);
 }
 
 std::optional<int> typedYear(const QString &text)

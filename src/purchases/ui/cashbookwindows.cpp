@@ -88,18 +88,20 @@ QString amount(double value)
     return core::formatItalianNumber(value, 2);
 }
 
-// A grid of the cumulative payment: read-only rows, chosen whole.
-QTableView *instalmentGrid(QWidget *parent, const char *name, storage::RecordListModel &records)
+// A grid of the cumulative payment: the program's grid (titles that sort, a layout kept per
+// workstation) with the instalments' columns.
+shell::ui::DataGrid *instalmentGrid(QWidget *parent, const char *name, storage::RecordListModel &records)
 {
-    auto *grid = new QTableView(parent);
+    auto *grid = new shell::ui::DataGrid(QStringLiteral("frmPagaFatture_") + QLatin1String(name), parent);
     grid->setObjectName(QString::fromLatin1(name));
-    grid->setModel(&records);
-    grid->setSelectionBehavior(QAbstractItemView::SelectRows);
-    grid->setSelectionMode(QAbstractItemView::SingleSelection);
-    grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    grid->verticalHeader()->hide();
+    grid->setRecords(&records);
+    grid->setDesign({{QStringLiteral("DataScadenza"), QStringLiteral("Data Scadenza"), 95},
+                     {QStringLiteral("Operazione"), QStringLiteral("Operazione"), 260},
+                     {QStringLiteral("Importo"), QStringLiteral("Importo"), 90},
+                     {QStringLiteral("DataFattura"), QStringLiteral("Data Fattura"), 90},
+                     {QStringLiteral("NumeroFattura"), QStringLiteral("N° Fattura"), 80},
+                     {QStringLiteral("ModPagamento"), QStringLiteral("Mod. Pagamento"), 140}});
     grid->setWordWrap(false);
-    grid->horizontalHeader()->setStretchLastSection(true);
     return grid;
 }
 
@@ -299,23 +301,15 @@ CumulativePaymentWindow::CumulativePaymentWindow(Session &session, BookParty par
     WindowRegistry::setHelpContext(this, 3400);
     if (core::Status started = m_payment.start(); !started)
         session.prompter().message(error(), started.error());
-    for (storage::RecordListModel *records : {m_open.get(), m_chosen.get()}) {
+    for (storage::RecordListModel *records : {m_open.get(), m_chosen.get()})
         records->setNumberField(QStringLiteral("Importo"), 2);
-        records->setColumns({{QStringLiteral("DataScadenza"), QStringLiteral("Data Scadenza")},
-                             {QStringLiteral("Operazione"), QStringLiteral("Operazione")},
-                             {QStringLiteral("Importo"), QStringLiteral("Importo")},
-                             {QStringLiteral("DataFattura"), QStringLiteral("Data Fattura")},
-                             {QStringLiteral("NumeroFattura"), QStringLiteral("N° Fattura")},
-                             {QStringLiteral("ModPagamento"), QStringLiteral("Mod. Pagamento")}});
-    }
     m_open->setStatement(m_payment.openStatement(), m_payment.statementParameters());
     m_chosen->setStatement(m_payment.chosenStatement(), m_payment.statementParameters());
-    (void)m_open->reload();
-    (void)m_chosen->reload();
     m_openGrid = instalmentGrid(this, "DBGrid1", *m_open);
     m_chosenGrid = instalmentGrid(this, "DBGrid2", *m_chosen);
-    connect(m_openGrid, &QTableView::doubleClicked, this, &CumulativePaymentWindow::choose);
-    connect(m_chosenGrid, &QTableView::doubleClicked, this, &CumulativePaymentWindow::drop);
+    // A double click moves the instalment across, as "Aggiungi" and "Togli" do.
+    connect(m_openGrid, &shell::ui::DataGrid::avanti, this, &CumulativePaymentWindow::choose);
+    connect(m_chosenGrid, &shell::ui::DataGrid::avanti, this, &CumulativePaymentWindow::drop);
 
     auto *left = new QGroupBox(QStringLiteral("Scadenze fatture"), this);
     (new QVBoxLayout(left))->addWidget(m_openGrid);
@@ -370,13 +364,12 @@ CumulativePaymentWindow::~CumulativePaymentWindow()
 
 void CumulativePaymentWindow::refresh()
 {
-    const auto remember = [](QTableView *grid, storage::RecordListModel &records) {
-        const int row = grid->currentIndex().row();
+    const auto remember = [](shell::ui::DataGrid *grid, storage::RecordListModel &records) {
+        const int row = grid->currentRow();
         if (core::Status read = records.reload(); !read)
             return read;
         if (records.rowCount() > 0)
-            grid->selectRow(std::clamp(row, 0, records.rowCount() - 1));
-        grid->resizeColumnsToContents();
+            grid->setCurrentRow(std::clamp(row, 0, records.rowCount() - 1));
         return core::Status();
     };
     for (const core::Status &read : {remember(m_openGrid, *m_open), remember(m_chosenGrid, *m_chosen)}) {
@@ -397,7 +390,7 @@ void CumulativePaymentWindow::refresh()
 
 void CumulativePaymentWindow::choose()
 {
-    const std::optional<qint64> key = m_open->keyAt(m_openGrid->currentIndex().row());
+    const std::optional<qint64> key = m_open->keyAt(m_openGrid->currentRow());
     if (!key)
         return;
     if (core::Status chosen = m_payment.choose(*key); !chosen)
@@ -414,7 +407,7 @@ void CumulativePaymentWindow::chooseAll()
 
 void CumulativePaymentWindow::drop()
 {
-    const std::optional<qint64> key = m_chosen->keyAt(m_chosenGrid->currentIndex().row());
+    const std::optional<qint64> key = m_chosen->keyAt(m_chosenGrid->currentRow());
     if (!key)
         return;
     if (core::Status dropped = m_payment.drop(*key); !dropped)

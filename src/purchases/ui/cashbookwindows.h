@@ -10,13 +10,13 @@ class QButtonGroup;
 class QComboBox;
 class QLabel;
 class QLineEdit;
-class QTableView;
 
 namespace rotalina::storage {
 class RecordListModel;
 }
 
 namespace rotalina::shell::ui {
+class DataGrid;
 class DateBox;
 class LookupBox;
 class WindowRegistry;
@@ -91,8 +91,8 @@ private:
     CumulativePayment m_payment;
     std::unique_ptr<storage::RecordListModel> m_open;
     std::unique_ptr<storage::RecordListModel> m_chosen;
-    QTableView *m_openGrid;
-    QTableView *m_chosenGrid;
+    shell::ui::DataGrid *m_openGrid;
+    shell::ui::DataGrid *m_chosenGrid;
     QLabel *m_due;
     QLabel *m_chosenTotal;
     QLabel *m_remaining;
