@@ -5,6 +5,7 @@
 //                                           write the period's electronic invoices into a folder
 //   rotalina --importa-fatture-xml [--anche-non-indirizzate] [--anche-autofatture] FILE_O_CARTELLA...
 //                                           import suppliers' electronic invoices (.xml, .p7m)
+//   rotalina --chiusura-iva ANNO PERIODO      settle the VAT of a quarter (T1-T4) or a month (M1-M12)
 
 #include "core/datetext.h"
 #include "core/workstation.h"
@@ -12,6 +13,7 @@
 #include "invoicing/ui/invoicingwindows.h"
 #include "purchases/einvoiceimport.h"
 #include "purchases/ui/purchasewindows.h"
+#include "purchases/vatsettlement.h"
 #include "registries/ui/registrieswindows.h"
 #include "shell/instanceguard.h"
 #include "shell/prompter.h"
@@ -166,12 +168,48 @@ int importElectronicInvoices(const QCommandLineParser &parser)
     return refused ? 1 : 0;
 }
 
+// The accountant's settlement of a period: added when missing, calculated as "Calcola" does, printed.
+int settleVat(const QCommandLineParser &parser)
+{
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    bool isYear = false;
+    const int year = parser.value(QStringLiteral("chiusura-iva")).toInt(&isYear);
+    const QStringList periods = parser.positionalArguments();
+    const std::optional<purchases::SettlementPeriod> period =
+        isYear && periods.size() == 1 ? purchases::SettlementPeriod::parse(year, periods.first())
+                                      : std::nullopt;
+    if (!period) {
+        err << QStringLiteral("Indicare l'anno e il periodo: --chiusura-iva ANNO T1...T4 (trimestre) o "
+                              "M1...M12 (mese).")
+            << Qt::endl;
+        return 1;
+    }
+    std::unique_ptr<storage::Archive> archive = openArchiveForCommand();
+    if (!archive)
+        return 1;
+    const core::Result<qint64> key = purchases::settlementOf(*archive, *period);
+    if (!key) {
+        err << key.error() << Qt::endl;
+        return 1;
+    }
+    const core::Result<purchases::SettlementFigures> figures =
+        purchases::calculateSettlement(*archive, period->kind, *key, period->year, period->number);
+    if (!figures) {
+        err << figures.error() << Qt::endl;
+        return 1;
+    }
+    out << purchases::settlementText(*figures) << Qt::endl;
+    return 0;
+}
+
 // The commands that need no display run on a core application.
 bool isCommandLine(int argc, char **argv)
 {
     for (int i = 1; i < argc; ++i) {
         const QByteArray argument(argv[i]);
-        for (const char *command : {"--importa-tabella", "--esporta-fatture-xml", "--importa-fatture-xml"})
+        for (const char *command :
+             {"--importa-tabella", "--esporta-fatture-xml", "--importa-fatture-xml", "--chiusura-iva"})
             if (argument == command || argument.startsWith(QByteArray(command).append('=')))
                 return true;
     }
@@ -209,6 +247,11 @@ int runCommandLine(int argc, char **argv)
     parser.addOption(
         {QStringLiteral("anche-autofatture"),
          QStringLiteral("Importa anche autofatture e documenti integrativi (TD16-TD21, TD27, TD28).")});
+    parser.addOption(
+        {QStringLiteral("chiusura-iva"),
+         QStringLiteral("Calcola la chiusura Iva dell'anno e del periodo indicato dopo l'anno (T1...T4 "
+                        "trimestre, M1...M12 mese) e ne scrive i totali."),
+         QStringLiteral("anno")});
     parser.addPositionalArgument(
         QStringLiteral("file"),
         QStringLiteral("Il file CSV da caricare, o i file e le cartelle da importare."));
@@ -218,13 +261,16 @@ int runCommandLine(int argc, char **argv)
     }
     const int commands = int(parser.isSet(QStringLiteral("esporta-fatture-xml"))) +
                          int(parser.isSet(QStringLiteral("importa-tabella"))) +
-                         int(parser.isSet(QStringLiteral("importa-fatture-xml")));
+                         int(parser.isSet(QStringLiteral("importa-fatture-xml"))) +
+                         int(parser.isSet(QStringLiteral("chiusura-iva")));
     if (commands > 1) {
         QTextStream(stderr) << QStringLiteral("Un comando alla volta.") << Qt::endl;
         return 2;
     }
     if (parser.isSet(QStringLiteral("importa-fatture-xml")))
         return importElectronicInvoices(parser);
+    if (parser.isSet(QStringLiteral("chiusura-iva")))
+        return settleVat(parser);
     if (parser.isSet(QStringLiteral("esporta-fatture-xml")))
         return exportElectronicInvoices(parser);
     if (parser.positionalArguments().size() != 1) {

@@ -4,6 +4,7 @@
 #include "invoicing/instalments.h"
 #include "invoicing/invoicerows.h"
 #include "invoicing/invoices.h"
+#include "shell/accountchoice.h"
 #include "shell/descriptorfields.h"
 #include "storage/archive.h"
 #include "storage/sqlvalue.h"
@@ -84,8 +85,7 @@ RegistryDescriptor buildRows(CustomerDocument document)
         vat,
         field("AliquotaIva", "", Kind::Hidden),
         choice("Um_ID", "Unità di misura", "SELECT Id, Descrizione FROM UnitaMisura ORDER BY Descrizione"),
-        choice("ContabilitaConti_ID", "Conto",
-               "SELECT ID, Descrizione FROM ContabilitaConti ORDER BY Descrizione"),
+        shell::registryChoice("ContabilitaConti_ID", "Conto", shell::accountChoiceSql()),
         field("Codice", "Codice"),
         field("Imputazione", "Imputazione"),
         field("RIFDDT", "Riferimento Docum."),

@@ -2,6 +2,7 @@
 
 #include "core/money.h"
 #include "invoicing/instalments.h"
+#include "shell/accountchoice.h"
 #include "shell/descriptorfields.h"
 #include "storage/archive.h"
 #include "storage/listfilter.h"
@@ -49,8 +50,7 @@ RegistryDescriptor buildCashBook()
                  column("ModPagamento", "ModPagamento", 140),
                  column("Banca", "Banca", 130),
                  column("Iban", "Iban", 200)};
-    RegistryField account = choice("ContabilitaConti_ID", "Conto",
-                                   "SELECT ID, Descrizione FROM ContabilitaConti ORDER BY Descrizione");
+    RegistryField account = shell::registryChoice("ContabilitaConti_ID", "Conto", shell::accountChoiceSql());
     account.hint = QStringLiteral("Cerca il tipo di Conto");
     RegistryField vat =
         choice("Iva_Id", "Aliquota Iva ", "SELECT ID, Descrizione FROM Iva ORDER BY Iva, Descrizione");

@@ -1,6 +1,7 @@
 #include "purchases/purchasedocument.h"
 
 #include "invoicing/invoicedocument.h"
+#include "shell/accountchoice.h"
 #include "shell/descriptorfields.h"
 #include "storage/archive.h"
 
@@ -45,8 +46,7 @@ RegistryDescriptor buildRows(PurchaseDocument document)
                                "SELECT ID, Descrizione FROM Iva ORDER BY Iva, Descrizione");
     vat.copySql = QStringLiteral("SELECT Iva AS AliquotaIva FROM Iva WHERE ID = ?");
     vat.copiedFields = {QStringLiteral("AliquotaIva")};
-    RegistryField account = choice("ContabilitaConti_ID", "Conto",
-                                   "SELECT ID, Descrizione FROM ContabilitaConti ORDER BY Descrizione");
+    RegistryField account = shell::registryChoice("ContabilitaConti_ID", "Conto", shell::accountChoiceSql());
     account.hint = QStringLiteral("Cerca il tipo di Conto");
     r.fields = {field("NumeroRiga", "Numero di riga", Kind::Amount, 0),
                 field("Codice", "Codice"),

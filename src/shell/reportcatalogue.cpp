@@ -123,7 +123,7 @@ QString documentList(const QString &where, const QString &order)
         .arg(where, order);
 }
 
-QString vatSettlements(bool monthly)
+QString vatSettlements(bool monthly, const std::optional<qint64> &key)
 {
     const QString header = monthly ? QStringLiteral("ContabilitaChiusuraIvaMensile")
                                    : QStringLiteral("ContabilitaChiusuraIvaTrimestre");
@@ -143,10 +143,10 @@ QString vatSettlements(bool monthly)
                "%1.AcquistiImposta, %1.CorrispettiviImponibile, %1.CorrispettiviImposta, %1.TotaleIvaDebito, "
                "%1.TotaleIvaCredito, Righe.IvaDescrizione, Righe.Carico, Righe.Corrispettivi, "
                "Righe.TotaleImponibile, Righe.TotaleIva "
-               "FROM %1 LEFT JOIN %1Righe Righe ON Righe.%1_ID = %1.id%3 ORDER BY %1.Anno, Periodo, "
-               "Righe.Carico, "
-               "Righe.IvaDescrizione")
-        .arg(header, period.arg(header), quarters);
+               "FROM %1 LEFT JOIN %1Righe Righe ON Righe.%1_ID = %1.id%3%4 ORDER BY %1.Anno, Periodo, "
+               "Righe.Carico DESC, Righe.Corrispettivi, Righe.IvaDescrizione")
+        .arg(header, period.arg(header), quarters,
+             key ? QStringLiteral(" WHERE %1.id = %2").arg(header).arg(*key) : QString());
 }
 
 QString ownerDriverInstalments(const QString &paid)
@@ -548,16 +548,19 @@ ReportSpec reportSpec(int code, const ReportContext &context, const ReportOption
         break;
     case 15:
         file(QStringLiteral("Bilancio.rpt"));
+        // One signed amount per account, with its group and class, in the order of the chart.
         spec.query =
             QStringLiteral(
-                "SELECT TempBilancio.DescrizioneData, ContabilitaConti.Descrizione AS Conto, "
-                "TempBilancio.Carico, CASE WHEN "
-                "TempBilancio.Carico = true THEN 'Acquisti' ELSE 'Vendite' END AS Sezione, "
-                "TempBilancio.Corrispettivi, TempBilancio.TotaleImponibile, TempBilancio.TotaleIva FROM "
-                "TempBilancio LEFT JOIN ContabilitaConti ON TempBilancio.ContabilitaConti_ID = "
-                "ContabilitaConti.ID "
-                "WHERE TempBilancio.NomeComputer = %1 ORDER BY TempBilancio.Carico, "
-                "ContabilitaConti.Descrizione")
+                "SELECT TempBilancio.DescrizioneData, ContabilitaClassi.Descrizione AS Classe, "
+                "ContabilitaRaggruppamenti.Descrizione AS Raggruppamento, ContabilitaConti.Descrizione AS "
+                "Conto, TempBilancio.TotaleImponibile FROM TempBilancio "
+                "LEFT JOIN ContabilitaConti ON TempBilancio.ContabilitaConti_ID = ContabilitaConti.ID "
+                "LEFT JOIN ContabilitaRaggruppamenti "
+                "ON ContabilitaConti.Raggruppamento_ID = ContabilitaRaggruppamenti.Id "
+                "LEFT JOIN ContabilitaClassi ON ContabilitaRaggruppamenti.Classe_ID = ContabilitaClassi.Id "
+                "WHERE TempBilancio.NomeComputer = %1 ORDER BY COALESCE(ContabilitaClassi.Descrizione, ''), "
+                "COALESCE(ContabilitaRaggruppamenti.Descrizione, ''), ContabilitaConti.Descrizione, "
+                "TempBilancio.ID")
                 .arg(workstation);
         break;
     case 16:
@@ -611,7 +614,7 @@ ReportSpec reportSpec(int code, const ReportContext &context, const ReportOption
         break;
     case 24:
         file(QStringLiteral("ChiusuraIvaMensile.rpt"));
-        spec.query = vatSettlements(true);
+        spec.query = vatSettlements(true, context.key);
         break;
     case 25:
         file(QStringLiteral("Personale.rpt"));
@@ -973,7 +976,7 @@ ReportSpec reportSpec(int code, const ReportContext &context, const ReportOption
         break;
     case 71:
         file(QStringLiteral("ChiusuraIva.rpt"));
-        spec.query = vatSettlements(false);
+        spec.query = vatSettlements(false, context.key);
         break;
     case 72:
     case 73: {

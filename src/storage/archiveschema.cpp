@@ -11,7 +11,7 @@ using K = FieldKind;
 const SchemaDefinition &archiveSchema()
 {
     static const SchemaDefinition schema(
-        5,
+        6,
         {
             TableDef{"fattura",
                      {
@@ -749,6 +749,7 @@ const SchemaDefinition &archiveSchema()
                          {"CreditoResiduoTrimestrePassato", K::Double},
                          {"DescrizioneMese", K::Text},
                          {"Mese", K::Ref, "Mesi.numero"},
+                         {"CorrispettiviImponibileNonSoggetta", K::Double, {}, 6},
                          {"TotaleIvaCredito", K::Double},
                          {"TotaleIvaDebito", K::Double},
                          {"VenditaImponibile", K::Double},

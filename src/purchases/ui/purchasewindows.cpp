@@ -4,9 +4,11 @@
 #include "core/numbertext.h"
 #include "invoicing/instalments.h"
 #include "purchases/purchasedocument.h"
+#include "purchases/ui/accountswindows.h"
 #include "purchases/ui/cashbookprintwindows.h"
 #include "purchases/ui/cashbookwindows.h"
 #include "purchases/ui/einvoiceimportwindow.h"
+#include "purchases/ui/vatsettlementwindows.h"
 #include "shell/desktop.h"
 #include "shell/historyselection.h"
 #include "shell/prompter.h"
@@ -475,6 +477,8 @@ void registerPurchaseWindows(WindowRegistry &windows)
     }
     registerCashBookWindows(windows);
     registerCashBookPrintWindows(windows);
+    registerAccountsWindows(windows);
+    registerVatSettlementWindows(windows);
     windows.addCommand(QStringLiteral("ImportaFatturaElettronica"),
                        [&windows](Session &session, const QVariantMap &, QWidget *parent) {
                            importElectronicInvoices(session, windows, parent);

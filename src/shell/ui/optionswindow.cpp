@@ -1,5 +1,6 @@
 #include "shell/ui/optionswindow.h"
 
+#include "shell/accountchoice.h"
 #include "shell/desktop.h"
 #include "shell/mainmenu.h"
 #include "shell/options.h"
@@ -48,8 +49,6 @@ QWidget *scrolled(QWidget *page)
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     return scroll;
 }
-
-const QString accounts = QStringLiteral("SELECT ID, Descrizione FROM ContabilitaConti ORDER BY Descrizione");
 
 } // namespace
 
@@ -229,7 +228,8 @@ QWidget *OptionsWindow::accountingPage()
     auto *title = new QLabel(QStringLiteral("<b>Conti predefiniti</b>"));
     page->layout()->addRow(title);
     for (const auto &account : defaults)
-        page->lookup(QString::fromLatin1(account.field), QString::fromUtf8(account.caption), accounts);
+        page->lookup(QString::fromLatin1(account.field), QString::fromUtf8(account.caption),
+                     accountChoiceSql());
 
     LookupBox *vat = page->lookup(QStringLiteral("Iva_Id"), QStringLiteral("Aliquota Iva standard"),
                                   QStringLiteral("SELECT ID, Descrizione FROM Iva ORDER BY Descrizione"),
