@@ -10,6 +10,7 @@
 #include <QHash>
 #include <QLocale>
 #include <algorithm>
+#include <cmath>
 #include <map>
 
 namespace rotalina::purchases {
@@ -146,7 +147,9 @@ QString Calculation::description(const Bucket &bucket) const
 {
     if (bucket.code != 0)
         return m_codes.value(bucket.code).description;
-    return QStringLiteral("Senza codice Iva - aliquota %1%").arg(core::formatItalianNumber(bucket.rate, 2));
+    const bool whole = bucket.rate == std::floor(bucket.rate);
+    return QStringLiteral("Senza codice Iva - aliquota %1%")
+        .arg(core::formatItalianNumber(bucket.rate, whole ? 0 : 2));
 }
 
 core::Status Calculation::sumDocuments(const Source &source, Side &taxed, Side &nonTaxed, Side *reverseTaxed,
@@ -484,7 +487,9 @@ core::Result<qint64> insertSettlement(storage::Archive &archive, const Settlemen
     const SettlementTables &tables = settlementTables(period.kind);
     QVariantMap values{{QStringLiteral("Anno"), period.year},
                        {tables.periodField, period.number},
-                       {tables.carriedField, *carried}};
+                       {tables.carriedField, *carried},
+                       {QStringLiteral("TotaleIvaDebito"), 0.0},
+                       {QStringLiteral("TotaleIvaCredito"), 0.0}};
     if (period.kind == SettlementKind::Monthly)
         values.insert(QStringLiteral("DescrizioneMese"), monthNames.value(period.number - 1));
     return shell::insertWithDefaults(archive, tables.header, tables.header, {}, values);

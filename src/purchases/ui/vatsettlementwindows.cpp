@@ -38,6 +38,13 @@ namespace titles = shell::titles;
 
 namespace {
 
+// A total the calculation writes: shown, never typed, and passed over by the keyboard.
+void showOnly(QLineEdit *total)
+{
+    total->setReadOnly(true);
+    total->setFocusPolicy(Qt::NoFocus);
+}
+
 constexpr int settlementHelp = 3550;
 constexpr int quarterlyReport = 71;
 constexpr int monthlyReport = 24;
@@ -69,6 +76,9 @@ RegistryDescriptor buildList(SettlementKind kind)
     r.columns = {column("Anno", "Anno", 60), column("Periodo", quarterly ? "Trimestre" : "Mese", 240),
                  column("CreditoPrecedente", "Credito Precedente", 120),
                  column("TotaleIvaDebito", "Debito", 110), column("TotaleIvaCredito", "Credito", 110)};
+    // The amounts of the list, read as amounts (the card is the settlement window).
+    for (const char *amount : {"CreditoPrecedente", "TotaleIvaDebito", "TotaleIvaCredito"})
+        r.fields.append(shell::fields::field(amount, "", RegistryField::Kind::Amount));
     r.grid = QStringLiteral("frmGrigliaContabilitaChiusuraIva") +
              (quarterly ? QString() : QStringLiteral("Mensile"));
     r.deleteQuestion = quarterly ? QStringLiteral("Sei sicuro di voler eliminare questo Trimestre ?")
@@ -190,7 +200,7 @@ QWidget *SettlementWindow::generalPage()
     page->amount(m_tables.carriedField, QStringLiteral("Credito Precedente"));
     for (const auto &[field, caption] :
          {std::pair("TotaleIvaDebito", "Debito"), std::pair("TotaleIvaCredito", "Credito")})
-        page->amount(QLatin1String(field), QLatin1String(caption))->setReadOnly(true);
+        showOnly(page->amount(QLatin1String(field), QLatin1String(caption)));
     QPushButton *calculate = shell::ui::makeButton(page, "btnCalcola", "Calcola",
                                                    m_kind == SettlementKind::Quarterly
                                                        ? "calcola la chiusura Iva per questo trimestre"
@@ -205,29 +215,22 @@ QWidget *SettlementWindow::rowsPage(bool purchases, bool nonTaxable)
     auto *page = new QWidget;
     auto *layout = new QVBoxLayout(page);
     auto *totals = new shell::ui::FormPage(*m_form, page);
+    const auto total = [totals](const QString &field, const char *caption) {
+        showOnly(totals->amount(field, QLatin1String(caption)));
+    };
     if (nonTaxable) {
-        totals
-            ->amount(purchases ? QStringLiteral("AcquistiImponibileNonSoggetta")
-                               : QStringLiteral("VenditaImponibileNonSoggetta"),
-                     QStringLiteral("Imponibile"))
-            ->setReadOnly(true);
+        total(purchases ? QStringLiteral("AcquistiImponibileNonSoggetta")
+                        : QStringLiteral("VenditaImponibileNonSoggetta"),
+              "Imponibile");
         if (!purchases)
-            totals
-                ->amount(QStringLiteral("CorrispettiviImponibileNonSoggetta"),
-                         QStringLiteral("Corrispettivi Imponibile"))
-                ->setReadOnly(true);
+            total(QStringLiteral("CorrispettiviImponibileNonSoggetta"), "Corrispettivi Imponibile");
     } else {
         const QString prefix = purchases ? QStringLiteral("Acquisti") : QStringLiteral("Vendita");
-        totals->amount(prefix + QStringLiteral("Imponibile"), QStringLiteral("Imponibile"))
-            ->setReadOnly(true);
-        totals->amount(prefix + QStringLiteral("Imposta"), QStringLiteral("Imposta"))->setReadOnly(true);
+        total(prefix + QStringLiteral("Imponibile"), "Imponibile");
+        total(prefix + QStringLiteral("Imposta"), "Imposta");
         if (!purchases) {
-            totals
-                ->amount(QStringLiteral("CorrispettiviImponibile"),
-                         QStringLiteral("Corrispettivi Imponibile"))
-                ->setReadOnly(true);
-            totals->amount(QStringLiteral("CorrispettiviImposta"), QStringLiteral("Corrispettivi Imposta"))
-                ->setReadOnly(true);
+            total(QStringLiteral("CorrispettiviImponibile"), "Corrispettivi Imponibile");
+            total(QStringLiteral("CorrispettiviImposta"), "Corrispettivi Imposta");
         }
     }
     layout->addWidget(totals);
