@@ -4,6 +4,7 @@
 #include "invoicing/instalments.h"
 #include "invoicing/invoicerows.h"
 #include "invoicing/invoices.h"
+#include "invoicing/jobimport.h"
 #include "shell/accountchoice.h"
 #include "shell/descriptorfields.h"
 #include "storage/archive.h"
@@ -426,6 +427,11 @@ DocumentDescriptor buildDocument(CustomerDocument document)
         {{[] { return &invoiceAttachmentsRegistry(); }, QStringLiteral("Fattura_Id"),
           QStringLiteral("Allegati"),
           creditNote ? QStringLiteral("frmNotaCredito_GrigliaAllegati") : QStringLiteral("Form7_DBGrid13")}}};
+    // The job orders copied into the invoice; the window adds the buttons that import and remove them.
+    DocumentTab imports{QStringLiteral("Importazioni"),
+                        {},
+                        {{[] { return &invoiceJobOrdersRegistry(); }, QStringLiteral("Fattura_ID"),
+                          QStringLiteral("Commesse"), QStringLiteral("Form7_DBGrid4")}}};
     DocumentTab other{QString::fromUtf8(caption("Altro", " Altro ")),
                       {field("Causale", "Causale"),
                        field("ReferenteIva", "Referente Iva per cliente estero", Kind::Memo),
@@ -446,7 +452,7 @@ DocumentDescriptor buildDocument(CustomerDocument document)
         };
         d.helpContext = 1250;
     } else {
-        d.tabs = {header, rows, accompanying, orders, attachments, other};
+        d.tabs = {header, rows, accompanying, orders, attachments, other, imports};
         d.checks = invoiceChecks();
         d.save = saveInvoiceHeader;
         d.helpContext = 1100;

@@ -358,7 +358,7 @@ const SchemaDefinition &archiveSchema()
                          {"TotImposta", K::Double},
                          {"TotProvvigioneContrassegno", K::Double},
                      },
-                     {{{"Storico", "Data"}}, {{"Data"}}, {{"Numero"}}}},
+                     {{{"Storico", "Data"}}, {{"Data"}}, {{"Numero"}}, {{"Storico", "Numero", "ID"}, 6}}},
             TableDef{"Conti",
                      {
                          {"IDX", K::Key},
@@ -1798,7 +1798,9 @@ const SchemaDefinition &archiveSchema()
         {},
         // Version 2: the long lists searched by name as the user types.
         {{QStringLiteral("Clienti"), QStringLiteral("NominativoVisualizzato"), 2},
-         {QStringLiteral("Fornitor"), QStringLiteral("Fornitore"), 2}});
+         {QStringLiteral("Fornitor"), QStringLiteral("Fornitore"), 2},
+         // Version 6: the job orders' list searched by customer.
+         {QStringLiteral("TotaliCo"), QStringLiteral("Cliente"), 6}});
     return schema;
 }
 

@@ -70,7 +70,7 @@ TEST_F(SettingsWindows, OptionsOpenOnTheirFirstPageWithEveryPage)
     EXPECT_EQ(child<QComboBox>(window, "ComboBox1")->itemText(2), QStringLiteral("Documenti Clienti"));
     EXPECT_EQ(child<QSpinBox>(window, "edtProgrammazioneOraInizio")->value(), 8);
     EXPECT_EQ(child<QSpinBox>(window, "edtProgrammazioneOraFine")->value(), 18);
-    EXPECT_FALSE(child<QPushButton>(window, "btnAcquisisci")->isEnabled());
+    EXPECT_TRUE(child<QPushButton>(window, "btnAcquisisci")->isEnabled());
     EXPECT_FALSE(child<QPushButton>(window, "Button1")->isEnabled())
         << "without the tariffs' module there is nothing to change";
 }

@@ -8,6 +8,7 @@
 #include "invoicing/invoicedocument.h"
 #include "invoicing/invoicerows.h"
 #include "invoicing/invoices.h"
+#include "invoicing/jobimport.h"
 #include "invoicing/ui/invoicingwindows.h"
 #include "shell/prompter.h"
 #include "shell/reportservice.h"
@@ -23,11 +24,14 @@
 #include "shell/ui/windowregistry.h"
 #include "storage/archive.h"
 
+#include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QVBoxLayout>
 
 namespace rotalina::invoicing::ui {
 
@@ -105,6 +109,7 @@ InvoiceWindow::InvoiceWindow(shell::Session &session, const shell::ui::WindowReg
         }
     } else {
         setBeforeLeave([this] { warnOfLetterOfIntent(); });
+        addJobOrderButtons();
     }
     addInvoiceRowButtons();
     if (OwnedRowsPanel *dueDates = rows(QStringLiteral("FatturaScadenze")))
@@ -168,6 +173,134 @@ void InvoiceWindow::addCreditedInvoiceButtons()
     shell::ui::FormPage::placeBeside(number, pair);
     connect(find, &QPushButton::clicked, this, &InvoiceWindow::findCreditedInvoice);
     connect(import, &QPushButton::clicked, this, &InvoiceWindow::importCreditedRows);
+}
+
+void InvoiceWindow::addJobOrderButtons()
+{
+    OwnedRowsPanel *links = rows(QStringLiteral("FatturaContiRighe"));
+    if (!links)
+        return;
+    links->grid()->setObjectName(QStringLiteral("DBGrid4"));
+    // Links are made by importing job orders and removed with "Elimina Riga", never edited by hand.
+    for (const shell::ui::ToolAction common :
+         {shell::ui::ToolAction::AggiungiDettaglio, shell::ui::ToolAction::AvantiDettaglio,
+          shell::ui::ToolAction::EliminaDettaglio}) {
+        if (auto *button = links->findChild<QPushButton *>(shell::ui::toolButtonName(common)))
+            button->hide();
+    }
+    m_jobOrders = new QComboBox(links);
+    m_jobOrders->setObjectName(QStringLiteral("DBLookupComboBox1"));
+    m_jobOrders->setPlaceholderText(QStringLiteral("Scegli la commessa da importare"));
+    m_jobOrders->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    m_jobOrders->setMinimumContentsLength(40);
+    QPushButton *all = shell::ui::makeButton(this, "Button1", "Importa Tutte le commesse");
+    QPushButton *choose = shell::ui::makeButton(this, "Button2", "Scegli le Commesse");
+    QPushButton *remove = shell::ui::makeButton(this, "Button10", "Elimina Riga",
+                                                "Toglie la commessa dalla fattura e la riapre");
+    choose->setEnabled(windows().has(QStringLiteral("TfrmScegliCommesse")));
+    auto *top = new QHBoxLayout;
+    top->addWidget(new QLabel(QStringLiteral("Commessa"), links));
+    top->addWidget(m_jobOrders, 1);
+    top->addWidget(all);
+    top->addWidget(choose);
+    if (auto *column = qobject_cast<QVBoxLayout *>(links->layout()))
+        column->insertLayout(0, top);
+    links->addButton(remove);
+    connect(m_jobOrders, &QComboBox::activated, this, &InvoiceWindow::importChosenJobOrder);
+    connect(all, &QPushButton::clicked, this, &InvoiceWindow::importAllJobOrders);
+    connect(choose, &QPushButton::clicked, this, &InvoiceWindow::chooseJobOrders);
+    connect(remove, &QPushButton::clicked, this, &InvoiceWindow::unlinkJobOrder);
+    // The header is saved when the tab changes: the job orders offered are those of the customer
+    // saved.
+    connect(pages(), &QTabWidget::currentChanged, this, [this, links] {
+        if (pages()->currentWidget() && pages()->currentWidget()->isAncestorOf(links))
+            offerJobOrders();
+    });
+    offerJobOrders();
+}
+
+void InvoiceWindow::offerJobOrders()
+{
+    if (!m_jobOrders)
+        return;
+    const core::Result<QList<ImportableJobOrder>> offered = importableJobOrders(*session().archive(), key());
+    const QSignalBlocker quiet(m_jobOrders);
+    m_jobOrders->clear();
+    if (!offered) {
+        session().prompter().message(error(), offered.error());
+        return;
+    }
+    for (const ImportableJobOrder &job : *offered)
+        m_jobOrders->addItem(job.choice, job.key);
+    m_jobOrders->setCurrentIndex(-1);
+}
+
+void InvoiceWindow::importJobOrders(const std::function<core::Result<int>()> &import)
+{
+    if (form().isDirty() && !quietSave())
+        return;
+    if (const core::Result<int> imported = import(); !imported) {
+        const QString why = imported.error();
+        session().prompter().message(why == unsavedInvoiceForJobOrdersMessage() ? warning() : error(), why);
+    }
+    rowsChanged();
+    offerJobOrders();
+}
+
+void InvoiceWindow::importChosenJobOrder(int index)
+{
+    const QVariant job = m_jobOrders ? m_jobOrders->itemData(index) : QVariant();
+    if (!job.isValid())
+        return;
+    if (!session().prompter().ask(warning(), importJobOrderQuestion())) {
+        m_jobOrders->setCurrentIndex(-1);
+        return;
+    }
+    importJobOrders([this, job] {
+        return invoicing::importJobOrders(*session().archive(), key(), {job.toLongLong()}, session().today());
+    });
+}
+
+void InvoiceWindow::importAllJobOrders()
+{
+    importJobOrders(
+        [this] { return invoicing::importAllJobOrders(*session().archive(), key(), session().today()); });
+}
+
+void InvoiceWindow::chooseJobOrders()
+{
+    if (form().isDirty() && !quietSave())
+        return;
+    const QVariant customer = form().values().value(QStringLiteral("Cliente_ID"));
+    if (!RecordChecks::hasValue(customer)) {
+        session().prompter().message(error(), noCustomerForInvoiceMessage());
+        return;
+    }
+    const QVariant chosen = windows().choose(
+        QStringLiteral("TfrmScegliCommesse"), session(), this,
+        {{QStringLiteral("cliente"), customer.toLongLong()}, {QStringLiteral("fattura"), key()}});
+    QList<qint64> jobs;
+    for (const QVariant &job : chosen.toList())
+        jobs.append(job.toLongLong());
+    if (jobs.isEmpty())
+        return;
+    importJobOrders([this, jobs] {
+        return invoicing::importJobOrders(*session().archive(), key(), jobs, session().today());
+    });
+}
+
+void InvoiceWindow::unlinkJobOrder()
+{
+    OwnedRowsPanel *links = rows(QStringLiteral("FatturaContiRighe"));
+    const std::optional<qint64> link = links ? links->currentKey() : std::nullopt;
+    if (!link)
+        return;
+    if (form().isDirty() && !quietSave())
+        return;
+    if (core::Status removed = removeJobOrderLink(*session().archive(), *link); !removed)
+        session().prompter().message(error(), removed.error());
+    rowsChanged();
+    offerJobOrders();
 }
 
 void InvoiceWindow::customerChosen(const QVariant &customer)

@@ -5,12 +5,14 @@
 #include "shell/mainmenu.h"
 #include "shell/options.h"
 #include "shell/prompter.h"
+#include "shell/scanner.h"
 #include "shell/session.h"
 #include "shell/ui/amountbox.h"
 #include "shell/ui/entrynavigation.h"
 #include "shell/ui/formpage.h"
 #include "shell/ui/lookupbox.h"
 #include "shell/ui/recordform.h"
+#include "shell/ui/scannerdialog.h"
 #include "shell/ui/toolbuttons.h"
 #include "shell/ui/windowregistry.h"
 #include "storage/archive.h"
@@ -185,14 +187,34 @@ QWidget *OptionsWindow::logoPage()
         connect(button, &QPushButton::clicked, this, command.action);
         buttons->addWidget(button);
     }
-    // Acquiring from a scanner and resizing come with the scanner support.
-    for (const char *caption : {"Acquisisci", "ridimensiona"}) {
-        auto *button = new QPushButton(QString::fromLatin1(caption), page);
-        button->setObjectName(QStringLiteral("btn") + QString::fromLatin1(caption));
-        button->setEnabled(false);
-        button->setToolTip(QStringLiteral("Non ancora disponibile in questa versione"));
-        buttons->addWidget(button);
-    }
+    // A scanned logo is taken as a chosen file is: PNG keeps the scan as it came, and the archive
+    // holds the picture's bytes whatever their format.
+    auto *acquire = new QPushButton(QStringLiteral("Acquisisci"), page);
+    acquire->setObjectName(QStringLiteral("btnAcquisisci"));
+    acquire->setAutoDefault(false);
+    connect(acquire, &QPushButton::clicked, this, [this] {
+        const std::unique_ptr<Scanner> scanner = defaultScanner();
+        const std::optional<QImage> scanned = acquirePage(m_session, *scanner, this);
+        if (!scanned)
+            return;
+        QByteArray png;
+        QBuffer bytes(&png);
+        if (!bytes.open(QIODevice::WriteOnly) || !scanned->save(&bytes, "PNG")) {
+            m_session.prompter().message(
+                titles::error(), QStringLiteral("Impossibile convertire l'immagine acquisita nel logo."));
+            return;
+        }
+        m_logo = png;
+        m_logoChanged = true;
+        showLogo();
+    });
+    buttons->addWidget(acquire);
+    // Resizing comes later.
+    auto *resizeButton = new QPushButton(QStringLiteral("ridimensiona"), page);
+    resizeButton->setObjectName(QStringLiteral("btnridimensiona"));
+    resizeButton->setEnabled(false);
+    resizeButton->setToolTip(QStringLiteral("Non ancora disponibile in questa versione"));
+    buttons->addWidget(resizeButton);
     buttons->addStretch(1);
     layout->addLayout(buttons);
     return page;

@@ -1,5 +1,7 @@
 #include "transport/ui/transportwindows.h"
 
+#include "transport/ui/jobpicker.h"
+#include "transport/ui/jobwindows.h"
 #include "transport/ui/tariffwindows.h"
 
 namespace rotalina::transport::ui {
@@ -7,6 +9,8 @@ namespace rotalina::transport::ui {
 void registerTransportWindows(shell::ui::WindowRegistry &windows)
 {
     registerTariffWindows(windows);
+    registerJobWindows(windows);
+    registerJobPicker(windows);
 }
 
 } // namespace rotalina::transport::ui
