@@ -3,50 +3,12 @@
 #include "core/datetext.h"
 #include "invoicing/invoicedocument.h"
 #include "shell/recordchecks.h"
+#include "shell/typedfilters.h"
 #include "storage/sqlvalue.h"
 
 namespace rotalina::invoicing {
 
 namespace {
-
-// What a field asks: nothing when it is blank or holds only "*".
-QString asked(const QString &typed)
-{
-    const QString text = typed.trimmed();
-    return text == u"*" ? QString() : text;
-}
-
-core::Status addNumber(storage::ListFilter &filter, const QString &typed, const QString &caption,
-                       const char *comparison)
-{
-    const QString text = asked(typed);
-    if (text.isEmpty())
-        return {};
-    bool isNumber = false;
-    const int number = text.toInt(&isNumber);
-    if (!isNumber)
-        return core::Status::failure(
-            QStringLiteral("Attenzione \"%1\" deve essere un numero: \"%2\" non lo è").arg(caption, text));
-    filter.condition(QStringLiteral("Num %1 ?").arg(QLatin1String(comparison)), {number});
-    return {};
-}
-
-core::Status addDate(storage::ListFilter &filter, const QString &typed, const QString &caption, bool upTo)
-{
-    const QString text = asked(typed);
-    if (text.isEmpty())
-        return {};
-    const std::optional<QDate> date = core::datetext::parseShortDate(text);
-    if (!date)
-        return core::Status::failure(
-            QStringLiteral("Attenzione \"%1\" non è una data: scrivere la data come gg/mm/aaaa (\"%2\")")
-                .arg(caption, text));
-    if (upTo)
-        filter.dateTo(QStringLiteral("Data"), *date);
-    else
-        filter.dateFrom(QStringLiteral("Data"), *date);
-    return {};
-}
 
 void addKey(storage::ListFilter &filter, const QString &field, const QVariant &key)
 {
@@ -56,7 +18,7 @@ void addKey(storage::ListFilter &filter, const QString &field, const QVariant &k
 
 void addSeries(storage::ListFilter &filter, const QString &typed)
 {
-    if (const QString series = asked(typed); !series.isEmpty())
+    if (const QString series = shell::typedSearch(typed); !series.isEmpty())
         filter.equals(QStringLiteral("SerieFatturazione"), series);
 }
 
@@ -66,10 +28,14 @@ core::Status addInvoiceListConditions(storage::ListFilter &filter, const Invoice
 {
     // Everything is read before anything is added, so that a refused field leaves the filter whole.
     storage::ListFilter read = filter;
-    for (const core::Status &added : {addNumber(read, typed.fromNumber, QStringLiteral("Dal numero"), ">="),
-                                      addNumber(read, typed.toNumber, QStringLiteral("al numero"), "<="),
-                                      addDate(read, typed.fromDate, QStringLiteral("Dalla Data"), false),
-                                      addDate(read, typed.toDate, QStringLiteral("alla Data"), true)}) {
+    for (const core::Status &added : {shell::addTypedNumber(read, QStringLiteral("Num"), typed.fromNumber,
+                                                            QStringLiteral("Dal numero"), ">="),
+                                      shell::addTypedNumber(read, QStringLiteral("Num"), typed.toNumber,
+                                                            QStringLiteral("al numero"), "<="),
+                                      shell::addTypedDate(read, QStringLiteral("Data"), typed.fromDate,
+                                                          QStringLiteral("Dalla Data"), false),
+                                      shell::addTypedDate(read, QStringLiteral("Data"), typed.toDate,
+                                                          QStringLiteral("alla Data"), true)}) {
         if (!added)
             return added;
     }
@@ -77,7 +43,7 @@ core::Status addInvoiceListConditions(storage::ListFilter &filter, const Invoice
     addKey(read, QStringLiteral("Cliente_ID"), typed.customer);
     addKey(read, QStringLiteral("Banca_ID"), typed.bank);
     addKey(read, QStringLiteral("ModPagamento_Id"), typed.paymentMode);
-    if (const QString order = asked(typed.orderNumber); !order.isEmpty()) {
+    if (const QString order = shell::typedSearch(typed.orderNumber); !order.isEmpty()) {
         // The invoices whose customer's order number contains the text: none when no order has it.
         read.condition(
             QStringLiteral("ID IN (SELECT Fattura_ID FROM OrdiniClienti WHERE Fattura_ID IS NOT NULL "
@@ -92,9 +58,12 @@ core::Status addInvoiceListConditions(storage::ListFilter &filter, const Invoice
 core::Status addCreditNoteListConditions(storage::ListFilter &filter, const CreditNoteListFilter &typed)
 {
     storage::ListFilter read = filter;
-    for (const core::Status &added : {addNumber(read, typed.number, QStringLiteral("Numero"), "="),
-                                      addDate(read, typed.fromDate, QStringLiteral("Dalla Data"), false),
-                                      addDate(read, typed.toDate, QStringLiteral("alla Data"), true)}) {
+    for (const core::Status &added :
+         {shell::addTypedNumber(read, QStringLiteral("Num"), typed.number, QStringLiteral("Numero"), "="),
+          shell::addTypedDate(read, QStringLiteral("Data"), typed.fromDate, QStringLiteral("Dalla Data"),
+                              false),
+          shell::addTypedDate(read, QStringLiteral("Data"), typed.toDate, QStringLiteral("alla Data"),
+                              true)}) {
         if (!added)
             return added;
     }

@@ -1274,7 +1274,8 @@ core::Status writeEInvoiceFiles(storage::Archive &archive, qint64 document, cons
     if (core::Status marked = archive.update(
             QStringLiteral("fattura"), document,
             {{QStringLiteral("EsportatoXml"), true},
-             {QStringLiteral("DatiTrasmissione_FormatoTrasmissione"), built.transmissionFormat}});
+             {QStringLiteral("DatiTrasmissione_FormatoTrasmissione"), built.transmissionFormat},
+             {QStringLiteral("NomeFileXml"), QDir::cleanPath(path)}});
         !marked) {
         file.cancelWriting();
         return marked;
@@ -1302,12 +1303,20 @@ QString exportedMessage(bool creditNote)
 
 namespace {
 
-// The documents written, marked exported with the format they were written in, in one transaction.
-core::Status markExported(storage::Archive &archive, const QList<std::pair<qint64, QString>> &written)
+struct WrittenFile
+{
+    qint64 document;
+    QString format;
+    QString path;
+};
+
+// The documents written, marked exported with the format they were written in and the file they
+// went to (sending them to the exchange system attaches that file), in one transaction.
+core::Status markExported(storage::Archive &archive, const QList<WrittenFile> &written)
 {
     QHash<QString, QList<qint64>> byFormat;
-    for (const auto &[document, format] : written)
-        byFormat[format].append(document);
+    for (const WrittenFile &file : written)
+        byFormat[file.format].append(file.document);
     storage::Transaction transaction(archive);
     if (!transaction.isActive())
         return core::Status::failure(transaction.error());
@@ -1319,6 +1328,13 @@ core::Status markExported(storage::Archive &archive, const QList<std::pair<qint6
                            "WHERE ID IN (%1)")
                 .arg(placeholders(it.value().size())),
             params);
+        if (!changed)
+            return core::Status::failure(changed.error());
+    }
+    for (const WrittenFile &file : written) {
+        const core::Result<int> changed =
+            archive.execute(QStringLiteral("UPDATE fattura SET NomeFileXml = ? WHERE ID = ?"),
+                            {QDir::cleanPath(file.path), file.document});
         if (!changed)
             return core::Status::failure(changed.error());
     }
@@ -1372,7 +1388,7 @@ core::Result<QList<BatchLine>> exportEInvoices(storage::Archive &archive, const 
     // Files are written a group at a time: each one whole under a temporary name and renamed, then
     // all of them made durable at once before the group is marked exported in one transaction.
     QList<BatchLine> group;
-    QList<std::pair<qint64, QString>> written; // document, transmission format
+    QList<WrittenFile> written;
     const auto finishGroup = [&] {
         if (!written.isEmpty()) {
             flushFilesToDisk();
@@ -1426,7 +1442,7 @@ core::Result<QList<BatchLine>> exportEInvoices(storage::Archive &archive, const 
                         line.problems.append(saved.error());
                     } else {
                         line.written = true;
-                        written.append({document, built.transmissionFormat});
+                        written.append({document, built.transmissionFormat, line.file});
                     }
                 }
             }

@@ -189,27 +189,31 @@ RegistryDescriptor buildInstalments(bool supplier)
 RegistryDescriptor buildOrders()
 {
     RegistryDescriptor r;
-    r.cardWindow = QStringLiteral("TfrmOrdiniClienti");
-    r.cardCaption = QStringLiteral("Ordini");
+    r.cardWindow = QStringLiteral("TfrmModificaOrdiniClienti");
+    r.cardCaption = QStringLiteral("Ordini Clienti");
     r.table = QStringLiteral("OrdiniClienti");
     r.listSql = QStringLiteral("SELECT * FROM OrdiniClienti");
-    r.order = QStringLiteral("Data, ID");
+    r.order = QStringLiteral("NumeroRiga, Data, ID");
     r.columns = {column("Data", "Data", 90),
                  column("Numero", "Numero", 120),
                  column("CodiceCig", "Codice Cig", 110),
                  column("CodiceCup", "Codice Cup", 110),
                  column("CodiceCommessaConvenzione", "Cod.Comm.Conv.", 120),
                  column("Note", "Note", 200)};
-    r.fields = {field("Data", "Data", Kind::Date),
-                field("Numero", "Numero"),
+    r.fields = {field("Numero", "Numero"),
+                field("Data", "Data", Kind::Date),
                 field("CodiceCig", "Codice Cig"),
                 field("CodiceCup", "Codice Cup"),
-                field("CodiceCommessaConvenzione", "Cod.Comm.Conv."),
-                field("Note", "Note")};
-    r.fields[1].maxLength = 20;
+                field("CodiceCommessaConvenzione", "Codice Commessa Convenzione"),
+                field("Note", "Note"),
+                field("NumeroRiga", "Numero di riga", Kind::Amount, 0)};
+    r.fields[0].maxLength = 20;
     r.fields[2].maxLength = 15;
     r.fields[3].maxLength = 15;
     r.fields[4].maxLength = 100;
+    r.checks
+        .required(QStringLiteral("Numero"), QStringLiteral("E' necessario salvare il numero di Ordine!!!"))
+        .required(QStringLiteral("Data"), QStringLiteral("E' necessario salvare la data di Ordine!!!"));
     r.deleteQuestion = QStringLiteral("Sei sicuro di voler eliminare il record ?");
     r.ownerField = QStringLiteral("Fattura_ID");
     // A new reference is dated as its invoice, or today.

@@ -72,6 +72,10 @@ const SchemaDefinition &archiveSchema()
                          // The type of an imported electronic invoice (TD01, TD17...): self-invoices
                          // and integration documents are told apart by it.
                          {"TipoDocumentoXml", K::Text, {}, 4},
+                         // Where the electronic invoice was last exported (the signed twin lies
+                         // beside it as .p7m), and when it was first sent to the exchange system.
+                         {"NomeFileXml", K::Text, {}, 6},
+                         {"DataInvioSdI", K::Date, {}, 6},
                      },
                      {{{"Storico", "Carico", "Data"}},
                       {{"Storico", "Carico", "DataRegistrazione"}},
@@ -1498,6 +1502,8 @@ const SchemaDefinition &archiveSchema()
                     {"AliquotaIva", K::Double},
                     {"EstensioneEsportazione", K::Text},
                     {"AzioneImportazioneVCard", K::Integer},
+                    // The exchange system's certified-mail address electronic invoices are sent to.
+                    {"PecSdI", K::Text, {}, 6},
                 },
                 {}},
             TableDef{

@@ -6,6 +6,7 @@
 #include "storage/archive.h"
 #include "storage/listfilter.h"
 #include "storage/sqlvalue.h"
+#include "transport/quotes.h"
 
 #include <QColor>
 #include <QSqlRecord>
@@ -47,13 +48,10 @@ RegistryField hidden(const char *name)
 
 RegistryDescriptor buildRows()
 {
-    RegistryDescriptor r;
+    RegistryDescriptor r = pricedRowsRegistry(jobPricing());
     r.cardWindow = QStringLiteral("TfrmModificaCommesse");
     r.cardCaption = QStringLiteral("Modifica righe commessa");
-    r.table = QStringLiteral("Conti");
-    r.listSql = QStringLiteral("SELECT * FROM Conti");
     r.order = QStringLiteral("NumeroRiga, IDX");
-    r.ownerField = QStringLiteral("Testata_ID");
     r.columns = {column("Descrizione", "Descrizione", 320),
                  column("Um", "Quantità", 70),
                  column("ValoreUnitario", "Valore Unitario", 100),
@@ -62,48 +60,6 @@ RegistryDescriptor buildRows()
                  column("DataDDT", "Data DDT", 80),
                  column("NumeroRiga", "Num.Riga", 60)};
     r.grid = QStringLiteral("frmConto_DBGrid2");
-    RegistryField vat =
-        choice("Iva_ID", "Aliquota Iva", "SELECT ID, Descrizione FROM Iva ORDER BY Iva, Descrizione");
-    vat.copySql = QStringLiteral("SELECT Iva AS AliquotaIva FROM Iva WHERE ID = ?");
-    vat.copiedFields = {QStringLiteral("AliquotaIva")};
-    RegistryField region =
-        choice("Regione_ID", "Regione", "SELECT IDRegione, Regione FROM Regioni ORDER BY Regione");
-    region.copySql = QStringLiteral("SELECT CoefficienteCalcolo FROM Regioni WHERE IDRegione = ?");
-    region.copiedFields = {QStringLiteral("CoefficienteCalcolo")};
-    r.fields = {
-        field("Descrizione", "Descrizione", Kind::Memo),
-        field("Um", "Quantità", Kind::Amount),
-        field("ValoreUnitario", "Valore Unitario", Kind::Amount, 4),
-        field("Sconto", "Sconto", Kind::Amount),
-        field("ValoreTotale", "Valore Totale", Kind::Amount),
-        vat,
-        hidden("AliquotaIva"),
-        field("RIFDDT", "Rifermento D.D.T."),
-        field("DataDDT", "Data D.D.T.", Kind::Date),
-        field("Codice", "Codice"),
-        field("Imputazione", "Imputazione"),
-        choice("Um_Id", "Unità di misura", "SELECT Id, Descrizione FROM UnitaMisura ORDER BY Descrizione"),
-        field("NumeroRiga", "Numero di riga", Kind::Amount, 0),
-        field("RiferimentoAmministrazione", "Rif. Amministraz."),
-        startsColumn(field("TempoOre", "Ore", Kind::Amount, 0)),
-        field("TempoMinuti", "Minuti", Kind::Amount, 0),
-        field("Chilometri", "Chilometri", Kind::Amount, 0),
-        field("Costo", "Costo", Kind::Amount),
-        field("Colli", "Colli", Kind::Amount, 0),
-        field("Peso", "Peso Dichiarato", Kind::Amount),
-        field("PesoRiconosciuto", "Peso Riconosciuto", Kind::Amount),
-        field("Volume", "Volume", Kind::Amount),
-        field("DataInizioPeriodo", "Data Trasporto", Kind::Date),
-        field("DataFinePeriodo", "Data Fine", Kind::Date),
-        region,
-        hidden("CoefficienteCalcolo"),
-        field("Contrassegno", "Contrassegno", Kind::Amount),
-        field("ProvvigioneContrassegno", "Provvig. Contrassegno", Kind::Amount),
-        field("Note", "Note")};
-    r.checks = jobRowChecks();
-    r.deleteQuestion = QStringLiteral("Sei sicuro di voler eliminare la riga?");
-    r.save = saveJobRow;
-    r.remove = deleteJobRow;
     r.helpContext = jobHelp;
     return r;
 }
@@ -247,7 +203,8 @@ DocumentDescriptor buildDocument()
          choice("Aspetto_ID", "Aspetto esteriore",
                 "SELECT id, Descrizione FROM FatturaAspetto ORDER BY Descrizione"),
          choice("Porto_ID", "Porto", "SELECT id, Descrizione FROM FatturaPorto ORDER BY Descrizione")},
-        {}};
+        {{[] { return &jobQuoteLinksRegistry(); }, QStringLiteral("Conto_ID"), QStringLiteral("Preventivi"),
+          QStringLiteral("frmConto_DBGrid4")}}};
     d.tabs = {header, rowsTab, pallets, other};
     d.checks = jobOrderChecks();
     d.remove = deleteJobOrder;
@@ -299,48 +256,6 @@ RegistryDescriptor buildList()
     };
     r.helpContext = jobHelp;
     return r;
-}
-
-struct JobHeader
-{
-    QString plate;
-    QVariant customer;
-    QDate date;
-};
-
-core::Result<JobHeader> readJobHeader(storage::Archive &archive, qint64 job)
-{
-    const core::Result<storage::Archive::Rows> read =
-        archive.readRows(QStringLiteral("SELECT Targa1, Cliente_Id, Data FROM TotaliCo WHERE ID = ?"), {job});
-    if (!read)
-        return core::Result<JobHeader>::failure(read.error());
-    if (read->values.isEmpty())
-        return core::Result<JobHeader>::failure(storage::Archive::missingRowMessage());
-    const QVariantList &row = read->values.first();
-    return JobHeader{row.at(0).toString().trimmed(), isEmpty(row.at(1)) ? QVariant() : row.at(1),
-                     sqlvalue::toDate(row.at(2))};
-}
-
-// What a new row starts with: its job, its date (the job's, today without one) and its number.
-core::Result<QVariantMap> newRow(storage::Archive &archive, const JobSettings &settings, qint64 job,
-                                 const QDate &date)
-{
-    int number = 1;
-    if (settings.rowNumbersIncrease) {
-        const core::Result<QVariant> rows =
-            archive.scalar(QStringLiteral("SELECT COUNT(*) FROM Conti WHERE Testata_ID = ?"), {job});
-        if (!rows)
-            return core::Result<QVariantMap>::failure(rows.error());
-        number = rows->toInt() + 1;
-    }
-    return QVariantMap{{QStringLiteral("Testata_ID"), job},
-                       {QStringLiteral("NumeroRiga"), number},
-                       {QStringLiteral("ProvvigioneContrassegno"), 0.0},
-                       {QStringLiteral("Contrassegno"), 0.0},
-                       {QStringLiteral("Data"), date},
-                       {QStringLiteral("DataInizioPeriodo"), date},
-                       {QStringLiteral("Storico"), false},
-                       {QStringLiteral("Um"), 1.0}};
 }
 
 core::Status fail(const QString &message)
@@ -455,281 +370,30 @@ RecordChecks jobOrderChecks()
     return checks;
 }
 
-double jobRowNet(double quantity, double unitValue, double discount)
-{
-    return core::calcolaImponibile(false, quantity, unitValue, {discount, 0, 0, 0});
-}
-
-double jobRowGross(double quantity, double unitValue, double vatRate, double discount)
-{
-    return core::calcolaPrezzoFinale(true, quantity, unitValue, vatRate, {discount, 0, 0, 0});
-}
-
-core::Status moveOdometer(storage::Archive &archive, const QString &plate, double kilometres)
-{
-    if (plate.trimmed().isEmpty() || kilometres == 0)
-        return {};
-    const core::Result<int> moved = archive.execute(
-        QStringLiteral("UPDATE Vetture SET Chilometri = COALESCE(Chilometri, 0) + ? WHERE Targa = ?"),
-        {kilometres, plate.trimmed()});
-    return moved ? core::Status() : fail(moved.error());
-}
-
 core::Status recomputeJobTotals(storage::Archive &archive, qint64 job)
 {
-    const core::Result<storage::Archive::Rows> rows = archive.readRows(
-        QStringLiteral(
-            "SELECT Um, ValoreUnitario, Sconto, AliquotaIva, Costo, Colli, ProvvigioneContrassegno "
-            "FROM Conti WHERE Testata_ID = ?"),
-        {job});
-    if (!rows)
-        return fail(rows.error());
-    double taxable = 0, tax = 0, cost = 0, packages = 0, commission = 0;
-    for (const QVariantList &row : rows->values) {
-        const double net = jobRowNet(row.at(0).toDouble(), row.at(1).toDouble(), row.at(2).toDouble());
-        taxable += net;
-        tax += net * row.at(3).toDouble() * 0.01;
-        cost += row.at(4).toDouble();
-        packages += row.at(5).toDouble();
-        commission += row.at(6).toDouble();
-    }
-    taxable = core::arrotonda(taxable);
-    tax = core::arrotonda(tax);
-    return archive.update(QStringLiteral("TotaliCo"), job,
-                          {{QStringLiteral("TotImponibile"), taxable},
-                           {QStringLiteral("TotImposta"), tax},
-                           {QStringLiteral("TotFattura"), core::arrotonda(taxable + tax)},
-                           {QStringLiteral("TotColli"), core::arrotonda(packages)},
-                           {QStringLiteral("TotProvvigioneContrassegno"), core::arrotonda(commission)},
-                           {QStringLiteral("Costo"), core::arrotonda(cost)}});
+    return recomputePricedTotals(archive, jobPricing(), job);
 }
 
 core::Result<QList<qint64>> addJobTariffRows(storage::Archive &archive, qint64 job,
                                              const QList<qint64> &tariffs, const QDate &today)
 {
-    using R = core::Result<QList<qint64>>;
-    const core::Result<JobSettings> settings = readJobSettings(archive);
-    if (!settings)
-        return R::failure(settings.error());
-    storage::Transaction transaction(archive);
-    if (!transaction.isActive())
-        return R::failure(transaction.error());
-    const core::Result<JobHeader> header = readJobHeader(archive, job);
-    if (!header)
-        return R::failure(header.error());
-    const QDate date = header->date.isValid() ? header->date : today;
-    std::optional<double> customerDiscount;
-    if (header->customer.isValid()) {
-        const core::Result<QVariant> discount =
-            archive.scalar(QStringLiteral("SELECT Sconto FROM Clienti WHERE Id = ?"), {header->customer});
-        if (!discount)
-            return R::failure(discount.error());
-        if (!discount->isNull())
-            customerDiscount = discount->toDouble();
-    }
-    QList<qint64> added;
-    double kilometres = 0;
-    for (const qint64 tariff : tariffs) {
-        core::Result<QSqlQuery> read = archive.select(
-            QStringLiteral(
-                "SELECT prezziar.*, Comuni.Comune AS RotalinaPartenza, Comuni_1.Comune AS "
-                "RotalinaArrivo, Comuni_1.Regione_ID AS RotalinaRegione, Regioni.CoefficienteCalcolo "
-                "AS RotalinaCoefficiente FROM prezziar LEFT JOIN Comuni ON prezziar.Partenza_ID = "
-                "Comuni.ID LEFT JOIN Comuni AS Comuni_1 ON prezziar.Fine_ID = Comuni_1.ID LEFT JOIN "
-                "Regioni ON Comuni_1.Regione_ID = Regioni.IDRegione WHERE prezziar.Id = ?"),
-            {tariff});
-        if (!read)
-            return R::failure(read.error());
-        if (!read->next())
-            continue; // deleted meanwhile by another workstation
-        const QSqlRecord found = read->record();
-        const auto value = [&found](const char *name) {
-            return found.value(QLatin1String(name));
-        };
-        core::Result<QVariantMap> row = newRow(archive, *settings, job, date);
-        if (!row)
-            return R::failure(row.error());
-        if (!isEmpty(value("Descrizione"))) {
-            QString description = value("Descrizione").toString();
-            if (settings->routeInDescription) {
-                if (!isEmpty(value("RotalinaPartenza")))
-                    description += QStringLiteral(" Da:") + value("RotalinaPartenza").toString();
-                if (!isEmpty(value("RotalinaArrivo")))
-                    description += QStringLiteral(" A:") + value("RotalinaArrivo").toString();
-            }
-            row->insert(QStringLiteral("Descrizione"), description);
-        }
-        row->insert(QStringLiteral("Articolo_ID"), tariff);
-        row->insert(QStringLiteral("TipoRiga"), QStringLiteral("N"));
-        const std::initializer_list<std::pair<const char *, const char *>> copied{
-            {"Regione_ID", "RotalinaRegione"},
-            {"CoefficienteCalcolo", "RotalinaCoefficiente"},
-            {"Partenza_ID", "Partenza_ID"},
-            {"Fine_ID", "Fine_ID"},
-            {"Codice", "Codice"},
-            {"Chilometri", "Chilometri"},
-            {"TempoOre", "TempoOre"},
-            {"TempoMinuti", "TempoMinuti"},
-            {"Costo", "PrezzoFornitore"},
-            {"Partenza_Indirizzo", "Partenza_Indirizzo"},
-            {"Fine_Indirizzo", "Fine_Indirizzo"},
-            {"ValoreUnitario", "Prezzo"},
-            {"AliquotaIva", "AliquotaIva"},
-            {"Iva_ID", "Iva_Id"},
-            {"Um_Id", "Um_Id"},
-            {"Reparto", "Reparto"}};
-        for (const auto &[target, source] : copied)
-            if (!isEmpty(value(source)))
-                row->insert(QLatin1String(target), value(source));
-        // A fixed price keeps the tariff's discount; otherwise the customer's own replaces it.
-        double discount = value("Sconto").toDouble();
-        if (customerDiscount && !value("PrezzoImposto").toBool())
-            discount = *customerDiscount;
-        row->insert(QStringLiteral("Sconto"), discount);
-        const double unit = value("Prezzo").toDouble();
-        row->insert(QStringLiteral("TotaleImponibile"), jobRowNet(1, unit, discount));
-        row->insert(QStringLiteral("ValoreTotale"),
-                    jobRowGross(1, unit, value("AliquotaIva").toDouble(), discount));
-        const core::Result<qint64> key = archive.insert(QStringLiteral("Conti"), *row);
-        if (!key)
-            return R::failure(key.error());
-        added.append(*key);
-        kilometres += std::max(0.0, value("Chilometri").toDouble());
-    }
-    if (settings->odometerFromJobs)
-        if (core::Status moved = moveOdometer(archive, header->plate, kilometres); !moved)
-            return R::failure(moved.error());
-    if (core::Status totals = recomputeJobTotals(archive, job); !totals)
-        return R::failure(totals.error());
-    if (core::Status committed = transaction.commit(); !committed)
-        return R::failure(committed.error());
-    return added;
+    return addPricedTariffRows(archive, jobPricing(), job, tariffs, today);
 }
 
 core::Result<qint64> addJobFreeRow(storage::Archive &archive, qint64 job, const QDate &today)
 {
-    using R = core::Result<qint64>;
-    const core::Result<JobSettings> settings = readJobSettings(archive);
-    if (!settings)
-        return R::failure(settings.error());
-    storage::Transaction transaction(archive);
-    if (!transaction.isActive())
-        return R::failure(transaction.error());
-    const core::Result<JobHeader> header = readJobHeader(archive, job);
-    if (!header)
-        return R::failure(header.error());
-    core::Result<QVariantMap> row =
-        newRow(archive, *settings, job, header->date.isValid() ? header->date : today);
-    if (!row)
-        return R::failure(row.error());
-    row->insert(QStringLiteral("CoefficienteCalcolo"), 0.0);
-    row->insert(QStringLiteral("Descrizione"), QStringLiteral("Articolo da inserire"));
-    row->insert(QStringLiteral("ValoreUnitario"), 1.0);
-    row->insert(QStringLiteral("TotaleImponibile"), 1.0);
-    row->insert(QStringLiteral("AliquotaIva"), settings->vatRate);
-    row->insert(QStringLiteral("Iva_ID"), settings->vatKey);
-    row->insert(QStringLiteral("Sconto"), 0.0);
-    row->insert(QStringLiteral("TipoRiga"), QStringLiteral("A"));
-    row->insert(QStringLiteral("ValoreTotale"), jobRowGross(1, 1, settings->vatRate, 0));
-    const R key = archive.insert(QStringLiteral("Conti"), *row);
-    if (!key)
-        return key;
-    if (core::Status totals = recomputeJobTotals(archive, job); !totals)
-        return R::failure(totals.error());
-    if (core::Status committed = transaction.commit(); !committed)
-        return R::failure(committed.error());
-    return key;
-}
-
-RecordChecks jobRowChecks()
-{
-    const auto filled = [](const char *field) {
-        const QString name = QLatin1String(field);
-        return [name](const QVariantMap &values) {
-            return !isEmpty(values.value(name));
-        };
-    };
-    RecordChecks checks;
-    checks.add(QStringLiteral("Um"), QStringLiteral("Attenzione manca la quantità"), filled("Um"))
-        .add(QStringLiteral("ValoreUnitario"), QStringLiteral("Attenzione manca il Valore Unitario"),
-             filled("ValoreUnitario"))
-        .add(QStringLiteral("Iva_ID"), QStringLiteral("Attenzione manca l'Aliquota Iva"),
-             filled("AliquotaIva"))
-        .add(QStringLiteral("TempoMinuti"), QStringLiteral("Attenzione i minuti devono essere tra 0 e 60 !"),
-             [](const QVariantMap &values) {
-                 const QVariant minutes = values.value(QStringLiteral("TempoMinuti"));
-                 return isEmpty(minutes) || (minutes.toInt() >= 0 && minutes.toInt() <= 60);
-             });
-    return checks;
+    return addPricedFreeRow(archive, jobPricing(), job, today);
 }
 
 core::Status saveJobRow(storage::Archive &archive, qint64 row, const QVariantMap &changed)
 {
-    const core::Result<JobSettings> settings = readJobSettings(archive);
-    if (!settings)
-        return fail(settings.error());
-    storage::Transaction transaction(archive);
-    if (!transaction.isActive())
-        return fail(transaction.error());
-    const core::Result<QVariantMap> stored = archive.readRow(QStringLiteral("Conti"), row);
-    if (!stored)
-        return fail(stored.error());
-    QVariantMap values = *stored;
-    for (auto it = changed.cbegin(); it != changed.cend(); ++it)
-        values.insert(it.key(), it.value());
-    const double quantity = values.value(QStringLiteral("Um")).toDouble();
-    const double unit = values.value(QStringLiteral("ValoreUnitario")).toDouble();
-    const double discount = values.value(QStringLiteral("Sconto")).toDouble();
-    QVariantMap written = changed;
-    written.insert(QStringLiteral("TotaleImponibile"), jobRowNet(quantity, unit, discount));
-    written.insert(
-        QStringLiteral("ValoreTotale"),
-        jobRowGross(quantity, unit, values.value(QStringLiteral("AliquotaIva")).toDouble(), discount));
-    if (core::Status updated = archive.update(QStringLiteral("Conti"), row, written); !updated)
-        return updated;
-    const qint64 job = values.value(QStringLiteral("Testata_ID")).toLongLong();
-    if (settings->odometerFromJobs && changed.contains(QStringLiteral("Chilometri"))) {
-        const double before = stored->value(QStringLiteral("Chilometri")).toDouble();
-        const double after = changed.value(QStringLiteral("Chilometri")).toDouble();
-        const core::Result<JobHeader> header = readJobHeader(archive, job);
-        if (!header)
-            return fail(header.error());
-        if (core::Status moved = moveOdometer(archive, header->plate, after - before); !moved)
-            return moved;
-    }
-    if (core::Status totals = recomputeJobTotals(archive, job); !totals)
-        return totals;
-    return transaction.commit();
+    return savePricedRow(archive, jobPricing(), row, changed);
 }
 
 core::Status deleteJobRow(storage::Archive &archive, qint64 row)
 {
-    const core::Result<JobSettings> settings = readJobSettings(archive);
-    if (!settings)
-        return fail(settings.error());
-    storage::Transaction transaction(archive);
-    if (!transaction.isActive())
-        return fail(transaction.error());
-    const core::Result<storage::Archive::Rows> read = archive.readRows(
-        QStringLiteral(
-            "SELECT Conti.Testata_ID, Conti.Chilometri, TotaliCo.Targa1 FROM Conti LEFT JOIN TotaliCo ON "
-            "Conti.Testata_ID = TotaliCo.ID WHERE Conti.IDX = ?"),
-        {row});
-    if (!read)
-        return fail(read.error());
-    if (read->values.isEmpty())
-        return fail(storage::Archive::missingRowMessage());
-    const QVariantList &found = read->values.first();
-    if (core::Status removed = archive.remove(QStringLiteral("Conti"), row); !removed)
-        return removed;
-    // Taken back only once the row is gone.
-    if (settings->odometerFromJobs && found.at(1).toDouble() > 0)
-        if (core::Status moved = moveOdometer(archive, found.at(2).toString(), -found.at(1).toDouble());
-            !moved)
-            return moved;
-    if (core::Status totals = recomputeJobTotals(archive, found.at(0).toLongLong()); !totals)
-        return totals;
-    return transaction.commit();
+    return deletePricedRow(archive, jobPricing(), row);
 }
 
 core::Status deleteJobOrder(storage::Archive &archive, qint64 job)
@@ -756,16 +420,17 @@ core::Status deleteJobOrder(storage::Archive &archive, qint64 job)
                 .arg(invoice.at(0).toString(),
                      sqlvalue::toDate(invoice.at(1)).toString(QStringLiteral("dd/MM/yyyy"))));
     }
-    const core::Result<JobHeader> header = readJobHeader(archive, job);
-    if (!header)
-        return fail(header.error());
+    const core::Result<QVariant> plate =
+        archive.scalar(QStringLiteral("SELECT Targa1 FROM TotaliCo WHERE ID = ?"), {job});
+    if (!plate)
+        return fail(plate.error());
     if (settings->odometerFromJobs) {
         const core::Result<QVariant> kilometres = archive.scalar(
             QStringLiteral("SELECT SUM(Chilometri) FROM Conti WHERE Testata_ID = ? AND Chilometri > 0"),
             {job});
         if (!kilometres)
             return fail(kilometres.error());
-        if (core::Status moved = moveOdometer(archive, header->plate, -kilometres->toDouble()); !moved)
+        if (core::Status moved = moveOdometer(archive, plate->toString(), -kilometres->toDouble()); !moved)
             return moved;
     }
     const QStringList statements{

@@ -4,6 +4,7 @@
 #include "shell/documentdescriptor.h"
 #include "shell/recordchecks.h"
 #include "shell/registrydescriptor.h"
+#include "transport/pricedrows.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -67,8 +68,6 @@ core::Result<QList<qint64>> addJobTariffRows(storage::Archive &archive, qint64 j
                                              const QDate &today = QDate::currentDate());
 core::Result<qint64> addJobFreeRow(storage::Archive &archive, qint64 job,
                                    const QDate &today = QDate::currentDate());
-// The row editor's checks, in order.
-shell::RecordChecks jobRowChecks();
 // Writes the row's changed fields with its amounts, moves the odometer by the change of its
 // kilometres, and writes the job's totals, in one transaction.
 core::Status saveJobRow(storage::Archive &archive, qint64 row, const QVariantMap &changed);
@@ -76,9 +75,6 @@ core::Status saveJobRow(storage::Archive &archive, qint64 row, const QVariantMap
 core::Status deleteJobRow(storage::Archive &archive, qint64 row);
 // Writes the job's totals from its rows.
 core::Status recomputeJobTotals(storage::Archive &archive, qint64 job);
-// Moves the odometer of the vehicle with the plate by the kilometres (back when negative), in the
-// statement itself; a plate of no vehicle moves nothing.
-core::Status moveOdometer(storage::Archive &archive, const QString &plate, double kilometres);
 // Deletes a job order with its rows (their kilometres given back), its pallet movements and its
 // links to quotes (the quotes open again), in one transaction. A job order billed in an invoice is
 // refused with a message naming the invoice.
@@ -88,10 +84,6 @@ core::Status deleteJobOrder(storage::Archive &archive, qint64 job);
 // date while a row carries VAT.
 core::Result<bool> letterOfIntentApplies(storage::Archive &archive, qint64 job);
 QString letterOfIntentWarning();
-
-// A row's amounts: net of the discount (unrounded), and with VAT rounded to the cent.
-double jobRowNet(double quantity, double unitValue, double discount);
-double jobRowGross(double quantity, double unitValue, double vatRate, double discount);
 
 // The totals of the listed job orders: the list's conditions, summed.
 struct JobListTotals

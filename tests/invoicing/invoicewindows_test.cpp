@@ -1,4 +1,5 @@
 #include "core/textfile.h"
+#include "invoicing/invoicedocument.h"
 #include "invoicing/paymentterms.h"
 #include "invoicing/ui/invoicewindow.h"
 #include "invoicingwindowfixture.h"
@@ -323,4 +324,31 @@ TEST_F(InvoiceWindows, AnInvoiceMadeInTheWindowIsExportedWithItsAttachmentAndMar
     EXPECT_TRUE(xml.contains("<FormatoAttachment>PDF</FormatoAttachment>"));
     EXPECT_TRUE(xml.contains("<ModalitaPagamento>MP05</ModalitaPagamento>"));
     EXPECT_TRUE(scalar(QStringLiteral("SELECT EsportatoXml FROM fattura WHERE ID = ?"), {invoice}).toBool());
+}
+
+TEST_F(InvoiceWindows, ACustomerOrderReferenceNeedsItsNumberAndItsDate)
+{
+    const qint64 invoice =
+        test::addRow(archive(), QStringLiteral("fattura"),
+                     {{QStringLiteral("Carico"), false}, {QStringLiteral("FattNota"), false}});
+    const core::Result<qint64> order = invoicing::customerOrdersRegistry().add(archive(), invoice);
+    ASSERT_TRUE(order) << order.error().toStdString();
+    ASSERT_TRUE(
+        archive().update(QStringLiteral("OrdiniClienti"), *order, {{QStringLiteral("Data"), QVariant()}}));
+    RegistryCardWindow card(*fixture.session, invoicing::customerOrdersRegistry(), windows, *order, true);
+    card.show();
+    EXPECT_EQ(card.objectName(), QStringLiteral("TfrmModificaOrdiniClienti"));
+    EXPECT_EQ(card.windowTitle(), QStringLiteral("Ordini Clienti"));
+    test::click(card, QStringLiteral("spdSalva"));
+    EXPECT_EQ(fixture.prompter.lastText(), QStringLiteral("E' necessario salvare il numero di Ordine!!!"));
+    test::typeInto(card, QStringLiteral("edtNumero"), QStringLiteral("ORD-7"));
+    test::click(card, QStringLiteral("spdSalva"));
+    EXPECT_EQ(fixture.prompter.lastText(), QStringLiteral("E' necessario salvare la data di Ordine!!!"));
+    test::typeInto(card, QStringLiteral("maskData"), QStringLiteral("05/03/2026"));
+    test::click(card, QStringLiteral("spdSalva"));
+    EXPECT_EQ(test::count(archive(),
+                          QStringLiteral("SELECT COUNT(*) FROM OrdiniClienti WHERE Numero = 'ORD-7' AND "
+                                         "Data IS NOT NULL AND Fattura_ID = ?"),
+                          {invoice}),
+              1);
 }

@@ -5,6 +5,7 @@
 #include "storage/sqlvalue.h"
 #include "support/testarchive.h"
 #include "transport/joborders.h"
+#include "transport/quotes.h"
 
 #include <gtest/gtest.h>
 
@@ -172,7 +173,7 @@ TEST_F(JobOrders, ARowOfTwoAtTenWithTenPercentOffAndVatAtTwentyTwo)
     ASSERT_TRUE(second);
     EXPECT_EQ(rowValue(*second, "NumeroRiga").toInt(), 2);
 
-    const shell::RecordChecks checks = jobRowChecks();
+    const shell::RecordChecks checks = pricedRowChecks();
     const auto minutes = [&checks](const QVariant &typed) {
         const auto failure = checks.firstFailure({{QStringLiteral("Um"), 1.0},
                                                   {QStringLiteral("ValoreUnitario"), 1.0},
@@ -310,6 +311,32 @@ TEST_F(JobOrders, TheLetterOfIntentWarnsOnlyWithVatInItsPeriod)
     ASSERT_TRUE(
         archive().update(QStringLiteral("TotaliCo"), key, {{QStringLiteral("Data"), QDate(2027, 1, 2)}}));
     EXPECT_FALSE(*letterOfIntentApplies(archive(), key)) << "outside the letter's period";
+}
+
+TEST_F(JobOrders, EveryChoiceOfTheWindowsReadsTheArchive)
+{
+    QList<shell::RegistryField> fields;
+    for (const shell::DocumentDescriptor *document : {&jobOrderDocument(), &quoteDocument()})
+        for (const shell::DocumentTab &tab : document->tabs)
+            fields += tab.fields;
+    fields += jobRowsRegistry().fields;
+    fields += jobPalletsRegistry().fields;
+    fields += quoteRowsRegistry().fields;
+    for (const shell::RegistryField &field : std::as_const(fields)) {
+        if (!field.lookupSql.isEmpty()) {
+            const auto read = archive().readRows(field.lookupSql);
+            EXPECT_TRUE(read) << field.field.toStdString() << ": " << read.error().toStdString();
+        }
+        if (!field.copySql.isEmpty()) {
+            const auto read = archive().readRows(field.copySql, {0});
+            EXPECT_TRUE(read) << field.field.toStdString() << ": " << read.error().toStdString();
+        }
+    }
+    for (const shell::RegistryDescriptor *list :
+         {&jobOrdersRegistry(), &jobRowsRegistry(), &jobPalletsRegistry()}) {
+        const auto read = archive().readRows(shell::registryListStatement(*list, {}));
+        EXPECT_TRUE(read) << list->table.toStdString() << ": " << read.error().toStdString();
+    }
 }
 
 // Run as a separate process by the test below: creates job orders on the archive it is given.

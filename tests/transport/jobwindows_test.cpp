@@ -11,7 +11,9 @@
 #include "support/shellfixture.h"
 #include "transport/joborders.h"
 #include "transport/ui/jobwindows.h"
+#include "transport/ui/quotewindows.h"
 
+#include <QComboBox>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
@@ -208,6 +210,83 @@ TEST_F(JobWindows, AScannedOrderIsSavedBesideTheArchiveAndAFailedScanChangesNoth
                   ->toString(),
               stored);
     QFile::remove(stored);
+}
+
+TEST_F(JobWindows, AQuoteIsPricedPrintedAndTakenIntoAJobOrderInOneClick)
+{
+    const qint64 second = test::addRow(archive(), QStringLiteral("prezziar"),
+                                       {{QStringLiteral("Descrizione"), QStringLiteral("Sosta")},
+                                        {QStringLiteral("Prezzo"), 50.0},
+                                        {QStringLiteral("AliquotaIva"), 22.0},
+                                        {QStringLiteral("Iva_Id"), 1},
+                                        {QStringLiteral("Annullato"), false}});
+    QDialog *list = windows.show(QStringLiteral("TfrmGrigliaPreventivi"), *fixture.session, nullptr);
+    ASSERT_NE(list, nullptr);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(list));
+    test::whenWindowOpens(QStringLiteral("TfrmPreventivi"), [&](QDialog &window) {
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+        auto &quote = static_cast<transport::ui::QuoteWindow &>(window);
+        quote.pages()->setCurrentIndex(1);
+        EXPECT_EQ(
+            fixture.prompter.lastText(),
+            QStringLiteral("Attenzione: Prima di inserire le righe è necessario salvare il Cliente!!!"));
+        EXPECT_EQ(quote.pages()->currentIndex(), 0);
+        choose(window, "Cliente_ID", customer);
+        quote.pages()->setCurrentIndex(1);
+        ASSERT_EQ(quote.pages()->currentIndex(), 1);
+        // Two tariffs at once: rows of one unit, no editor to fill.
+        test::whenWindowOpens(QStringLiteral("TForm2"), [&](QDialog &picker) {
+            auto *grid = picker.findChild<DataGrid *>();
+            for (const qint64 tariff : {route, second})
+                grid->selectionModel()->select(grid->records()->index(grid->records()->rowOfKey(tariff), 0),
+                                               QItemSelectionModel::Select | QItemSelectionModel::Rows);
+            test::click(picker, QStringLiteral("spdAvanti"));
+        });
+        test::click(*quote.rows(QStringLiteral("PreventiRighe")), QStringLiteral("spdInserisciDett"));
+        EXPECT_DOUBLE_EQ(quote.form().values().value(QStringLiteral("TotalePreventivo")).toDouble(), 427);
+        test::click(window, QStringLiteral("spdStampa"));
+        EXPECT_EQ(fixture.desktop.started.size(), 1);
+        test::click(window, QStringLiteral("spdIndietro"));
+    });
+    test::click(*list, QStringLiteral("spdInserisci"));
+    const qint64 quoteKey = archive().scalar(QStringLiteral("SELECT ID FROM PreventiTestata"))->toLongLong();
+    EXPECT_EQ(count("SELECT COUNT(*) FROM PreventiRighe WHERE Um = 1"), 2);
+    list->close();
+
+    // The job order of the same customer takes it from its "Altro" page.
+    const core::Result<qint64> job = transport::createJobOrder(archive(), {QDate(2026, 3, 10), false});
+    ASSERT_TRUE(job);
+    ASSERT_TRUE(archive().update(QStringLiteral("TotaliCo"), *job,
+                                 {{QStringLiteral("Cliente_Id"), customer},
+                                  {QStringLiteral("Targa1"), QStringLiteral("AB123CD")},
+                                  {QStringLiteral("Personale_ID"), driver}}));
+    JobOrderWindow window(*fixture.session, windows, *job, false);
+    window.show();
+    window.pages()->setCurrentIndex(3);
+    auto *offered = window.findChild<QComboBox *>(QStringLiteral("DBLookupComboBox9"));
+    ASSERT_NE(offered, nullptr);
+    ASSERT_EQ(offered->count(), 2) << "an empty choice and the customer's open quote";
+    offered->setCurrentIndex(1);
+    emit offered->activated(1);
+    EXPECT_EQ(count("SELECT COUNT(*) FROM Conti"), 2);
+    EXPECT_EQ(count("SELECT Chilometri FROM Vetture"), 5130);
+    EXPECT_DOUBLE_EQ(window.form().values().value(QStringLiteral("TotImponibile")).toDouble(), 350);
+    EXPECT_EQ(offered->count(), 1) << "a taken quote is offered no more";
+    test::click(window, QStringLiteral("Button2"));
+    EXPECT_EQ(fixture.prompter.lastText(), QStringLiteral("Nessun Record da importare"));
+
+    OwnedRowsPanel *links = window.rows(QStringLiteral("CommessePreventiviRighe"));
+    ASSERT_NE(links, nullptr);
+    ASSERT_EQ(links->records().rowCount(), 1);
+    links->grid()->setCurrentRow(0);
+    test::click(window, QStringLiteral("Button10"));
+    EXPECT_EQ(count("SELECT COUNT(*) FROM Conti"), 0);
+    EXPECT_EQ(count("SELECT Chilometri FROM Vetture"), 5000);
+    EXPECT_EQ(test::count(archive(),
+                          QStringLiteral("SELECT COUNT(*) FROM PreventiTestata WHERE Chiuso = ? AND ID = ?"),
+                          {false, quoteKey}),
+              1);
+    EXPECT_EQ(offered->count(), 2);
 }
 
 TEST_F(JobWindows, TheJobListPrintKeepsToTheChosenDriver)

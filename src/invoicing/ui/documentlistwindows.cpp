@@ -4,6 +4,7 @@
 #include "invoicing/creditnotes.h"
 #include "invoicing/einvoice.h"
 #include "invoicing/invoicedocument.h"
+#include "invoicing/sdisending.h"
 #include "invoicing/ui/invoicewindow.h"
 #include "shell/historyselection.h"
 #include "shell/prompter.h"
@@ -101,6 +102,12 @@ CustomerDocumentListWindow::CustomerDocumentListWindow(Session &session, const W
                                                   "Esporta la stampa della fattura per inviarla per e-mail");
         connect(send, &QPushButton::clicked, this, &CustomerDocumentListWindow::exportAndSend);
         addButton(send);
+        QPushButton *toSdi = shell::ui::makeButton(
+            this, "spdInviaSdI", "Invia allo SdI",
+            "Invia per Pec allo SdI le fatture elettroniche esportate delle fatture scelte");
+        toSdi->setEnabled(windows.has(QStringLiteral("TfrmEmail")));
+        connect(toSdi, &QPushButton::clicked, this, &CustomerDocumentListWindow::sendToExchangeSystem);
+        addButton(toSdi);
     }
     grid()->setToolTip(QStringLiteral("Le righe verdi sono già state esportate come fatture elettroniche"));
     resize(1100, 620);
@@ -410,6 +417,45 @@ void CustomerDocumentListWindow::exportAndSend()
     }
     session().prompter().message(warning(),
                                  QStringLiteral("La fattura è stata esportata nel file:\n%1").arg(*file));
+}
+
+void CustomerDocumentListWindow::sendToExchangeSystem()
+{
+    QList<qint64> chosen = selectedKeys();
+    if (chosen.isEmpty()) {
+        if (const std::optional<qint64> current = records().keyAt(grid()->currentRow()))
+            chosen.append(*current);
+    }
+    if (chosen.isEmpty())
+        return;
+    storage::Archive &archive = *session().archive();
+    const core::Result<SdiSelection> selection = sdiSelection(archive, chosen);
+    if (!selection) {
+        session().prompter().message(error(), selection.error());
+        return;
+    }
+    if (selection->address.isEmpty()) {
+        session().prompter().message(shell::titles::mail(), sdiMessages::missingAddress());
+        return;
+    }
+    if (!selection->missingNumbers.isEmpty())
+        session().prompter().message(warning(), sdiMessages::notExported(selection->missingNumbers));
+    if (selection->files.isEmpty())
+        return;
+    QStringList files;
+    for (const SdiFile &file : selection->files)
+        files.append(file.path);
+    const QVariant sent = windows().choose(QStringLiteral("TfrmEmail"), session(), this,
+                                           {{QStringLiteral("destinatari"), selection->address},
+                                            {QStringLiteral("oggetto"), sdiSubject(selection->files)},
+                                            {QStringLiteral("allegati"), files}});
+    const QStringList sentFiles = sent.toMap().value(QStringLiteral("allegati")).toStringList();
+    if (sentFiles.isEmpty())
+        return;
+    if (core::Status recorded = recordSdiSending(archive, selection->files, sentFiles, session().today());
+        !recorded)
+        session().prompter().message(error(), recorded.error());
+    reload();
 }
 
 void registerDocumentListWindows(WindowRegistry &windows)

@@ -37,6 +37,9 @@ public:
     void exportChosen();
     // "Esporta ed invia": the invoice's print into the documents folder, for the e-mail.
     void exportAndSend();
+    // "Invia allo SdI": the chosen invoices' exported files by certified mail to the exchange
+    // system; the day each first went is recorded on its invoice.
+    void sendToExchangeSystem();
 
 protected:
     core::Result<qint64> createRow() override;

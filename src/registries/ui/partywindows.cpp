@@ -83,6 +83,11 @@ PartyListWindow::PartyListWindow(Session &session, bool customers, const WindowR
     emails->setObjectName(QStringLiteral("spdCopyEmail"));
     emails->setToolTip(QStringLiteral("Copia negli appunti gli indirizzi e-mail delle righe scelte"));
     connect(emails, &QPushButton::clicked, this, &PartyListWindow::copyEmails);
+    auto *send = new QPushButton(QStringLiteral("Invia Email"), this);
+    send->setObjectName(QStringLiteral("spdEmail"));
+    send->setToolTip(QStringLiteral("Scrive un'email agli indirizzi delle righe scelte"));
+    send->setEnabled(windows.has(QStringLiteral("TfrmEmail")));
+    connect(send, &QPushButton::clicked, this, &PartyListWindow::sendEmails);
     auto *all = new QPushButton(QStringLiteral("Seleziona tutti"), this);
     all->setObjectName(QStringLiteral("Selezionatutti1"));
     connect(all, &QPushButton::clicked, this, &PartyListWindow::selectAll);
@@ -90,6 +95,7 @@ PartyListWindow::PartyListWindow(Session &session, bool customers, const WindowR
     exportCards->setObjectName(QStringLiteral("btEsportaVCard"));
     connect(exportCards, &QPushButton::clicked, this, &PartyListWindow::exportContacts);
     addButton(all);
+    addButton(send);
     addButton(emails);
     addButton(exportCards);
     auto *importCards = new QPushButton(QStringLiteral("Importa VCard"), this);
@@ -120,6 +126,25 @@ void PartyListWindow::copyEmails()
         return;
     }
     QGuiApplication::clipboard()->setText(*addresses);
+}
+
+void PartyListWindow::sendEmails()
+{
+    const QList<qint64> keys = selectedKeys();
+    if (keys.isEmpty()) {
+        m_session.prompter().message(
+            titles::error(), QStringLiteral("Attenzione devi selezionare i contatti da copiare le email"));
+        return;
+    }
+    const core::Result<QString> addresses = emailAddresses(
+        *m_session.archive(), m_customers ? QStringLiteral("Clienti") : QStringLiteral("Fornitor"),
+        m_customers ? QStringLiteral("EMail") : QStringLiteral("Email"), keys);
+    if (!addresses) {
+        m_session.prompter().message(titles::error(), addresses.error());
+        return;
+    }
+    windows().open(QStringLiteral("TfrmEmail"), m_session, this,
+                   {{QStringLiteral("destinatari"), *addresses}});
 }
 
 void PartyListWindow::exportContacts()

@@ -30,6 +30,8 @@ public:
                     QWidget *parent = nullptr);
 
     void copyEmails();
+    // "Invia Email": the e-mail window addressed to the chosen rows.
+    void sendEmails();
     void selectAll();
     void exportContacts();
     void importContacts();

@@ -1,6 +1,7 @@
 #include "registries/ui/registrieswindows.h"
 
 #include "registries/lookupregistries.h"
+#include "registries/ui/noticewizard.h"
 #include "registries/ui/partywindows.h"
 #include "registries/ui/typeswindow.h"
 #include "shell/ui/registrywindows.h"
@@ -17,6 +18,7 @@ void registerRegistriesWindows(shell::ui::WindowRegistry &windows)
                     return new TypesWindow(session, windows, parent);
                 });
     registerPartyWindows(windows);
+    registerNoticeWizard(windows);
 }
 
 } // namespace rotalina::registries::ui

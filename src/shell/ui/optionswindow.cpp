@@ -322,6 +322,9 @@ QWidget *OptionsWindow::emailPage()
     connect(m_encryption, &QComboBox::activated, this, [this] { m_options->setDirty(); });
     page->row(QStringLiteral("Tipo Criptaggio"), m_encryption);
     page->memo(QStringLiteral("EmailTestoDefault"), QStringLiteral("testo default Email"));
+    page->text(QStringLiteral("PecSdI"), QStringLiteral("Pec del Sistema di Interscambio"))
+        ->setToolTip(QStringLiteral("L'indirizzo Pec dello SdI a cui \"Invia allo SdI\" dell'elenco fatture "
+                                    "spedisce le fatture elettroniche esportate"));
     return page;
 }
 

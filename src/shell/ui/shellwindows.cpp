@@ -1,9 +1,11 @@
 #include "shell/ui/shellwindows.h"
 
+#include "shell/mailsender.h"
 #include "shell/options.h"
 #include "shell/reportservice.h"
 #include "shell/ui/companywindow.h"
 #include "shell/ui/creditswindow.h"
+#include "shell/ui/mailwindows.h"
 #include "shell/ui/optionswindow.h"
 #include "shell/ui/registrywindows.h"
 #include "shell/ui/windowregistry.h"
@@ -48,6 +50,7 @@ void registerShellWindows(WindowRegistry &registry)
                                 ReportService(session).print(code, {});
                             });
     }
+    registerMailWindows(registry, std::make_shared<CurlMailSender>());
     for (const ThirdParty &party : {fiscalRepresentative(), intermediaryIssuer()}) {
         registry.add(party.window, 2410, [party](Session &session, const QVariantMap &, QWidget *parent) {
             return new ThirdPartyWindow(session, party, parent);

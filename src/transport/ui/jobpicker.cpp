@@ -4,6 +4,7 @@
 #include "shell/prompter.h"
 #include "shell/recordchecks.h"
 #include "shell/session.h"
+#include "shell/typedfilters.h"
 #include "shell/ui/datagrid.h"
 #include "shell/ui/datebox.h"
 #include "shell/ui/registrywindows.h"
@@ -33,45 +34,6 @@ namespace {
 
 constexpr int jobOrderHelp = 4100;
 
-// What a box asks: nothing when it is blank or holds only "*".
-QString asked(const QString &typed)
-{
-    const QString text = typed.trimmed();
-    return text == u"*" ? QString() : text;
-}
-
-core::Status addNumber(storage::ListFilter &filter, const QString &typed, const QString &caption,
-                       const char *comparison)
-{
-    const QString text = asked(typed);
-    if (text.isEmpty())
-        return {};
-    bool isNumber = false;
-    const int number = text.toInt(&isNumber);
-    if (!isNumber)
-        return core::Status::failure(
-            QStringLiteral("Attenzione \"%1\" deve essere un numero: \"%2\" non lo è").arg(caption, text));
-    filter.condition(QStringLiteral("Numero %1 ?").arg(QLatin1String(comparison)), {number});
-    return {};
-}
-
-core::Status addDate(storage::ListFilter &filter, const QString &typed, const QString &caption, bool upTo)
-{
-    const QString text = asked(typed);
-    if (text.isEmpty())
-        return {};
-    const std::optional<QDate> date = core::datetext::parseShortDate(text);
-    if (!date)
-        return core::Status::failure(
-            QStringLiteral("Attenzione \"%1\" non è una data: scrivere la data come gg/mm/aaaa (\"%2\")")
-                .arg(caption, text));
-    if (upTo)
-        filter.dateTo(QStringLiteral("Data"), *date);
-    else
-        filter.dateFrom(QStringLiteral("Data"), *date);
-    return {};
-}
-
 // A date box's text, or nothing while only its mask shows.
 QString typedDate(const shell::ui::DateBox &box)
 {
@@ -84,16 +46,20 @@ core::Status addJobPickerConditions(storage::ListFilter &filter, const JobPicker
 {
     // Everything is read before anything is added, so that a refused box leaves the filter whole.
     storage::ListFilter read = filter;
-    for (const core::Status &added : {addNumber(read, typed.fromNumber, QStringLiteral("Dal Numero"), ">="),
-                                      addNumber(read, typed.toNumber, QStringLiteral("al Numero"), "<="),
-                                      addDate(read, typed.fromDate, QStringLiteral("Dalla Data"), false),
-                                      addDate(read, typed.toDate, QStringLiteral("alla Data"), true)}) {
+    for (const core::Status &added : {shell::addTypedNumber(read, QStringLiteral("Numero"), typed.fromNumber,
+                                                            QStringLiteral("Dal Numero"), ">="),
+                                      shell::addTypedNumber(read, QStringLiteral("Numero"), typed.toNumber,
+                                                            QStringLiteral("al Numero"), "<="),
+                                      shell::addTypedDate(read, QStringLiteral("Data"), typed.fromDate,
+                                                          QStringLiteral("Dalla Data"), false),
+                                      shell::addTypedDate(read, QStringLiteral("Data"), typed.toDate,
+                                                          QStringLiteral("alla Data"), true)}) {
         if (!added)
             return added;
     }
-    read.startsWith(QStringLiteral("Targa1"), asked(typed.plate));
-    read.startsWith(QStringLiteral("OrdineCarico"), asked(typed.loadingOrder));
-    read.contains(QStringLiteral("Note"), asked(typed.note));
+    read.startsWith(QStringLiteral("Targa1"), shell::typedSearch(typed.plate));
+    read.startsWith(QStringLiteral("OrdineCarico"), shell::typedSearch(typed.loadingOrder));
+    read.contains(QStringLiteral("Note"), shell::typedSearch(typed.note));
     filter = read;
     return {};
 }

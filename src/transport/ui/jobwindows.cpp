@@ -23,8 +23,10 @@
 #include "storage/recordlistmodel.h"
 #include "storage/sqlvalue.h"
 #include "transport/joborders.h"
+#include "transport/quotes.h"
 
 #include <QButtonGroup>
+#include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QGroupBox>
@@ -60,15 +62,15 @@ double number(const RecordForm &form, const char *field)
     return form.values().value(QLatin1String(field)).toDouble();
 }
 
-// The row editor's own rules: the total with VAT from the price and back, the unit value from the
-// volume and the region's coefficient, the minutes, and the cash-on-delivery print.
-void addRowEditorRules(RegistryCardWindow &window, Session &session)
+} // namespace
+
+void addPricedRowEditorRules(RegistryCardWindow &window, Session &session, bool transportRow)
 {
     RecordForm &form = window.card().form();
     const auto showGross = [&form] {
         form.setValue(QStringLiteral("ValoreTotale"),
-                      jobRowGross(number(form, "Um"), number(form, "ValoreUnitario"),
-                                  number(form, "AliquotaIva"), number(form, "Sconto")));
+                      pricedRowGross(number(form, "Um"), number(form, "ValoreUnitario"),
+                                     number(form, "AliquotaIva"), number(form, "Sconto")));
     };
     for (const char *field : {"Um", "ValoreUnitario", "Sconto"})
         if (auto *box = qobject_cast<shell::ui::AmountBox *>(form.editor(QLatin1String(field))))
@@ -106,6 +108,10 @@ void addRowEditorRules(RegistryCardWindow &window, Session &session)
                       core::calcolaValoreUnitario(quantity, total.toDouble(), number(form, "AliquotaIva"),
                                                   {discount, 0, 0, 0}));
     });
+    window.addButton(gross);
+    window.addButton(fromGross);
+    if (!transportRow)
+        return;
     QPushButton *volume =
         shell::ui::makeButton(&window, "btnVolume", "calcolo_volume_regione",
                               "Valore Unitario dal volume e dal coefficiente della regione");
@@ -131,11 +137,20 @@ void addRowEditorRules(RegistryCardWindow &window, Session &session)
         context.rowKey = form.key();
         shell::ReportService(session).print(cashOnDeliveryReport, context);
     });
-    for (QPushButton *button : {gross, fromGross, volume, cashOnDelivery})
-        window.addButton(button);
+    window.addButton(volume);
+    window.addButton(cashOnDelivery);
 }
 
-} // namespace
+void showComputedFieldsOnly(shell::ui::DocumentWindow &window)
+{
+    // The totals are the rows' own: shown, never typed, and passed over by the keyboard.
+    for (const QString &field : window.document().computedFields)
+        if (auto *total = qobject_cast<QLineEdit *>(window.form().editor(field))) {
+            total->setReadOnly(true);
+            total->setFocusPolicy(Qt::NoFocus);
+            total->setMinimumWidth(110);
+        }
+}
 
 JobOrderWindow::JobOrderWindow(Session &session, const WindowRegistry &windows, qint64 key, bool isNew,
                                QWidget *parent)
@@ -157,6 +172,7 @@ JobOrderWindow::JobOrderWindow(Session &session, const WindowRegistry &windows, 
         row->setContentsMargins(0, 0, 0, 0);
         QPushButton *choose =
             shell::ui::makeButton(this, "SpeedButton16", "...", "Sceglie il file dell'immagine");
+        choose->setMaximumWidth(32);
         QPushButton *scanner =
             shell::ui::makeButton(this, "Button6", "Scanner", "Acquisisce l'ordine dallo scanner");
         QPushButton *view = shell::ui::makeButton(this, "Button7", "Vedi", "Apre l'immagine dell'ordine");
@@ -171,6 +187,9 @@ JobOrderWindow::JobOrderWindow(Session &session, const WindowRegistry &windows, 
     for (const char *field : {"Fatturato"})
         if (QWidget *editor = form().editor(QLatin1String(field)))
             editor->setEnabled(false);
+    showComputedFieldsOnly(*this);
+    if (QWidget *image = form().editor(QStringLiteral("ImmagineOrdine")))
+        image->setMinimumWidth(260);
 
     if (OwnedRowsPanel *rows = jobRows()) {
         rows->setAdd([this] { addFromTariffs(); });
@@ -196,6 +215,10 @@ JobOrderWindow::JobOrderWindow(Session &session, const WindowRegistry &windows, 
                                      {{QStringLiteral("chiave"), article->toLongLong()}});
         });
     }
+    addQuoteControls();
+    // A new job order's header is checked before its other pages are shown, as one the user changed.
+    if (isNew)
+        form().setDirty();
     setBeforeLeave([this] {
         const core::Result<JobSettings> settings = readJobSettings(*this->session().archive());
         if (!settings || !settings->checkLettersOfIntent)
@@ -208,6 +231,85 @@ JobOrderWindow::JobOrderWindow(Session &session, const WindowRegistry &windows, 
                                                letterOfIntentWarning());
     });
     resize(1050, 680);
+}
+
+void JobOrderWindow::addQuoteControls()
+{
+    OwnedRowsPanel *links = rows(QStringLiteral("CommessePreventiviRighe"));
+    if (!links)
+        return;
+    m_quotes = new QComboBox(this);
+    m_quotes->setObjectName(QStringLiteral("DBLookupComboBox9"));
+    m_quotes->setToolTip(QStringLiteral("Scegli il Preventivo"));
+    m_quotes->setMinimumContentsLength(36);
+    m_quotes->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    QPushButton *all = shell::ui::makeButton(this, "Button2", "Importa Tutti i preventivi",
+                                             "Importa tutti i preventivi aperti del cliente");
+    QPushButton *remove = shell::ui::makeButton(this, "Button10", "Elimina Riga",
+                                                "Toglie il preventivo dalla commessa e lo riapre");
+    links->addButton(m_quotes);
+    links->addButton(all);
+    links->addButton(remove);
+    connect(m_quotes, &QComboBox::activated, this, [this](int index) {
+        const QVariant quote = m_quotes->itemData(index);
+        if (quote.isValid())
+            takeQuotes({quote.toLongLong()}, false);
+    });
+    connect(all, &QPushButton::clicked, this, [this] {
+        QList<qint64> offered;
+        for (int i = 0; i < m_quotes->count(); ++i)
+            if (m_quotes->itemData(i).isValid())
+                offered.append(m_quotes->itemData(i).toLongLong());
+        if (offered.isEmpty()) {
+            this->session().prompter().message(error(), QStringLiteral("Nessun Record da importare"));
+            return;
+        }
+        takeQuotes(offered, true);
+    });
+    connect(remove, &QPushButton::clicked, this, [this] {
+        OwnedRowsPanel *panel = rows(QStringLiteral("CommessePreventiviRighe"));
+        const std::optional<qint64> link = panel ? panel->currentKey() : std::nullopt;
+        if (!link)
+            return;
+        if (core::Status removed = unlinkQuote(*this->session().archive(), *link); !removed)
+            this->session().prompter().message(error(), removed.error());
+        afterQuotesChanged();
+    });
+    connect(pages(), &QTabWidget::currentChanged, this, [this] { showOfferedQuotes(); });
+    showOfferedQuotes();
+}
+
+void JobOrderWindow::showOfferedQuotes()
+{
+    if (!m_quotes)
+        return;
+    m_quotes->clear();
+    m_quotes->addItem(QString());
+    const core::Result<QList<OfferedQuote>> offered = offeredQuotes(*session().archive(), key());
+    if (!offered)
+        return;
+    for (const OfferedQuote &quote : *offered)
+        m_quotes->addItem(quote.text, quote.key);
+}
+
+void JobOrderWindow::takeQuotes(const QList<qint64> &quotes, bool all)
+{
+    // The customer and the vehicle the quotes are taken for are those typed now.
+    if (form().isDirty() && !quietSave())
+        return;
+    if (core::Status taken = importQuotes(*session().archive(), key(), quotes, session().today()); !taken) {
+        session().prompter().message(warning(), taken.error());
+        return;
+    }
+    afterQuotesChanged();
+    if (all)
+        session().prompter().information(QStringLiteral("Importazione effettuata con successo !"));
+}
+
+void JobOrderWindow::afterQuotesChanged()
+{
+    rowsChanged();
+    showOfferedQuotes();
 }
 
 OwnedRowsPanel *JobOrderWindow::jobRows() const
@@ -548,6 +650,21 @@ QDialog *jobPrints(Session &session, QWidget *parent)
 
 } // namespace
 
+void registerPricedRowEditor(WindowRegistry &windows, const shell::RegistryDescriptor &rows,
+                             bool transportRow)
+{
+    windows.add(
+        rows.cardWindow, rows.helpContext,
+        [&windows, &rows, transportRow](Session &session, const QVariantMap &parameters, QWidget *parent) {
+            auto *window = new RegistryCardWindow(session, rows, windows,
+                                                  parameters.value(QStringLiteral("chiave")).toLongLong(),
+                                                  parameters.value(QStringLiteral("nuovo")).toBool(), parent);
+            addPricedRowEditorRules(*window, session, transportRow);
+            window->resize(980, 0);
+            return window;
+        });
+}
+
 void registerJobWindows(WindowRegistry &windows)
 {
     windows.add(
@@ -563,16 +680,7 @@ void registerJobWindows(WindowRegistry &windows)
                                               parameters.value(QStringLiteral("chiave")).toLongLong(),
                                               parameters.value(QStringLiteral("nuovo")).toBool(), parent);
                 });
-    const shell::RegistryDescriptor &rows = jobRowsRegistry();
-    windows.add(rows.cardWindow, rows.helpContext,
-                [&windows, &rows](Session &session, const QVariantMap &parameters, QWidget *parent) {
-                    auto *window = new RegistryCardWindow(
-                        session, rows, windows, parameters.value(QStringLiteral("chiave")).toLongLong(),
-                        parameters.value(QStringLiteral("nuovo")).toBool(), parent);
-                    addRowEditorRules(*window, session);
-                    window->resize(980, 0);
-                    return window;
-                });
+    registerPricedRowEditor(windows, jobRowsRegistry(), true);
     shell::ui::registerRegistryWindows(windows, jobPalletsRegistry());
 }
 

@@ -4,6 +4,7 @@
 #include "shell/ui/registrywindows.h"
 
 class QButtonGroup;
+class QComboBox;
 class QLabel;
 
 namespace rotalina::shell::ui {
@@ -36,6 +37,13 @@ public:
 private:
     void openNewRows(const QList<qint64> &rows);
     shell::ui::OwnedRowsPanel *jobRows() const;
+    // The quotes of the "Altro" page: the open quotes of the customer, taken one or all at once.
+    void addQuoteControls();
+    void showOfferedQuotes();
+    void takeQuotes(const QList<qint64> &quotes, bool all);
+    void afterQuotesChanged();
+
+    QComboBox *m_quotes = nullptr;
 };
 
 // The list "TfrmGrigliaConti": its filters, closed job orders in red, the totals of exactly the
@@ -67,6 +75,18 @@ private:
     QLabel *m_ownerDrivers;
     QLabel *m_packages;
 };
+
+// The rules of the row editors of job orders and quotes: the total with VAT from the price and back,
+// the minutes; for a job order's rows also the unit value from the volume and the region's
+// coefficient, and the cash-on-delivery print.
+void addPricedRowEditorRules(shell::ui::RegistryCardWindow &window, shell::Session &session,
+                             bool transportRow);
+
+// The row editor of job orders or quotes, with its rules.
+void registerPricedRowEditor(shell::ui::WindowRegistry &windows, const shell::RegistryDescriptor &rows,
+                             bool transportRow);
+// The fields of a document the program computes from its rows: shown, not typed.
+void showComputedFieldsOnly(shell::ui::DocumentWindow &window);
 
 void registerJobWindows(shell::ui::WindowRegistry &windows);
 

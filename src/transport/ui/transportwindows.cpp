@@ -2,6 +2,7 @@
 
 #include "transport/ui/jobpicker.h"
 #include "transport/ui/jobwindows.h"
+#include "transport/ui/quotewindows.h"
 #include "transport/ui/tariffwindows.h"
 
 namespace rotalina::transport::ui {
@@ -10,6 +11,7 @@ void registerTransportWindows(shell::ui::WindowRegistry &windows)
 {
     registerTariffWindows(windows);
     registerJobWindows(windows);
+    registerQuoteWindows(windows);
     registerJobPicker(windows);
 }
 
