@@ -24,7 +24,13 @@ struct ListDefinition
 {
     ReminderList list;
     QString sql;
+    // How many days before it comes a date is reminded of (0: once it has come).
+    int daysAhead = 0;
 };
+
+// A DURC takes weeks to renew, and an owner-driver without a valid one may not be given work: its
+// expiry is reminded of a month ahead.
+constexpr int durcNotice = 30;
 
 QList<ListDefinition> definitions()
 {
@@ -124,6 +130,23 @@ QList<ListDefinition> definitions()
              "SELECT Calendario.Data, Calendario.Personale, Calendario.Cliente, "
              "Calendario.TipologiaCalendario, Calendario.Note, Calendario.Id "
              "FROM Calendario WHERE Conclusa = false AND DataAvviso <= ? ORDER BY Calendario.DataAvviso")},
+        {{QStringLiteral("StringGrid6"),
+          QStringLiteral("Scadenze DURC Padroncini"),
+          QStringLiteral("TfrmPadronciniDettaglio"),
+          QStringLiteral("id_padroncino"),
+          {C{QStringLiteral("ScadenzaDurc"), QStringLiteral("Scadenza DURC")},
+           C{QStringLiteral("Padroncino"), QStringLiteral("Padroncino")},
+           C{QStringLiteral("Tel"), QStringLiteral("Telefono")},
+           C{QStringLiteral("Cell"), QStringLiteral("Cellulare")},
+           C{QStringLiteral("Email"), QStringLiteral("Email")},
+           C{QStringLiteral("id_padroncino"), QStringLiteral("id_padroncino")}},
+          {}},
+         QStringLiteral(
+             "SELECT Padroncini.RagioneSociale AS Padroncino, Padroncini.ScadenzaDurc, Padroncini.Tel, "
+             "Padroncini.Cell, Padroncini.Email, Padroncini.id AS id_padroncino FROM Padroncini "
+             "WHERE Padroncini.ScadenzaDurc <= ? ORDER BY Padroncini.ScadenzaDurc, "
+             "Padroncini.RagioneSociale"),
+         durcNotice},
     };
 }
 
@@ -141,11 +164,11 @@ int ReminderList::columnOf(const QString &field) const
 core::Result<QList<ReminderList>> loadDueDateReminder(storage::Archive &archive, const QDate &today)
 {
     using R = core::Result<QList<ReminderList>>;
-    // Everything dated today, whatever its time, is due.
-    const QVariantList until = {storage::sqlvalue::endOfDay(today)};
     QList<ReminderList> lists;
     for (ListDefinition &definition : definitions()) {
-        core::Result<QSqlQuery> query = archive.select(definition.sql, until);
+        // Everything dated by the last day reminded of, whatever its time, is due.
+        core::Result<QSqlQuery> query = archive.select(
+            definition.sql, {storage::sqlvalue::endOfDay(today.addDays(definition.daysAhead))});
         if (!query)
             return R::failure(query.error());
         while (query->next()) {

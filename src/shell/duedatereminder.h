@@ -22,7 +22,7 @@ struct ReminderList
         QString title;
     };
 
-    QString gridName; // "StringGrid1" ... "StringGrid5"
+    QString gridName; // "StringGrid1" ... "StringGrid6"
     QString label;    // "Scadenze pagamenti scaduti" ...
     QString window;   // the window that edits a row, opened by double-click
     QString idField;  // the column that holds the row's key
@@ -32,8 +32,9 @@ struct ReminderList
     int columnOf(const QString &field) const;
 };
 
-// The five lists: unpaid instalments due by today, vehicle and staff deadlines whose warning date
-// has come, owner-drivers' instalments due, open calendar entries to be reminded of.
+// The six lists: unpaid instalments due by today, vehicle and staff deadlines whose warning date
+// has come, owner-drivers' instalments due, open calendar entries to be reminded of, and the
+// owner-drivers whose DURC has run out or runs out within a month.
 core::Result<QList<ReminderList>> loadDueDateReminder(storage::Archive &archive, const QDate &today);
 
 // True when at least one list has something to show.

@@ -149,7 +149,9 @@ QString vatSettlements(bool monthly, const std::optional<qint64> &key)
              key ? QStringLiteral(" WHERE %1.id = %2").arg(header).arg(*key) : QString());
 }
 
-QString ownerDriverInstalments(const QString &paid)
+// The owner-drivers' instalments, paid or not: of the owner-driver and the period of the context
+// when it names them (the card prints one owner-driver's), else all of them.
+QString ownerDriverInstalments(const QString &paid, const QString &dateField, const ReportContext &context)
 {
     return QStringLiteral(
                "SELECT PadronciniScadenze.DataScadenza, Padroncini.RagioneSociale AS Padroncino, "
@@ -159,9 +161,10 @@ QString ownerDriverInstalments(const QString &paid)
                "INNER JOIN Padroncini ON PadronciniScadenze.Padroncino_ID = Padroncini.id "
                "LEFT JOIN ModPagamento ON PadronciniScadenze.ModPagamento_Id = ModPagamento.id "
                "LEFT JOIN Bank ON PadronciniScadenze.Banca_ID = Bank.Id "
-               "WHERE PadronciniScadenze.pagato = %1 ORDER BY PadronciniScadenze.DataScadenza, "
+               "WHERE PadronciniScadenze.pagato = %1%2 ORDER BY PadronciniScadenze.DataScadenza, "
                "Padroncini.RagioneSociale")
-        .arg(paid);
+        .arg(paid,
+             situationConditions(QStringLiteral("PadronciniScadenze.Padroncino_ID"), dateField, context));
 }
 
 QString staffCosts(const QString &where)
@@ -565,11 +568,13 @@ ReportSpec reportSpec(int code, const ReportContext &context, const ReportOption
         break;
     case 16:
         file(QStringLiteral("ScadenziarioPadroncini.rpt"));
-        spec.query = ownerDriverInstalments(QStringLiteral("false"));
+        spec.query = ownerDriverInstalments(QStringLiteral("false"),
+                                            QStringLiteral("PadronciniScadenze.DataScadenza"), context);
         break;
     case 17:
         file(QStringLiteral("PagamentiPadroncini.rpt"));
-        spec.query = ownerDriverInstalments(QStringLiteral("true"));
+        spec.query = ownerDriverInstalments(QStringLiteral("true"),
+                                            QStringLiteral("PadronciniScadenze.DataPagamento"), context);
         break;
     case 18:
         file(QStringLiteral("PersonaleCosti.rpt"));
@@ -742,14 +747,17 @@ ReportSpec reportSpec(int code, const ReportContext &context, const ReportOption
     case 39:
     case 40:
         file(QStringLiteral("UtiliPadroncino.rpt"));
-        spec.query = QStringLiteral(
-            "SELECT Padroncini.RagioneSociale AS Padroncino, TotaliCo.Numero, TotaliCo.Data, "
-            "TotaliCo.Cliente, "
-            "TotaliCo.Targa1, TotaliCo.TotImponibile AS Ricavo, TotaliCo.CostoPadroncino AS Costo, "
-            "TotaliCo.TotImponibile - COALESCE(TotaliCo.CostoPadroncino, 0) AS Utile FROM TotaliCo "
-            "INNER JOIN Padroncini ON TotaliCo.Padroncino_id = Padroncini.id WHERE TotaliCo.Annullato = "
-            "false "
-            "ORDER BY Padroncini.RagioneSociale, TotaliCo.Data, TotaliCo.Numero");
+        spec.query =
+            QStringLiteral(
+                "SELECT Padroncini.RagioneSociale AS Padroncino, TotaliCo.Numero, TotaliCo.Data, "
+                "TotaliCo.Cliente, "
+                "TotaliCo.Targa1, TotaliCo.TotImponibile AS Ricavo, TotaliCo.CostoPadroncino AS Costo, "
+                "TotaliCo.TotImponibile - COALESCE(TotaliCo.CostoPadroncino, 0) AS Utile FROM TotaliCo "
+                "INNER JOIN Padroncini ON TotaliCo.Padroncino_id = Padroncini.id WHERE TotaliCo.Annullato = "
+                "false%1 "
+                "ORDER BY Padroncini.RagioneSociale, TotaliCo.Data, TotaliCo.Numero")
+                .arg(situationConditions(QStringLiteral("TotaliCo.Padroncino_id"),
+                                         QStringLiteral("TotaliCo.Data"), context));
         break;
     case 41:
         spec.reportFile = spec.landscapeFile = QStringLiteral("EtichetteAzienda.rpt");
@@ -907,13 +915,16 @@ ReportSpec reportSpec(int code, const ReportContext &context, const ReportOption
         break;
     case 64:
         file(QStringLiteral("ResocontoPadroncino.rpt"));
-        spec.query = QStringLiteral(
-            "SELECT Padroncini.RagioneSociale AS Padroncino, TotaliCo.Numero, TotaliCo.Data, "
-            "TotaliCo.Cliente, "
-            "Conti.Descrizione, Conti.Um AS Quantita, Conti.TotaleImponibile, Conti.Costo FROM Conti "
-            "INNER JOIN TotaliCo ON Conti.Testata_ID = TotaliCo.ID INNER JOIN Padroncini ON "
-            "TotaliCo.Padroncino_id = Padroncini.id WHERE TotaliCo.Annullato = false "
-            "ORDER BY Padroncini.RagioneSociale, TotaliCo.Data, TotaliCo.Numero, Conti.NumeroRiga");
+        spec.query =
+            QStringLiteral(
+                "SELECT Padroncini.RagioneSociale AS Padroncino, TotaliCo.Numero, TotaliCo.Data, "
+                "TotaliCo.Cliente, "
+                "Conti.Descrizione, Conti.Um AS Quantita, Conti.TotaleImponibile, Conti.Costo FROM Conti "
+                "INNER JOIN TotaliCo ON Conti.Testata_ID = TotaliCo.ID INNER JOIN Padroncini ON "
+                "TotaliCo.Padroncino_id = Padroncini.id WHERE TotaliCo.Annullato = false%1 "
+                "ORDER BY Padroncini.RagioneSociale, TotaliCo.Data, TotaliCo.Numero, Conti.NumeroRiga")
+                .arg(situationConditions(QStringLiteral("TotaliCo.Padroncino_id"),
+                                         QStringLiteral("TotaliCo.Data"), context));
         break;
     case 65:
         file(QStringLiteral("PersonaleStipendi.rpt"));

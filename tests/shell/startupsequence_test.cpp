@@ -117,7 +117,7 @@ TEST(Startup, TheReminderAppearsOnlyWhenSomethingIsDue)
     ASSERT_EQ(StartupSequence(*fixture.session, due).run(), Outcome::Ready);
     ASSERT_EQ(due.reminders.size(), 1);
     const QList<ReminderList> &lists = due.reminders.first();
-    ASSERT_EQ(lists.size(), 5);
+    ASSERT_EQ(lists.size(), 6);
     ASSERT_EQ(lists.at(0).rows.size(), 1);
     EXPECT_EQ(lists.at(0).rows.at(0).at(0), QStringLiteral("11/06/2024"));
     EXPECT_EQ(lists.at(0).rows.at(0).at(lists.at(0).columnOf(QStringLiteral("Importo"))),

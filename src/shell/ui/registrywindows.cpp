@@ -355,7 +355,9 @@ void OwnedRowsPanel::editRow()
 void OwnedRowsPanel::deleteRow()
 {
     const std::optional<qint64> key = m_rows->keyAt(m_grid->currentRow());
-    if (!key || !m_session.prompter().ask(titles::warning(), m_registry.deleteQuestion))
+    // Rows whose registry has no question (the rows of a transport document) go at once.
+    if (!key || (!m_registry.deleteQuestion.isEmpty() &&
+                 !m_session.prompter().ask(titles::warning(), m_registry.deleteQuestion)))
         return;
     if (core::Status removed = deleteRegistryRow(*m_session.archive(), m_registry, *key); !removed) {
         m_session.prompter().message(titles::error(), removed.error());

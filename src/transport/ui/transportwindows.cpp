@@ -1,7 +1,10 @@
 #include "transport/ui/transportwindows.h"
 
+#include "transport/ui/deliverynotewindows.h"
 #include "transport/ui/jobpicker.h"
 #include "transport/ui/jobwindows.h"
+#include "transport/ui/loadinglistwindows.h"
+#include "transport/ui/ownerdriverwindows.h"
 #include "transport/ui/quotewindows.h"
 #include "transport/ui/tariffwindows.h"
 
@@ -13,6 +16,9 @@ void registerTransportWindows(shell::ui::WindowRegistry &windows)
     registerJobWindows(windows);
     registerQuoteWindows(windows);
     registerJobPicker(windows);
+    registerOwnerDriverWindows(windows);
+    registerDeliveryNoteWindows(windows);
+    registerLoadingListWindows(windows);
 }
 
 } // namespace rotalina::transport::ui
