@@ -9,6 +9,7 @@
 
 #include "core/datetext.h"
 #include "core/workstation.h"
+#include "fleet/ui/fleetwindows.h"
 #include "invoicing/einvoice.h"
 #include "invoicing/ui/invoicingwindows.h"
 #include "purchases/einvoiceimport.h"
@@ -340,6 +341,7 @@ int main(int argc, char **argv)
     shell::ui::registerShellWindows(windows);
     registries::ui::registerRegistriesWindows(windows);
     transport::ui::registerTransportWindows(windows);
+    fleet::ui::registerFleetWindows(windows);
     invoicing::ui::registerInvoicingWindows(windows);
     purchases::ui::registerPurchaseWindows(windows);
 

@@ -78,6 +78,7 @@ QList<ListDefinition> definitions()
                         "FROM VettureScadenze INNER JOIN Vetture ON VettureScadenze.Vettura_ID = Vetture.ID "
                         "LEFT JOIN Veicoli ON Vetture.Veicolo_ID = Veicoli.Id "
                         "WHERE VettureScadenze.Validato = false AND VettureScadenze.DataAvviso <= ? "
+                        "AND (Vetture.Annullato = false OR Vetture.Annullato IS NULL) "
                         "ORDER BY VettureScadenze.DataScadenza, VettureScadenze.Descrizione")},
         {{QStringLiteral("StringGrid3"),
           QStringLiteral("Scadenze Padroncini"),
@@ -115,6 +116,7 @@ QList<ListDefinition> definitions()
              "PersonaleScadenze.Descrizione AS Operazione, PersonaleScadenze.Id AS IdeScadenza "
              "FROM PersonaleScadenze INNER JOIN Personale ON PersonaleScadenze.Personale_ID = Personale.ID "
              "WHERE PersonaleScadenze.Validato = false AND PersonaleScadenze.DataAvviso <= ? "
+             "AND (Personale.Annullato = false OR Personale.Annullato IS NULL) "
              "ORDER BY PersonaleScadenze.DataScadenza, PersonaleScadenze.Descrizione")},
         {{QStringLiteral("StringGrid5"),
           QStringLiteral("Avvisi Calendario"),

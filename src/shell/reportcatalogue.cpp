@@ -810,7 +810,9 @@ ReportSpec reportSpec(int code, const ReportContext &context, const ReportOption
         break;
     case 51:
         file(QStringLiteral("VettureScadenzeElenco.rpt"));
-        spec.query = vehicleDeadlines(QStringLiteral(" WHERE VettureScadenze.Validato = false"));
+        spec.query =
+            vehicleDeadlines(QStringLiteral(" WHERE VettureScadenze.Validato = false AND "
+                                            "(Vetture.Annullato = false OR Vetture.Annullato IS NULL)"));
         break;
     case 52:
         file(QStringLiteral("VettureElenco.rpt"));
@@ -826,7 +828,10 @@ ReportSpec reportSpec(int code, const ReportContext &context, const ReportOption
         break;
     case 55:
         file(QStringLiteral("PersonaleScadenze.rpt"));
-        spec.query = staffDeadlines(QString());
+        // The due-date print lists what is still to be dealt with, as the start-up reminder does.
+        spec.query =
+            staffDeadlines(QStringLiteral(" WHERE PersonaleScadenze.Validato = false AND "
+                                          "(Personale.Annullato = false OR Personale.Annullato IS NULL)"));
         break;
     case 56:
         file(QStringLiteral("DDTLista.rpt"));
@@ -847,7 +852,8 @@ ReportSpec reportSpec(int code, const ReportContext &context, const ReportOption
                 "Quantita, "
                 "Movimenti.ValoreUnitario, Movimenti.TotaleImponibile, Movimenti.AliquotaIva FROM Movimenti "
                 "INNER JOIN fattura ON Movimenti.Fattura_ID = fattura.ID INNER JOIN Vetture ON "
-                "Movimenti.Vettura_ID = Vetture.ID WHERE Vetture.ID = %1 AND Movimenti.Scarico = false "
+                "Movimenti.Vettura_ID = Vetture.ID WHERE Vetture.ID = %1 AND (Movimenti.Scarico = false OR "
+                "Movimenti.Scarico IS NULL) "
                 "ORDER BY fattura.DataRegistrazione, Movimenti.NumeroRiga")
                 .arg(number(key));
         break;

@@ -1,9 +1,18 @@
+#include "storage/archive.h"
 #include "storage/schema.h"
 
 namespace rotalina::storage {
 
 namespace {
 using K = FieldKind;
+
+// Version 7 gave vehicles a withdrawn flag: the vehicles already kept are in use.
+core::Status vehiclesInUse(Archive &archive)
+{
+    const core::Result<int> run =
+        archive.execute(QStringLiteral("UPDATE Vetture SET Annullato = false WHERE Annullato IS NULL"));
+    return run ? core::Status() : core::Status::failure(run.error());
+}
 } // namespace
 
 // The archive at its newest version. A field, table or index added later carries the version
@@ -11,7 +20,7 @@ using K = FieldKind;
 const SchemaDefinition &archiveSchema()
 {
     static const SchemaDefinition schema(
-        6,
+        7,
         {
             TableDef{"fattura",
                      {
@@ -1157,6 +1166,8 @@ const SchemaDefinition &archiveSchema()
                          {"TotaleLitriCarburante", K::Double},
                          {"Veicolo_ID", K::Ref, "Veicoli.Id"},
                          {"VeicoloDesc", K::TextRef, "Veicoli.Descrizione"},
+                         // Version 7: a vehicle with a history is withdrawn, never deleted.
+                         {"Annullato", K::Boolean, {}, 7},
                      },
                      {}},
             TableDef{"VettureCosti",
@@ -1801,7 +1812,7 @@ const SchemaDefinition &archiveSchema()
                      },
                      {}},
         },
-        {},
+        {{7, QStringLiteral("Vehicles in use, none withdrawn yet"), vehiclesInUse}},
         // Version 2: the long lists searched by name as the user types.
         {{QStringLiteral("Clienti"), QStringLiteral("NominativoVisualizzato"), 2},
          {QStringLiteral("Fornitor"), QStringLiteral("Fornitore"), 2},

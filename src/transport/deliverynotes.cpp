@@ -4,6 +4,7 @@
 #include "shell/storeddefaults.h"
 #include "storage/archive.h"
 #include "storage/sqlvalue.h"
+#include "transport/pricedrows.h"
 
 namespace rotalina::transport {
 
@@ -262,25 +263,17 @@ core::Result<qint64> addDeliveryNoteRow(storage::Archive &archive, qint64 note, 
     storage::Transaction transaction(archive);
     if (!transaction.isActive())
         return R::failure(transaction.error());
-    const core::Result<storage::Archive::Rows> read = archive.readRows(
-        QStringLiteral(
-            "SELECT Ddt.Data, (SELECT COUNT(*) FROM DDTRighe WHERE DDT_ID = Ddt.Id), "
-            "(SELECT IncrementaNumeroRigaArticoli FROM opzioni ORDER BY ID LIMIT 1) FROM Ddt WHERE "
-            "Ddt.Id = ?"),
-        {note});
-    if (!read)
-        return R::failure(read.error());
-    if (read->values.isEmpty())
-        return R::failure(storage::Archive::missingRowMessage());
-    const QVariantList &header = read->values.first();
-    const QDate date = sqlvalue::toDate(header.at(0));
-    const int rowNumber = header.at(2).toBool() ? header.at(1).toInt() + 1 : 1;
+    const core::Result<NewRowStart> start =
+        newRowStart(archive, QStringLiteral("Ddt"), QStringLiteral("Data"), QStringLiteral("DDTRighe"),
+                    QStringLiteral("DDT_ID"), note, today);
+    if (!start)
+        return R::failure(start.error());
     const R added = archive.insert(QStringLiteral("DDTRighe"),
                                    {{QStringLiteral("DDT_ID"), note},
-                                    {QStringLiteral("Data"), date.isValid() ? date : today},
+                                    {QStringLiteral("Data"), start->date},
                                     {QStringLiteral("Descrizione"), QStringLiteral("Articolo da inserire")},
                                     {QStringLiteral("Storico"), false},
-                                    {QStringLiteral("NumeroRiga"), rowNumber},
+                                    {QStringLiteral("NumeroRiga"), start->number},
                                     {QStringLiteral("Um"), 1.0}});
     if (!added)
         return added;

@@ -4,6 +4,7 @@
 #include "shell/storeddefaults.h"
 #include "storage/archive.h"
 #include "storage/sqlvalue.h"
+#include "transport/pricedrows.h"
 
 namespace rotalina::transport {
 
@@ -267,23 +268,15 @@ core::Result<qint64> addLoadingListRow(storage::Archive &archive, qint64 list, c
     storage::Transaction transaction(archive);
     if (!transaction.isActive())
         return R::failure(transaction.error());
-    const core::Result<storage::Archive::Rows> read = archive.readRows(
-        QStringLiteral(
-            "SELECT DistinteCaricoTestata.Data, (SELECT COUNT(*) FROM DistinteCaricoRighe WHERE "
-            "Testata_ID = DistinteCaricoTestata.ID), (SELECT IncrementaNumeroRigaArticoli FROM opzioni "
-            "ORDER BY ID LIMIT 1) FROM DistinteCaricoTestata WHERE DistinteCaricoTestata.ID = ?"),
-        {list});
-    if (!read)
-        return R::failure(read.error());
-    if (read->values.isEmpty())
-        return R::failure(storage::Archive::missingRowMessage());
-    const QVariantList &header = read->values.first();
-    const QDate date = sqlvalue::toDate(header.at(0));
-    const R added = archive.insert(
-        QStringLiteral("DistinteCaricoRighe"),
-        {{QStringLiteral("Testata_ID"), list},
-         {QStringLiteral("DataTrasporto"), date.isValid() ? date : today},
-         {QStringLiteral("NumeroRiga"), header.at(2).toBool() ? header.at(1).toInt() + 1 : 1}});
+    const core::Result<NewRowStart> start =
+        newRowStart(archive, QStringLiteral("DistinteCaricoTestata"), QStringLiteral("Data"),
+                    QStringLiteral("DistinteCaricoRighe"), QStringLiteral("Testata_ID"), list, today);
+    if (!start)
+        return R::failure(start.error());
+    const R added = archive.insert(QStringLiteral("DistinteCaricoRighe"),
+                                   {{QStringLiteral("Testata_ID"), list},
+                                    {QStringLiteral("DataTrasporto"), start->date},
+                                    {QStringLiteral("NumeroRiga"), start->number}});
     if (!added)
         return added;
     if (core::Status committed = transaction.commit(); !committed)

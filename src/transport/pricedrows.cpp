@@ -140,6 +140,26 @@ shell::RegistryDescriptor pricedRowsRegistry(const PricedDocument &document)
     return r;
 }
 
+core::Result<NewRowStart> newRowStart(storage::Archive &archive, const QString &header,
+                                      const QString &dateField, const QString &rows, const QString &owner,
+                                      qint64 document, const QDate &today)
+{
+    using R = core::Result<NewRowStart>;
+    const core::Result<storage::Archive::Rows> read = archive.readRows(
+        QStringLiteral(
+            "SELECT %1.%2, (SELECT COUNT(*) FROM %3 WHERE %3.%4 = %1.ID), (SELECT "
+            "IncrementaNumeroRigaArticoli FROM opzioni ORDER BY ID LIMIT 1) FROM %1 WHERE %1.ID = ?")
+            .arg(header, dateField, rows, owner),
+        {document});
+    if (!read)
+        return R::failure(read.error());
+    if (read->values.isEmpty())
+        return R::failure(storage::Archive::missingRowMessage());
+    const QVariantList &found = read->values.first();
+    const QDate date = sqlvalue::toDate(found.at(0));
+    return NewRowStart{date.isValid() ? date : today, found.at(2).toBool() ? found.at(1).toInt() + 1 : 1};
+}
+
 const PricedDocument &jobPricing()
 {
     static const PricedDocument job{QStringLiteral("TotaliCo"),

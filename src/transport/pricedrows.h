@@ -33,6 +33,17 @@ struct PricedDocument
 const PricedDocument &jobPricing();
 const PricedDocument &quotePricing();
 
+// Where a new row of a document starts: the document's date (today without one) and its number,
+// after the last row when the options number rows one after another, else 1.
+struct NewRowStart
+{
+    QDate date;
+    int number = 1;
+};
+core::Result<NewRowStart> newRowStart(storage::Archive &archive, const QString &header,
+                                      const QString &dateField, const QString &rows, const QString &owner,
+                                      qint64 document, const QDate &today);
+
 // The options that shape new rows.
 struct PricingSettings
 {

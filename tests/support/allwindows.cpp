@@ -1,5 +1,6 @@
 #include "support/allwindows.h"
 
+#include "fleet/ui/fleetwindows.h"
 #include "invoicing/ui/invoicingwindows.h"
 #include "purchases/ui/purchasewindows.h"
 #include "registries/ui/registrieswindows.h"
@@ -13,6 +14,7 @@ void registerAllWindows(shell::ui::WindowRegistry &windows)
     shell::ui::registerShellWindows(windows);
     registries::ui::registerRegistriesWindows(windows);
     transport::ui::registerTransportWindows(windows);
+    fleet::ui::registerFleetWindows(windows);
     invoicing::ui::registerInvoicingWindows(windows);
     purchases::ui::registerPurchaseWindows(windows);
 }

@@ -378,7 +378,7 @@ void registerCashBookPrintWindows(WindowRegistry &windows)
                 [](Session &session, const QVariantMap &, QWidget *parent) {
                     return new SituationPrintWindow(session, true, parent);
                 });
-    // The owner-drivers', vehicles' and staff's deadlines wait for their modules.
+    // The owner-drivers', vehicles' and staff's deadlines are offered once their windows are there.
     windows.add(
         QStringLiteral("TfrmStampaScadenziario"), dueDateHelp,
         [&windows](Session &session, const QVariantMap &, QWidget *parent) {

@@ -789,6 +789,46 @@ void RegistryListWindow::remove()
     currentChanged();
 }
 
+FormCardWindow::FormCardWindow(Session &session, const QString &table, QWidget *parent)
+    : CardWindow(parent), m_form(new RecordForm(session, table, this))
+{}
+
+bool FormCardWindow::save()
+{
+    if (!m_form->save())
+        return false;
+    if (m_cancel)
+        m_cancel->hide();
+    return true;
+}
+
+void FormCardWindow::cancelNew()
+{
+    if (cancelInsert())
+        finish(false);
+}
+
+void FormCardWindow::back()
+{
+    if (leave())
+        finish(true);
+}
+
+bool FormCardWindow::leave()
+{
+    return m_form->back();
+}
+
+bool FormCardWindow::offersCancel() const
+{
+    return m_form->isNew() && m_cancel && m_cancel->isVisible();
+}
+
+bool FormCardWindow::cancelInsert()
+{
+    return offersCancel() && m_form->cancelNew();
+}
+
 void registerRegistryWindows(WindowRegistry &windows, const RegistryDescriptor &descriptor)
 {
     const RegistryDescriptor *registered = &descriptor;

@@ -116,6 +116,30 @@ inline void addRegistryFields(FormPage &page, RecordForm &form, Session &session
     addRegistryFields(page, form, session, fields, windows);
 }
 
+// A card of one row laid out by the window itself (pages, buttons of its own) with the endings of
+// its form: "salva", "Annulla" while the row is new (hidden once it is saved), "Indietro" and Esc.
+class FormCardWindow : public CardWindow
+{
+    Q_OBJECT
+
+public:
+    FormCardWindow(Session &session, const QString &table, QWidget *parent = nullptr);
+
+    RecordForm &form() const { return *m_form; }
+    virtual bool save();
+    void cancelNew();
+    void back();
+
+protected:
+    bool leave() override;
+    bool offersCancel() const override;
+    bool cancelInsert() override;
+
+    RecordForm *m_form;
+    // The card's "Annulla", shown while the row is new.
+    QPushButton *m_cancel = nullptr;
+};
+
 // The card of a registry row: "salva", "Annulla" for a row just added, "Aiuto" and "Indietro";
 // only "Aiuto" and "Indietro" when the registry is only looked up.
 class RegistryCardWindow : public CardWindow

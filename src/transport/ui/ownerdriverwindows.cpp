@@ -86,8 +86,8 @@ void OwnerDriverListWindow::print()
 
 OwnerDriverCardWindow::OwnerDriverCardWindow(Session &session, const WindowRegistry &windows, qint64 key,
                                              bool isNew, QWidget *parent)
-    : CardWindow(parent), m_session(session), m_windows(windows),
-      m_form(new RecordForm(session, QStringLiteral("Padroncini"), this)), m_pages(new QTabWidget(this))
+    : FormCardWindow(session, QStringLiteral("Padroncini"), parent), m_session(session), m_windows(windows),
+      m_pages(new QTabWidget(this))
 {
     const RegistryDescriptor &registry = ownerDriversRegistry();
     setObjectName(registry.cardWindow);
@@ -167,7 +167,7 @@ OwnerDriverCardWindow::OwnerDriverCardWindow(Session &session, const WindowRegis
     save->hide();
     connect(save, &QPushButton::clicked, this, &OwnerDriverCardWindow::save);
     m_cancel = makeToolButton(ToolAction::Annulla, this);
-    connect(m_cancel, &QPushButton::clicked, this, &OwnerDriverCardWindow::cancelNew);
+    connect(m_cancel, &QPushButton::clicked, this, &FormCardWindow::cancelNew);
     QPushButton *help = makeToolButton(ToolAction::Aiuto, this);
     QPushButton *backButton = makeToolButton(ToolAction::Indietro, this);
     connect(backButton, &QPushButton::clicked, this, &OwnerDriverCardWindow::back);
@@ -190,41 +190,6 @@ bool OwnerDriverCardWindow::changePage(int page)
         return false;
     m_instalments->reload();
     return true;
-}
-
-bool OwnerDriverCardWindow::save()
-{
-    if (!m_form->save())
-        return false;
-    m_cancel->hide();
-    return true;
-}
-
-void OwnerDriverCardWindow::cancelNew()
-{
-    if (cancelInsert())
-        finish(false);
-}
-
-void OwnerDriverCardWindow::back()
-{
-    if (leave())
-        finish(true);
-}
-
-bool OwnerDriverCardWindow::leave()
-{
-    return m_form->back();
-}
-
-bool OwnerDriverCardWindow::offersCancel() const
-{
-    return m_form->isNew() && m_cancel->isVisible();
-}
-
-bool OwnerDriverCardWindow::cancelInsert()
-{
-    return offersCancel() && m_form->cancelNew();
 }
 
 void OwnerDriverCardWindow::computeHourlyRate()

@@ -40,7 +40,7 @@ public:
 
 // The owner-driver card (TfrmPadronciniDettaglio): "  Generale  " with the rates, "  Scadenze  "
 // with the instalments, their generator and the balance they move.
-class OwnerDriverCardWindow : public shell::ui::CardWindow
+class OwnerDriverCardWindow : public shell::ui::FormCardWindow
 {
     Q_OBJECT
 
@@ -48,31 +48,21 @@ public:
     OwnerDriverCardWindow(shell::Session &session, const shell::ui::WindowRegistry &windows, qint64 key,
                           bool isNew, QWidget *parent = nullptr);
 
-    shell::ui::RecordForm &form() const { return *m_form; }
     QTabWidget *pages() const { return m_pages; }
     shell::ui::OwnedRowsPanel *instalments() const { return m_instalments; }
-    bool save();
-    void cancelNew();
-    void back();
     // "Calcola" of "  Generale  ": the hourly rate from the daily one.
     void computeHourlyRate();
     // "Calcola" of "  Scadenze  ": the generator, then the instalments and the balance again.
     void generateInstalments();
 
 protected:
-    bool leave() override;
-    bool offersCancel() const override;
-    bool cancelInsert() override;
-
 private:
     bool changePage(int page);
 
     shell::Session &m_session;
     const shell::ui::WindowRegistry &m_windows;
-    shell::ui::RecordForm *m_form;
     QTabWidget *m_pages;
     shell::ui::OwnedRowsPanel *m_instalments = nullptr;
-    QPushButton *m_cancel = nullptr;
     int m_shownPage = 0;
 };
 

@@ -1,0 +1,16 @@
+#include "fleet/ui/fleetwindows.h"
+
+#include "fleet/ui/calendarwindows.h"
+#include "fleet/ui/staffwindows.h"
+#include "fleet/ui/vehiclewindows.h"
+
+namespace rotalina::fleet::ui {
+
+void registerFleetWindows(shell::ui::WindowRegistry &windows)
+{
+    registerStaffWindows(windows);
+    registerCalendarWindows(windows);
+    registerVehicleWindows(windows);
+}
+
+} // namespace rotalina::fleet::ui
