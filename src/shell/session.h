@@ -45,6 +45,16 @@ public:
     bool historyMode() const { return m_historyMode; }
     void setHistoryMode(bool on) { m_historyMode = on; }
 
+    // The period the schedule offers: the week from the day the program started, then the last
+    // one the user asked for, while the program runs.
+    struct Period
+    {
+        QDate from;
+        QDate to;
+    };
+    Period schedulePeriod() const { return m_schedulePeriod; }
+    void setSchedulePeriod(const Period &period) { m_schedulePeriod = period; }
+
 signals:
     void archiveChanged();
 
@@ -57,6 +67,7 @@ private:
     std::unique_ptr<storage::Archive> m_archive;
     QDate m_today;
     bool m_historyMode = false;
+    Period m_schedulePeriod;
 };
 
 } // namespace rotalina::shell

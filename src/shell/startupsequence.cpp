@@ -49,6 +49,7 @@ StartupSequence::Outcome StartupSequence::fail(const QString &message)
 
 StartupSequence::Outcome StartupSequence::run()
 {
+    m_session.setSchedulePeriod({m_session.today(), m_session.today().addDays(7)});
     const core::Result<storage::ArchiveChoice> choice = storage::locateArchive(m_session.programFolder());
     if (!choice)
         return fail(choice.error());

@@ -20,7 +20,7 @@ core::Status vehiclesInUse(Archive &archive)
 const SchemaDefinition &archiveSchema()
 {
     static const SchemaDefinition schema(
-        7,
+        8,
         {
             TableDef{"fattura",
                      {
@@ -1492,6 +1492,7 @@ const SchemaDefinition &archiveSchema()
                     {"PrezzoPreventivo", K::Boolean},
                     {"ProgrammazioneOraFine", K::Integer},
                     {"ProgrammazioneOraInizio", K::Integer},
+                    {"IndirizzoServizioPercorsi", K::Text, {}, 8},
                     {"PromemoriaScadenze", K::Boolean},
                     {"SaldoInizialePrimaNota", K::Double},
                     {"SmtpAutenticazioneServer", K::Boolean},
@@ -1706,6 +1707,7 @@ const SchemaDefinition &archiveSchema()
                          {"DescrizioneData", K::Text},
                          {"Entrata", K::Boolean},
                          {"Importo", K::Double},
+                         {"Mese", K::Date, {}, 8},
                          {"NomeComputer", K::Text},
                          {"Personale_id", K::Ref, "Personale.Id"},
                          {"Tipologia", K::Text},
@@ -1717,6 +1719,7 @@ const SchemaDefinition &archiveSchema()
                          {"DescrizioneData", K::Text},
                          {"Entrata", K::Boolean},
                          {"Importo", K::Double},
+                         {"Mese", K::Date, {}, 8},
                          {"NomeComputer", K::Text},
                          {"Targa", K::TextRef, "Vetture.Targa"},
                          {"Tipologia", K::Text},

@@ -6,6 +6,7 @@
 #include "transport/ui/loadinglistwindows.h"
 #include "transport/ui/ownerdriverwindows.h"
 #include "transport/ui/quotewindows.h"
+#include "transport/ui/schedulewindows.h"
 #include "transport/ui/tariffwindows.h"
 
 namespace rotalina::transport::ui {
@@ -19,6 +20,7 @@ void registerTransportWindows(shell::ui::WindowRegistry &windows)
     registerOwnerDriverWindows(windows);
     registerDeliveryNoteWindows(windows);
     registerLoadingListWindows(windows);
+    registerScheduleWindows(windows);
 }
 
 } // namespace rotalina::transport::ui
