@@ -247,8 +247,8 @@ core::Result<Schedule> buildSchedule(storage::Archive &archive, const ScheduleRe
         chosenDriver = std::pair{*request.driverKey, *name};
     }
 
-    // A job without a return time, or with one before its start, ends with its start day; the
-    // statement keeps it and the check below drops those that ended before the period.
+    // A job without a return time, or with one before its start, ends with its start day: it is in
+    // the period when that day is.
     QString sql =
         QStringLiteral(
             "SELECT TotaliCo.ID, TotaliCo.Data, TotaliCo.DataRientro, TotaliCo.Cliente, TotaliCo.Note, "
@@ -259,11 +259,12 @@ core::Result<Schedule> buildSchedule(storage::Archive &archive, const ScheduleRe
             "LEFT JOIN Personale Driver1 ON TotaliCo.Personale_ID = Driver1.Id "
             "LEFT JOIN Personale Driver2 ON TotaliCo.Personale2_ID = Driver2.Id "
             "WHERE COALESCE(TotaliCo.Annullato, false) = false AND TotaliCo.Data IS NOT NULL "
-            "AND TotaliCo.Data <= ? AND (TotaliCo.DataRientro >= ? OR TotaliCo.DataRientro IS NULL "
-            "OR TotaliCo.DataRientro < TotaliCo.Data)")
+            "AND TotaliCo.Data <= ? AND (TotaliCo.DataRientro >= ? OR ((TotaliCo.DataRientro IS NULL "
+            "OR TotaliCo.DataRientro < TotaliCo.Data) AND TotaliCo.Data >= ?))")
             .arg(QString::fromLatin1(staffName).arg(u"Driver1"),
                  QString::fromLatin1(staffName).arg(u"Driver2"));
-    QVariantList params = {storage::sqlvalue::endOfDay(request.to), storage::sqlvalue::date(request.from)};
+    QVariantList params = {storage::sqlvalue::endOfDay(request.to), storage::sqlvalue::date(request.from),
+                           storage::sqlvalue::date(request.from)};
     if (chosenPlate) {
         sql += QStringLiteral(" AND (TotaliCo.Targa1 = ? OR TotaliCo.Targa2 = ?)");
         params << *chosenPlate << *chosenPlate;
