@@ -423,6 +423,12 @@ QWidget *OptionsWindow::otherPage()
         QStringLiteral("UtilizzaCoefficienteRegionale"),
         QStringLiteral(
             "Calcola il valore unitario delle commesse in base ai coefficienti regionali per volume"));
+    QLineEdit *routes =
+        page->text(QStringLiteral("IndirizzoServizioPercorsi"), QStringLiteral("Servizio percorsi (OSRM)"));
+    routes->setPlaceholderText(QStringLiteral("https://router.project-osrm.org"));
+    routes->setToolTip(
+        QStringLiteral("Il server OSRM a cui le tariffe chiedono chilometri, tempo e percorso; "
+                       "vuoto per il server pubblico"));
     return page;
 }
 

@@ -396,9 +396,21 @@ TariffCardWindow::TariffCardWindow(Session &session, const WindowRegistry &windo
     route->memo(QStringLiteral("Percorso"), QStringLiteral("Percorso"));
     auto *web = new QPushButton(QStringLiteral("Vedi Informazioni sul Web"), route);
     web->setObjectName(QStringLiteral("Button1"));
-    web->setEnabled(false);
-    web->setToolTip(QStringLiteral("La ricerca del percorso sul web arriva con una prossima versione"));
+    web->setAutoDefault(false);
+    web->setEnabled(windows.has(QStringLiteral("TfrmNavigazione")));
+    web->setToolTip(QStringLiteral("Chiede chilometri, tempo e percorso al servizio percorsi delle opzioni"));
     route->row(QString(), web);
+    // The route window reads the municipalities from the tariff's row and writes its figures there
+    // itself: what the card holds is saved first (as the program saves by itself, without the
+    // checks, so a tariff just added works too), and the four fields are read back afterwards.
+    connect(web, &QPushButton::clicked, this, [this] {
+        if (!m_form->quietSave())
+            return;
+        m_windows.open(QStringLiteral("TfrmNavigazione"), m_session, this,
+                       {{QStringLiteral("chiave"), m_form->key()}, {QStringLiteral("calcola"), true}});
+        m_form->refresh({QStringLiteral("Chilometri"), QStringLiteral("TempoOre"),
+                         QStringLiteral("TempoMinuti"), QStringLiteral("Percorso")});
+    });
 
     FormPage *prices = page(QStringLiteral("   Prezzi   "));
     AmountBox *unitValue = prices->amount(QStringLiteral("Prezzo"), QStringLiteral("Valore Unitario"), 4);

@@ -6,6 +6,7 @@
 #include "transport/ui/loadinglistwindows.h"
 #include "transport/ui/ownerdriverwindows.h"
 #include "transport/ui/quotewindows.h"
+#include "transport/ui/routewindow.h"
 #include "transport/ui/schedulewindows.h"
 #include "transport/ui/tariffwindows.h"
 
@@ -14,6 +15,7 @@ namespace rotalina::transport::ui {
 void registerTransportWindows(shell::ui::WindowRegistry &windows)
 {
     registerTariffWindows(windows);
+    registerRouteWindow(windows);
     registerJobWindows(windows);
     registerQuoteWindows(windows);
     registerJobPicker(windows);
