@@ -2,12 +2,13 @@ include(GoogleTest)
 find_package(GTest REQUIRED)
 find_package(Qt6 REQUIRED COMPONENTS Test)
 
-# rotalina_add_test(<name> SOURCES ... LIBS ... [GUI] [UNIT])
+# rotalina_add_test(<name> SOURCES ... LIBS ... [GUI] [UNIT] [RESOURCE_LOCK <name>])
 #   GUI  - the test shows windows: it gets a QApplication on the offscreen platform.
 #   UNIT - a fast test without archive or windows (label "unit").
+#   RESOURCE_LOCK - tests that must not run beside one another when ctest runs tests in parallel.
 # Tests that open an archive carry the label "archive"; the others "gui" or "unit".
 function(rotalina_add_test name)
-    cmake_parse_arguments(T "GUI;UNIT" "" "SOURCES;LIBS" ${ARGN})
+    cmake_parse_arguments(T "GUI;UNIT" "RESOURCE_LOCK" "SOURCES;LIBS" ${ARGN})
     if(T_GUI AND NOT ROTALINA_BUILD_GUI_TESTS)
         return()
     endif()
@@ -29,8 +30,12 @@ function(rotalina_add_test name)
     set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
     rotalina_configure_target(${name})
     target_compile_options(${name} PRIVATE -include ${PROJECT_SOURCE_DIR}/tests/support/qtprinters.h)
+    set(lock)
+    if(T_RESOURCE_LOCK)
+        set(lock RESOURCE_LOCK ${T_RESOURCE_LOCK})
+    endif()
     gtest_discover_tests(${name}
         DISCOVERY_MODE PRE_TEST
         DISCOVERY_TIMEOUT 60
-        PROPERTIES LABELS ${label} ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+        PROPERTIES LABELS ${label} ENVIRONMENT "QT_QPA_PLATFORM=offscreen" ${lock})
 endfunction()

@@ -364,6 +364,14 @@ ComposedReport compose(const ReportLayout &layout, const ReportData &data, bool 
                 report.blocks.append(totals);
         }
     }
+    // A chart without months (a period summed before months were kept) is left out.
+    if (layout.chart) {
+        ReportBlock chart;
+        chart.kind = ReportBlock::Chart;
+        chart.chart = composeChart(*layout.chart, data.chartRows.value(layout.chart->workTable.toLower()));
+        if (!chart.chart.months.isEmpty())
+            report.blocks.append(chart);
+    }
     if (layout.kind == LayoutKind::Document) {
         for (const QString &line : expandLines(layout.document.closing, header))
             report.blocks.append(ReportBlock::of(ReportBlock::Paragraph, line));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "print/layout.h"
+#include "print/reportchart.h"
 
 #include <QByteArray>
 #include <QList>
@@ -37,7 +38,8 @@ struct ReportBlock
         Boxes,     // two boxes side by side: the document's reference and its party
         Pairs,     // captions and values
         Table,
-        Labels
+        Labels,
+        Chart
     } kind = Paragraph;
     QString text;
     QString leftTitle;
@@ -50,6 +52,7 @@ struct ReportBlock
     int labelsAcross = 3;
     double labelHeightMm = 36;
     QList<QStringList> labels;
+    ReportChart chart;
 
     static ReportBlock of(Kind kind, const QString &text = {})
     {

@@ -85,6 +85,21 @@ QString logoHtml(const QByteArray &logo)
         .arg(QString::fromLatin1(png.toBase64()));
 }
 
+// The chart as a picture, which HTML and ODT readers show as it is printed.
+QString chartHtml(const ReportChart &chart)
+{
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    const QImage image = chartImage(chart);
+    image.save(&buffer, "PNG");
+    return QStringLiteral(
+               "<p><img src=\"data:image/png;base64,%1\" width=\"680\" height=\"%2\" alt=\"%3\"/></p>")
+        .arg(QString::fromLatin1(png.toBase64()))
+        .arg(qRound(680.0 * image.height() / std::max(1, image.width())))
+        .arg(escaped(chart.title));
+}
+
 // Values as a spreadsheet takes them: quoted when they hold the separator, a quote or a line break.
 QString csvValue(const QString &value)
 {
@@ -163,6 +178,9 @@ QString reportHtml(const ComposedReport &report)
             html += QStringLiteral("</table>");
             break;
         }
+        case ReportBlock::Chart:
+            html += chartHtml(block.chart);
+            break;
         }
     }
     return html + QStringLiteral("</body></html>\n");
@@ -234,6 +252,9 @@ QString reportText(const ComposedReport &report)
         case ReportBlock::Labels:
             for (const QStringList &label : block.labels)
                 text += label.join(u'\n') + QStringLiteral("\n\n");
+            break;
+        case ReportBlock::Chart:
+            text += chartTextLines(block.chart).join(u'\n') + QStringLiteral("\n\n");
             break;
         case ReportBlock::Table: {
             const ComposedTable &table = block.table;

@@ -124,6 +124,19 @@ LayoutTable tableOf(const QJsonObject &object)
     return table;
 }
 
+LayoutChart chartOf(const QJsonObject &object)
+{
+    LayoutChart chart;
+    chart.title = object.value(QStringLiteral("title")).toString();
+    chart.workTable = object.value(QStringLiteral("workTable")).toString();
+    if (chart.workTable.isEmpty())
+        throw Problem{QStringLiteral("il grafico non dice da quale tabella di lavoro legge («workTable»)")};
+    chart.heightMm = object.value(QStringLiteral("height")).toDouble(chart.heightMm);
+    if (chart.heightMm < 30 || chart.heightMm > 250)
+        throw Problem{QStringLiteral("l'altezza del grafico deve essere fra 30 e 250 millimetri")};
+    return chart;
+}
+
 } // namespace
 
 std::array<QStringList, 3> ReportLayout::fieldsUsed() const
@@ -226,6 +239,8 @@ core::Result<ReportLayout> ReportLayout::parse(const QByteArray &json, const QSt
         }
         for (const QJsonValue &value : root.value(QStringLiteral("tables")).toArray())
             layout.tables.append(tableOf(value.toObject()));
+        if (root.contains(QStringLiteral("chart")))
+            layout.chart = chartOf(root.value(QStringLiteral("chart")).toObject());
         if ((layout.kind == LayoutKind::List || layout.kind == LayoutKind::Document) &&
             layout.tables.isEmpty())
             throw Problem{QStringLiteral("non ci sono colonne da stampare")};

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 #include <array>
+#include <optional>
 
 namespace rotalina::print {
 
@@ -64,6 +65,15 @@ struct LayoutLabels
     QStringList lines;    // lines of a label, with {fields}
 };
 
+// A chart of revenue against cost month by month, drawn after the tables from the workstation's
+// monthly rows of a work table (those with a month in Mese).
+struct LayoutChart
+{
+    QString title;
+    QString workTable;
+    double heightMm = 75;
+};
+
 enum class LayoutKind { List, Document, Labels, Text };
 
 // A report layout: what a ".rpt" file of the reports folder describes (JSON).
@@ -78,6 +88,7 @@ struct ReportLayout
     LayoutDocument document;
     LayoutLabels labels;
     QList<LayoutTable> tables; // the main table first, then the sub-reports
+    std::optional<LayoutChart> chart;
 
     // The fields the layout reads from the main statement (0) and the sub-report statements (1, 2),
     // for checking a layout against its statements.

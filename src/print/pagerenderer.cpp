@@ -195,6 +195,14 @@ private:
         case ReportBlock::Labels:
             labels(block);
             break;
+        case ReportBlock::Chart: {
+            const double h = mm(block.chart.heightMm);
+            ensure(h);
+            if (m_painter)
+                drawChart(*m_painter, QRectF(0, m_y, m_width, h), block.chart, m_small, mm(1));
+            m_y += h + mm(3);
+            break;
+        }
         }
     }
 

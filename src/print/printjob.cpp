@@ -2,6 +2,7 @@
 
 #include "print/documentexport.h"
 #include "print/layout.h"
+#include "print/reportchart.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -27,6 +28,9 @@ core::Result<PrintJob> PrintJob::prepare(storage::Archive &archive, const QStrin
     if (!data)
         return R::failure(data.error());
     job.m_data = std::move(data).value();
+    // A chart reads the workstation's monthly rows on its own, beside the request's statements.
+    if (core::Status charts = loadChartRows(archive, workstation, job.m_request, job.m_data); !charts)
+        return R::failure(charts.error());
     return job;
 }
 

@@ -3,6 +3,7 @@
 #include "core/result.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -63,6 +64,9 @@ struct ReportData
     ReportRows sub[2];
     CompanyData company;
     QString parameter;
+    // The workstation's monthly rows of the work tables the layout's charts read, by table name in
+    // lower case.
+    QHash<QString, ReportRows> chartRows;
 
     const ReportRows &rows(int source) const { return source == 0 ? main : sub[source - 1]; }
 };

@@ -688,7 +688,8 @@ ReportSpec reportSpec(int code, const ReportContext &context, const ReportOption
                 "SELECT Targa, DescrizioneData, Tipologia, Entrata, CASE WHEN Entrata = true THEN Importo "
                 "ELSE 0 "
                 "END AS Entrate, CASE WHEN Entrata = true THEN 0 ELSE Importo END AS Uscite FROM "
-                "TempVettureRiepilogo WHERE NomeComputer = %1 ORDER BY Targa, Entrata DESC, Tipologia")
+                "TempVettureRiepilogo WHERE NomeComputer = %1 AND Mese IS NULL "
+                "ORDER BY Targa, Entrata DESC, ID")
                 .arg(workstation);
         break;
     case 35:
@@ -710,8 +711,9 @@ ReportSpec reportSpec(int code, const ReportContext &context, const ReportOption
                 "TempPersonaleRiepilogo.Importo "
                 "END AS Uscite FROM TempPersonaleRiepilogo LEFT JOIN Personale ON "
                 "TempPersonaleRiepilogo.Personale_id "
-                "= Personale.Id WHERE TempPersonaleRiepilogo.NomeComputer = %1 ORDER BY Personale.Personale, "
-                "TempPersonaleRiepilogo.Entrata DESC, TempPersonaleRiepilogo.Tipologia")
+                "= Personale.Id WHERE TempPersonaleRiepilogo.NomeComputer = %1 AND "
+                "TempPersonaleRiepilogo.Mese IS NULL ORDER BY Personale.Personale, "
+                "TempPersonaleRiepilogo.Entrata DESC, TempPersonaleRiepilogo.ID")
                 .arg(workstation);
         break;
     case 37:
