@@ -10,8 +10,9 @@
 #include <gtest/gtest.h>
 
 using namespace rotalina::core;
+using rotalina::test::CalendarReading;
 using rotalina::test::ExternalReading;
-using rotalina::test::readWithPython;
+using rotalina::test::readCalendarWithPython;
 
 namespace {
 
@@ -89,29 +90,9 @@ TEST(CalendarEvent, IndependentReadersFindTheRightHours)
                                 {delivery(rome(2024, 1, 15, 9, 5), QStringLiteral("commessa-42@rotalina")),
                                  delivery(rome(2024, 7, 15, 9, 5), QStringLiteral("commessa-43@rotalina"))}))
             .ok());
-    const QString icalendarScript = QStringLiteral(R"(
-import json, sys, icalendar
-from datetime import timezone
-cal = icalendar.Calendar.from_ical(open(sys.argv[1], 'rb').read())
-print(json.dumps([{
-  'start': c.decoded('dtstart').astimezone(timezone.utc).strftime('%Y-%m-%d %H:%M'),
-  'end': c.decoded('dtend').astimezone(timezone.utc).strftime('%Y-%m-%d %H:%M'),
-  'summary': str(c.get('summary')), 'description': str(c.get('description')), 'uid': str(c.get('uid')),
-} for c in cal.walk() if c.name == 'VEVENT']))
-)");
-    const QString vobjectScript = QStringLiteral(R"(
-import json, sys, vobject
-from datetime import timezone
-cal = vobject.readOne(open(sys.argv[1], encoding='utf-8').read())
-print(json.dumps([{
-  'start': e.dtstart.value.astimezone(timezone.utc).strftime('%Y-%m-%d %H:%M'),
-  'end': e.dtend.value.astimezone(timezone.utc).strftime('%Y-%m-%d %H:%M'),
-  'summary': e.summary.value, 'description': e.description.value, 'uid': e.uid.value,
-} for e in cal.vevent_list]))
-)");
-    for (const auto &[module, script] : {std::pair(QStringLiteral("icalendar"), icalendarScript),
-                                         std::pair(QStringLiteral("vobject"), vobjectScript)}) {
-        const ExternalReading reading = readWithPython(module, script, file);
+    for (const CalendarReading &read : readCalendarWithPython(file)) {
+        const QString &module = read.reader;
+        const ExternalReading &reading = read.reading;
         if (reading.skipped)
             GTEST_SKIP() << reading.message.toStdString();
         ASSERT_TRUE(reading.ok) << module.toStdString() << ": " << reading.message.toStdString();
@@ -119,11 +100,11 @@ print(json.dumps([{
         ASSERT_EQ(events.size(), 2) << module.toStdString();
         const QJsonObject january = events.at(0).toObject();
         const QJsonObject july = events.at(1).toObject();
-        EXPECT_EQ(january[QStringLiteral("start")].toString(), QStringLiteral("2024-01-15 08:05"))
+        EXPECT_EQ(january[QStringLiteral("start")].toString(), QStringLiteral("2024-01-15 08:05:00"))
             << module.toStdString();
-        EXPECT_EQ(january[QStringLiteral("end")].toString(), QStringLiteral("2024-01-15 10:30"))
+        EXPECT_EQ(january[QStringLiteral("end")].toString(), QStringLiteral("2024-01-15 10:30:00"))
             << module.toStdString();
-        EXPECT_EQ(july[QStringLiteral("start")].toString(), QStringLiteral("2024-07-15 07:05"))
+        EXPECT_EQ(july[QStringLiteral("start")].toString(), QStringLiteral("2024-07-15 07:05:00"))
             << module.toStdString();
         EXPECT_EQ(january[QStringLiteral("summary")].toString(), QStringLiteral("Consegna; Parma, magazzino"))
             << module.toStdString();

@@ -1,5 +1,6 @@
 #include "print/documentexport.h"
 #include "print/layout.h"
+#include "print/poppler.h"
 #include "print/printjob.h"
 #include "print/reportchart.h"
 #include "print/reportfixture.h"
@@ -19,18 +20,9 @@
 using namespace rotalina;
 using namespace rotalina::print;
 
-namespace {
+using rotalina::test::poppler;
 
-QString poppler(const QString &tool, const QStringList &arguments)
-{
-    QProcess process;
-    process.start(tool, arguments);
-    if (!process.waitForFinished(60000) || process.exitCode() != 0) {
-        ADD_FAILURE() << tool.toStdString() << " failed: " << process.readAllStandardError().toStdString();
-        return {};
-    }
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
+namespace {
 
 // Pixels close to the colour: the inside of bars, whatever the renderer does at their edges.
 int pixelsNear(const QImage &image, const QColor &colour)

@@ -1,5 +1,6 @@
 #include "core/csvreader.h"
 #include "print/documentexport.h"
+#include "print/poppler.h"
 #include "print/printjob.h"
 #include "print/reportfixture.h"
 #include "print/reportrun.h"
@@ -14,19 +15,9 @@
 
 using namespace rotalina;
 
-namespace {
+using rotalina::test::poppler;
 
-// A poppler tool's output for a file we wrote; the test fails when the tool fails.
-QString poppler(const QString &tool, const QStringList &arguments)
-{
-    QProcess process;
-    process.start(tool, arguments);
-    if (!process.waitForFinished(60000) || process.exitCode() != 0) {
-        ADD_FAILURE() << tool.toStdString() << " failed: " << process.readAllStandardError().toStdString();
-        return {};
-    }
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
+namespace {
 
 QString pdfText(const QString &pdf)
 {

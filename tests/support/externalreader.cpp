@@ -47,4 +47,33 @@ ExternalReading readWithPython(const QString &module, const QString &script, con
     return reading;
 }
 
+QList<CalendarReading> readCalendarWithPython(const QString &file)
+{
+    const QString icalendarScript = QStringLiteral(R"(
+import json, sys, icalendar
+from datetime import timezone
+cal = icalendar.Calendar.from_ical(open(sys.argv[1], 'rb').read())
+print(json.dumps([{
+  'start': c.decoded('dtstart').astimezone(timezone.utc).strftime('%Y-%m-%d %H:%M:%S'),
+  'end': c.decoded('dtend').astimezone(timezone.utc).strftime('%Y-%m-%d %H:%M:%S'),
+  'summary': str(c.get('summary', '')), 'description': str(c.get('description', '')),
+  'uid': str(c.get('uid', '')),
+} for c in cal.walk() if c.name == 'VEVENT']))
+)");
+    const QString vobjectScript = QStringLiteral(R"(
+import json, sys, vobject
+from datetime import timezone
+cal = vobject.readOne(open(sys.argv[1], encoding='utf-8').read())
+def text(e, name):
+    return getattr(e, name).value if hasattr(e, name) else ''
+print(json.dumps([{
+  'start': e.dtstart.value.astimezone(timezone.utc).strftime('%Y-%m-%d %H:%M:%S'),
+  'end': e.dtend.value.astimezone(timezone.utc).strftime('%Y-%m-%d %H:%M:%S'),
+  'summary': text(e, 'summary'), 'description': text(e, 'description'), 'uid': text(e, 'uid'),
+} for e in cal.vevent_list]))
+)");
+    return {{QStringLiteral("icalendar"), readWithPython(QStringLiteral("icalendar"), icalendarScript, file)},
+            {QStringLiteral("vobject"), readWithPython(QStringLiteral("vobject"), vobjectScript, file)}};
+}
+
 } // namespace rotalina::test

@@ -311,29 +311,9 @@ TEST_F(Scheduling, TheExportHasOneEventPerJobThatOtherCalendarProgramsRead)
     const QString file = folder.filePath(QStringLiteral("Calendario.ics"));
     ASSERT_TRUE(core::writeTextFile(file, core::scriviCalendario(events)));
 
-    const QString icalendarScript = QStringLiteral(R"(
-import json, sys, icalendar
-from datetime import timezone
-cal = icalendar.Calendar.from_ical(open(sys.argv[1], 'rb').read())
-print(json.dumps([{
-  'start': c.decoded('dtstart').astimezone(timezone.utc).strftime('%Y-%m-%d %H:%M'),
-  'end': c.decoded('dtend').astimezone(timezone.utc).strftime('%Y-%m-%d %H:%M:%S'),
-  'summary': str(c.get('summary')), 'uid': str(c.get('uid')),
-} for c in cal.walk() if c.name == 'VEVENT']))
-)");
-    const QString vobjectScript = QStringLiteral(R"(
-import json, sys, vobject
-from datetime import timezone
-cal = vobject.readOne(open(sys.argv[1], encoding='utf-8').read())
-print(json.dumps([{
-  'start': e.dtstart.value.astimezone(timezone.utc).strftime('%Y-%m-%d %H:%M'),
-  'end': e.dtend.value.astimezone(timezone.utc).strftime('%Y-%m-%d %H:%M:%S'),
-  'summary': e.summary.value, 'uid': e.uid.value,
-} for e in cal.vevent_list]))
-)");
-    for (const auto &[module, script] : {std::pair(QStringLiteral("icalendar"), icalendarScript),
-                                         std::pair(QStringLiteral("vobject"), vobjectScript)}) {
-        const test::ExternalReading reading = test::readWithPython(module, script, file);
+    for (const test::CalendarReading &calendar : test::readCalendarWithPython(file)) {
+        const QString &module = calendar.reader;
+        const test::ExternalReading &reading = calendar.reading;
         if (reading.skipped)
             GTEST_SKIP() << reading.message.toStdString();
         ASSERT_TRUE(reading.ok) << module.toStdString() << ": " << reading.message.toStdString();
@@ -341,7 +321,7 @@ print(json.dumps([{
         ASSERT_EQ(read.size(), 2) << module.toStdString();
         const QJsonObject first = read.at(0).toObject();
         const QJsonObject second = read.at(1).toObject();
-        EXPECT_EQ(first[QStringLiteral("start")].toString(), QStringLiteral("2024-03-29 07:00"))
+        EXPECT_EQ(first[QStringLiteral("start")].toString(), QStringLiteral("2024-03-29 07:00:00"))
             << module.toStdString();
         EXPECT_EQ(first[QStringLiteral("end")].toString(), QStringLiteral("2024-03-29 11:00:00"))
             << module.toStdString();
@@ -350,7 +330,7 @@ print(json.dumps([{
             << module.toStdString();
         EXPECT_EQ(first[QStringLiteral("uid")].toString(), jobOrderUid(winter)) << module.toStdString();
         // In summer Rome is two hours ahead; a job without a return ends with its day.
-        EXPECT_EQ(second[QStringLiteral("start")].toString(), QStringLiteral("2024-04-02 12:00"))
+        EXPECT_EQ(second[QStringLiteral("start")].toString(), QStringLiteral("2024-04-02 12:00:00"))
             << module.toStdString();
         EXPECT_EQ(second[QStringLiteral("end")].toString(), QStringLiteral("2024-04-02 21:59:59"))
             << module.toStdString();
