@@ -350,15 +350,16 @@ QString transferFailure(CURLcode code, const QString &host, const QString &reaso
     case CURLE_SSL_CERTPROBLEM:
     case CURLE_SSL_ISSUER_ERROR:
         return QStringLiteral("Il certificato del servizio percorsi (%1) non è valido: il collegamento è "
-                              "stato rifiutato (%2).")
+                              "stato rifiutato.\nDettaglio tecnico: %2")
             .arg(host, reason);
     case CURLE_WRITE_ERROR:
         return QStringLiteral("La risposta del servizio percorsi (%1) è troppo grande per essere un "
                               "percorso.")
             .arg(host);
     default:
-        return QStringLiteral("Impossibile collegarsi al servizio percorsi (%1): %2. Controllare la "
-                              "connessione a Internet e l'indirizzo del servizio nelle opzioni.")
+        // The library's own words go last: they help whoever assists the office, not the office.
+        return QStringLiteral("Impossibile collegarsi al servizio percorsi (%1). Controllare la connessione "
+                              "a Internet e l'indirizzo del servizio nelle opzioni.\nDettaglio tecnico: %2")
             .arg(host, reason);
     }
 }
@@ -578,15 +579,19 @@ core::Result<RoutePoints> routePoints(const TariffRoute &route)
     return RoutePoints{*from, *to};
 }
 
-core::Result<RouteFigures> lookUpRoute(storage::Archive &archive, RouteService &service, qint64 tariff)
+core::Result<RoutePoints> readRoutePoints(storage::Archive &archive, qint64 tariff)
 {
-    using R = core::Result<RouteFigures>;
     const core::Result<TariffRoute> route = readTariffRoute(archive, tariff);
     if (!route)
-        return R::failure(route.error());
-    const core::Result<RoutePoints> points = routePoints(*route);
+        return core::Result<RoutePoints>::failure(route.error());
+    return routePoints(*route);
+}
+
+core::Result<RouteFigures> lookUpRoute(storage::Archive &archive, RouteService &service, qint64 tariff)
+{
+    const core::Result<RoutePoints> points = readRoutePoints(archive, tariff);
     if (!points)
-        return R::failure(points.error());
+        return core::Result<RouteFigures>::failure(points.error());
     return service.route(points->from, points->to);
 }
 

@@ -112,6 +112,8 @@ struct RoutePoints
 // The two places of the route, or the message that stops the lookup before anything is asked:
 // an end missing, a municipality not found or without its coordinates, coordinates unreadable.
 core::Result<RoutePoints> routePoints(const TariffRoute &route);
+// The same, read from the tariff in the archive.
+core::Result<RoutePoints> readRoutePoints(storage::Archive &archive, qint64 tariff);
 
 // Reads the tariff's route, checks its ends and asks the service.
 core::Result<RouteFigures> lookUpRoute(storage::Archive &archive, RouteService &service, qint64 tariff);

@@ -1,5 +1,6 @@
 #include "support/httptestserver.h"
 
+#include <QDeadlineTimer>
 #include <QFile>
 #include <QHostAddress>
 #include <QMutexLocker>
@@ -13,6 +14,7 @@
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <memory>
+#include <utility>
 
 namespace rotalina::test {
 
@@ -67,6 +69,11 @@ HttpTestServer::HttpTestServer(const QString &certificateFile, const QString &ke
 
 HttpTestServer::~HttpTestServer()
 {
+    // A handshake cut short by the end of the thread leaves the TLS library's objects behind: the
+    // client's refusal reaches the server first.
+    const QDeadlineTimer deadline(5000);
+    while (m_unsettledHandshakes.load() > 0 && !deadline.hasExpired())
+        QThread::msleep(5);
     quit();
     wait();
 }
@@ -135,6 +142,21 @@ void HttpTestServer::run()
     }
     m_port = server->serverPort();
     QTcpServer *listener = server.get();
+    if (auto *tls = qobject_cast<QSslServer *>(listener)) {
+        QObject::connect(tls, &QSslServer::startedEncryptionHandshake, tls, [this](QSslSocket *socket) {
+            m_unsettledHandshakes.fetch_add(1);
+            auto settled = std::make_shared<bool>(false);
+            const auto settle = [this, settled] {
+                if (!std::exchange(*settled, true))
+                    m_unsettledHandshakes.fetch_sub(1);
+            };
+            QObject::connect(socket, &QSslSocket::encrypted, socket, settle);
+            // No context object: the socket's destruction is what is being watched.
+            QObject::connect(socket, &QObject::destroyed, settle);
+        });
+        QObject::connect(tls, &QSslServer::errorOccurred, tls,
+                         [](QSslSocket *socket, QAbstractSocket::SocketError) { socket->deleteLater(); });
+    }
     QObject::connect(listener, &QTcpServer::pendingConnectionAvailable, listener, [this, listener] {
         while (QTcpSocket *socket = listener->nextPendingConnection()) {
             // The request is complete at its empty line: the clients of the tests send no body.

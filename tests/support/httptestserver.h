@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 #include <QThread>
+#include <atomic>
 #include <optional>
 
 namespace rotalina::test {
@@ -60,6 +61,7 @@ private:
     Reply m_reply;
     bool m_quiet = false;
     QStringList m_targets;
+    std::atomic<int> m_unsettledHandshakes = 0;
 };
 
 // A certificate for 127.0.0.1 that nobody vouches for, and its key, made with openssl in a folder

@@ -13,13 +13,18 @@
 #include "transport/ui/routewindow.h"
 #include "transport/ui/tariffwindows.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSemaphore>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTest>
+#include <QThread>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 using namespace rotalina;
@@ -258,6 +263,54 @@ TEST_F(RouteWindows, AFailedAnswerLeavesNothingToSave)
     EXPECT_FALSE(window->save());
     EXPECT_EQ(server.requestCount(), 3);
     EXPECT_EQ(row(key), before);
+}
+
+// A service that answers only once the program's own thread has shown it is still drawing.
+class ServiceWaitingForTheWindow : public transport::RouteService
+{
+public:
+    core::Result<transport::RouteFigures> route(const transport::GeoPoint &,
+                                                const transport::GeoPoint &) override
+    {
+        askedOnTheProgramsThread = QThread::currentThread() == QCoreApplication::instance()->thread();
+        asking.release();
+        if (!answer.tryAcquire(1, 5000))
+            return core::Result<transport::RouteFigures>::failure(QStringLiteral("nessuno ha risposto"));
+        return transport::RouteFigures{161.07, 1, 45, QStringLiteral("Partenza")};
+    }
+
+    QSemaphore asking;
+    QSemaphore answer;
+    bool askedOnTheProgramsThread = true;
+};
+
+TEST_F(RouteWindows, TheWindowKeepsDrawingWhileTheServiceIsAskedAndCannotBeClosedMeanwhile)
+{
+    auto owned = std::make_unique<ServiceWaitingForTheWindow>();
+    ServiceWaitingForTheWindow &service = *owned;
+    RouteWindow window(*fixture.session, tariff(veronaKey, milanoKey), std::move(owned));
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    const auto *state = window.findChild<QLabel *>(QStringLiteral("lblStato"));
+    ASSERT_NE(state, nullptr);
+    QString stateMeanwhile;
+    bool stillOpenAfterClosing = false;
+    QTimer::singleShot(0, &window, [&] {
+        service.asking.acquire();
+        stateMeanwhile = state->text();
+        window.close();
+        window.reject();
+        stillOpenAfterClosing = window.isVisible();
+        service.answer.release();
+    });
+    ASSERT_TRUE(window.calculate()) << fixture.prompter.lastText().toStdString();
+    EXPECT_FALSE(service.askedOnTheProgramsThread);
+    EXPECT_EQ(stateMeanwhile, QStringLiteral("Richiesta al servizio percorsi in corso..."));
+    EXPECT_TRUE(stillOpenAfterClosing);
+    EXPECT_EQ(textOf(window, "edtChilometri"), QStringLiteral("161,07"));
+    EXPECT_TRUE(window.findChild<QPushButton *>(QStringLiteral("Button2"))->isEnabled());
+    window.reject();
+    EXPECT_FALSE(window.isVisible()) << "once answered the window closes as usual";
 }
 
 TEST_F(RouteWindows, TheOptionsKeepTheAddressOfTheService)

@@ -9,6 +9,8 @@
 #include "shell/ui/windowregistry.h"
 
 #include <QApplication>
+#include <QCloseEvent>
+#include <QEventLoop>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -17,6 +19,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QThread>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -39,6 +42,21 @@ public:
     WaitCursor(const WaitCursor &) = delete;
     WaitCursor &operator=(const WaitCursor &) = delete;
 };
+
+// A request may take up to half a minute: the service is asked on a thread of its own so that the
+// windows keep drawing themselves, while keys and clicks wait until the answer is in.
+core::Result<RouteFigures> askOnItsOwnThread(RouteService &service, const RoutePoints &points)
+{
+    std::optional<core::Result<RouteFigures>> answer;
+    QEventLoop waiting;
+    const std::unique_ptr<QThread> asking(
+        QThread::create([&service, &points, &answer] { answer = service.route(points.from, points.to); }));
+    QObject::connect(asking.get(), &QThread::finished, &waiting, &QEventLoop::quit);
+    asking->start();
+    waiting.exec(QEventLoop::ExcludeUserInputEvents);
+    asking->wait();
+    return *std::move(answer);
+}
 
 QLineEdit *shownValue(const char *name, QWidget *parent, int width = 0)
 {
@@ -148,10 +166,16 @@ bool RouteWindow::calculate()
     m_figures.reset();
     showEnds();
     showFigures();
-    m_state->setText(QStringLiteral("Richiesta al servizio percorsi in corso..."));
-    const core::Result<RouteFigures> figures = [this] {
+    const core::Result<RoutePoints> points = readRoutePoints(*m_session.archive(), m_tariff);
+    const core::Result<RouteFigures> figures = [this, &points] {
+        if (!points)
+            return core::Result<RouteFigures>::failure(points.error());
+        m_state->setText(QStringLiteral("Richiesta al servizio percorsi in corso..."));
         const WaitCursor waiting;
-        return lookUpRoute(*m_session.archive(), *m_service, m_tariff);
+        m_asking = true;
+        core::Result<RouteFigures> answer = askOnItsOwnThread(*m_service, *points);
+        m_asking = false;
+        return answer;
     }();
     if (!figures) {
         m_state->setText(QStringLiteral("Il percorso non è stato calcolato."));
@@ -163,6 +187,21 @@ bool RouteWindow::calculate()
     m_save->setFocus();
     m_state->setText(QStringLiteral("Percorso calcolato: \"Salva\" lo scrive nella tariffa."));
     return true;
+}
+
+void RouteWindow::reject()
+{
+    if (!m_asking)
+        QDialog::reject();
+}
+
+void RouteWindow::closeEvent(QCloseEvent *event)
+{
+    // The window stays until the service has answered: the answer is written into it.
+    if (m_asking)
+        event->ignore();
+    else
+        QDialog::closeEvent(event);
 }
 
 bool RouteWindow::save()
@@ -184,9 +223,7 @@ bool RouteWindow::save()
 
 void RouteWindow::showMap()
 {
-    const core::Result<TariffRoute> route = readTariffRoute(*m_session.archive(), m_tariff);
-    const core::Result<RoutePoints> points =
-        route ? routePoints(*route) : core::Result<RoutePoints>::failure(route.error());
+    const core::Result<RoutePoints> points = readRoutePoints(*m_session.archive(), m_tariff);
     if (!points) {
         m_session.prompter().message(titles::error(), points.error());
         return;

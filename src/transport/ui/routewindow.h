@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 
+class QCloseEvent;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
@@ -45,6 +46,12 @@ public:
     // Whether "Salva" wrote the figures since the window opened.
     bool savedFigures() const { return m_savedFigures; }
 
+    // Closing waits until the service has answered.
+    void reject() override;
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
 private:
     void showEnds();
     void showFigures();
@@ -54,6 +61,8 @@ private:
     std::unique_ptr<RouteService> m_service;
     std::optional<RouteFigures> m_figures;
     bool m_savedFigures = false;
+    // While the service is being asked the window cannot be closed.
+    bool m_asking = false;
     QLineEdit *m_departure;
     QLineEdit *m_arrival;
     QLineEdit *m_kilometres;
