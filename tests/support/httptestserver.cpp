@@ -1,20 +1,14 @@
 #include "support/httptestserver.h"
 
 #include <QDeadlineTimer>
-#include <QFile>
 #include <QHostAddress>
 #include <QMutexLocker>
 #include <QProcess>
-#include <QSslCertificate>
-#include <QSslConfiguration>
-#include <QSslKey>
-#include <QSslServer>
-#include <QSslSocket>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
+#include <QThread>
 #include <memory>
-#include <utility>
 
 namespace rotalina::test {
 
@@ -36,61 +30,23 @@ QByteArray reasonPhrase(int status)
     }
 }
 
-// The server of the thread: plain, or TLS with the certificate.
-std::unique_ptr<QTcpServer> makeServer(const QString &certificateFile, const QString &keyFile, QString &error)
-{
-    if (certificateFile.isEmpty())
-        return std::make_unique<QTcpServer>();
-    QFile certificate(certificateFile);
-    QFile key(keyFile);
-    if (!certificate.open(QIODevice::ReadOnly) || !key.open(QIODevice::ReadOnly)) {
-        error = QStringLiteral("certificate or key not readable");
-        return nullptr;
-    }
-    QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
-    configuration.setLocalCertificate(QSslCertificate(&certificate, QSsl::Pem));
-    configuration.setPrivateKey(QSslKey(&key, QSsl::Rsa, QSsl::Pem));
-    auto server = std::make_unique<QSslServer>();
-    server->setSslConfiguration(configuration);
-    return server;
-}
-
 } // namespace
 
 HttpTestServer::HttpTestServer()
 {
-    begin({}, {});
-}
-
-HttpTestServer::HttpTestServer(const QString &certificateFile, const QString &keyFile)
-{
-    begin(certificateFile, keyFile);
-}
-
-HttpTestServer::~HttpTestServer()
-{
-    // A handshake cut short by the end of the thread leaves the TLS library's objects behind: the
-    // client's refusal reaches the server first.
-    const QDeadlineTimer deadline(5000);
-    while (m_unsettledHandshakes.load() > 0 && !deadline.hasExpired())
-        QThread::msleep(5);
-    quit();
-    wait();
-}
-
-void HttpTestServer::begin(const QString &certificateFile, const QString &keyFile)
-{
-    m_certificateFile = certificateFile;
-    m_keyFile = keyFile;
     start();
     m_ready.acquire();
 }
 
+HttpTestServer::~HttpTestServer()
+{
+    quit();
+    wait();
+}
+
 QString HttpTestServer::address() const
 {
-    return QStringLiteral("%1://127.0.0.1:%2")
-        .arg(m_certificateFile.isEmpty() ? QStringLiteral("http") : QStringLiteral("https"))
-        .arg(m_port);
+    return QStringLiteral("http://127.0.0.1:%1").arg(m_port);
 }
 
 void HttpTestServer::setReply(const Reply &reply)
@@ -133,30 +89,14 @@ std::optional<QByteArray> HttpTestServer::answerTo(const QByteArray &requestLine
 void HttpTestServer::run()
 {
     // Everything of the server lives and dies in this thread.
-    std::unique_ptr<QTcpServer> server = makeServer(m_certificateFile, m_keyFile, m_startError);
-    if (!server || !server->listen(QHostAddress::LocalHost, 0)) {
-        if (server)
-            m_startError = server->errorString();
+    auto server = std::make_unique<QTcpServer>();
+    if (!server->listen(QHostAddress::LocalHost, 0)) {
+        m_startError = server->errorString();
         m_ready.release();
         return;
     }
     m_port = server->serverPort();
     QTcpServer *listener = server.get();
-    if (auto *tls = qobject_cast<QSslServer *>(listener)) {
-        QObject::connect(tls, &QSslServer::startedEncryptionHandshake, tls, [this](QSslSocket *socket) {
-            m_unsettledHandshakes.fetch_add(1);
-            auto settled = std::make_shared<bool>(false);
-            const auto settle = [this, settled] {
-                if (!std::exchange(*settled, true))
-                    m_unsettledHandshakes.fetch_sub(1);
-            };
-            QObject::connect(socket, &QSslSocket::encrypted, socket, settle);
-            // No context object: the socket's destruction is what is being watched.
-            QObject::connect(socket, &QObject::destroyed, settle);
-        });
-        QObject::connect(tls, &QSslServer::errorOccurred, tls,
-                         [](QSslSocket *socket, QAbstractSocket::SocketError) { socket->deleteLater(); });
-    }
     QObject::connect(listener, &QTcpServer::pendingConnectionAvailable, listener, [this, listener] {
         while (QTcpSocket *socket = listener->nextPendingConnection()) {
             // The request is complete at its empty line: the clients of the tests send no body.
@@ -201,6 +141,57 @@ const SelfSignedCertificate &selfSignedCertificate()
         return files;
     }();
     return made;
+}
+
+TlsTestServer::TlsTestServer(const SelfSignedCertificate &certificate)
+{
+    // A port that was free a moment ago; another program may take it first, hence the retries.
+    for (int attempt = 0; attempt < 3 && m_port == 0; ++attempt) {
+        QTcpServer probe;
+        if (!probe.listen(QHostAddress::LocalHost, 0)) {
+            m_startError = probe.errorString();
+            return;
+        }
+        const quint16 port = probe.serverPort();
+        probe.close();
+        m_process.start(QStringLiteral("openssl"),
+                        {QStringLiteral("s_server"), QStringLiteral("-accept"),
+                         QStringLiteral("127.0.0.1:%1").arg(port), QStringLiteral("-cert"),
+                         certificate.certificateFile, QStringLiteral("-key"), certificate.keyFile,
+                         QStringLiteral("-www"), QStringLiteral("-quiet")});
+        if (!m_process.waitForStarted(10000)) {
+            m_startError = m_process.errorString();
+            return;
+        }
+        const QDeadlineTimer deadline(10000);
+        while (m_process.state() == QProcess::Running && !deadline.hasExpired()) {
+            QTcpSocket knock;
+            knock.connectToHost(QHostAddress::LocalHost, port);
+            if (knock.waitForConnected(200)) {
+                m_port = port;
+                break;
+            }
+            QThread::msleep(50);
+        }
+        if (m_port == 0) {
+            m_startError = QString::fromLocal8Bit(m_process.readAllStandardError());
+            m_process.kill();
+            m_process.waitForFinished(5000);
+        }
+    }
+}
+
+TlsTestServer::~TlsTestServer()
+{
+    if (m_process.state() != QProcess::NotRunning) {
+        m_process.kill();
+        m_process.waitForFinished(5000);
+    }
+}
+
+QString TlsTestServer::address() const
+{
+    return QStringLiteral("https://127.0.0.1:%1").arg(m_port);
 }
 
 } // namespace rotalina::test

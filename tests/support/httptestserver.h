@@ -2,11 +2,11 @@
 
 #include <QByteArray>
 #include <QMutex>
+#include <QProcess>
 #include <QSemaphore>
 #include <QString>
 #include <QStringList>
 #include <QThread>
-#include <atomic>
 #include <optional>
 
 namespace rotalina::test {
@@ -14,7 +14,7 @@ namespace rotalina::test {
 // A small HTTP server on a free loopback port, for programs that talk to a web service. It runs in
 // a thread of its own, so that it answers while the test's thread waits inside a blocking client
 // (libcurl). Every request gets the reply set last; the server counts the requests and keeps
-// their targets ("/route/v1/driving/...?..."). With a certificate and its key it speaks HTTPS.
+// their targets ("/route/v1/driving/...?...").
 class HttpTestServer : public QThread
 {
 public:
@@ -26,14 +26,13 @@ public:
     };
 
     HttpTestServer();
-    HttpTestServer(const QString &certificateFile, const QString &keyFile);
     ~HttpTestServer() override;
 
     // False when no port could be had (startError() says why).
     bool listening() const { return m_port > 0; }
     const QString &startError() const { return m_startError; }
     quint16 port() const { return m_port; }
-    // "http://127.0.0.1:<port>" (https with a certificate).
+    // "http://127.0.0.1:<port>".
     QString address() const;
 
     void setReply(const Reply &reply);
@@ -47,13 +46,9 @@ protected:
     void run() override;
 
 private:
-    // Starts the thread and waits until the server listens (or could not).
-    void begin(const QString &certificateFile, const QString &keyFile);
     // What to send for a request that arrived, or nothing when the server stays quiet.
     std::optional<QByteArray> answerTo(const QByteArray &requestLine);
 
-    QString m_certificateFile;
-    QString m_keyFile;
     quint16 m_port = 0;
     QString m_startError;
     QSemaphore m_ready;
@@ -61,7 +56,6 @@ private:
     Reply m_reply;
     bool m_quiet = false;
     QStringList m_targets;
-    std::atomic<int> m_unsettledHandshakes = 0;
 };
 
 // A certificate for 127.0.0.1 that nobody vouches for, and its key, made with openssl in a folder
@@ -72,5 +66,27 @@ struct SelfSignedCertificate
     QString keyFile;
 };
 const SelfSignedCertificate &selfSignedCertificate();
+
+// An HTTPS server on a free loopback port that presents a certificate, for clients that must refuse
+// it. It is openssl's own test server in a process of its own: no TLS server lives in the test's
+// process, whose memory the sanitizers check. Whatever is asked, it answers with a page of its own.
+class TlsTestServer
+{
+public:
+    explicit TlsTestServer(const SelfSignedCertificate &certificate);
+    ~TlsTestServer();
+    TlsTestServer(const TlsTestServer &) = delete;
+    TlsTestServer &operator=(const TlsTestServer &) = delete;
+
+    bool listening() const { return m_port > 0; }
+    const QString &startError() const { return m_startError; }
+    // "https://127.0.0.1:<port>".
+    QString address() const;
+
+private:
+    QProcess m_process;
+    quint16 m_port = 0;
+    QString m_startError;
+};
 
 } // namespace rotalina::test
