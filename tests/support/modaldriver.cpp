@@ -4,9 +4,12 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -85,6 +88,57 @@ void click(QWidget &window, const QString &buttonName)
         return;
     }
     button->click();
+}
+
+namespace {
+
+QString nameOf(const QWidget &widget)
+{
+    if (const auto *label = qobject_cast<const QLabel *>(&widget); label && widget.objectName().isEmpty())
+        return QStringLiteral("\"%1\"").arg(label->text());
+    return widget.objectName().isEmpty() ? QString::fromLatin1(widget.metaObject()->className())
+                                         : widget.objectName();
+}
+
+// Siblings are compared, each parent on its own: a box inside a frame is not over the frame. The
+// inner parts of Qt's own widgets (the scroll arrows of a tab bar) are theirs to place.
+void collectOverlaps(const QWidget &parent, QStringList &found)
+{
+    if (qobject_cast<const QTabBar *>(&parent))
+        return;
+    QList<const QWidget *> shown;
+    for (const QObject *child : parent.children()) {
+        const auto *widget = qobject_cast<const QWidget *>(child);
+        if (widget && widget->isVisible() && !widget->isWindow())
+            shown.append(widget);
+    }
+    for (qsizetype first = 0; first < shown.size(); ++first) {
+        for (qsizetype second = first + 1; second < shown.size(); ++second) {
+            if (shown[first]->geometry().intersects(shown[second]->geometry()))
+                found.append(nameOf(*shown[second]) + QStringLiteral(" over ") + nameOf(*shown[first]));
+        }
+        collectOverlaps(*shown[first], found);
+    }
+}
+
+} // namespace
+
+QStringList overlappingWidgets(QWidget &window)
+{
+    QStringList found;
+    const QList<QTabWidget *> tabs = window.findChildren<QTabWidget *>();
+    collectOverlaps(window, found);
+    for (QTabWidget *pages : tabs) {
+        const int shown = pages->currentIndex();
+        for (int page = 0; page < pages->count(); ++page) {
+            pages->setCurrentIndex(page);
+            QApplication::processEvents();
+            collectOverlaps(*pages->widget(page), found);
+        }
+        pages->setCurrentIndex(shown);
+    }
+    found.removeDuplicates();
+    return found;
 }
 
 } // namespace rotalina::test

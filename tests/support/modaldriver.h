@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 namespace rotalina::test {
@@ -17,5 +18,9 @@ void typeInto(QWidget &window, const QString &editorName, const QString &text);
 
 // Clicks the named button of the window.
 void click(QWidget &window, const QString &buttonName);
+
+// The widgets of the window that cover one another, as "name over name" (a label by its text),
+// looked at on every page of its tabs as the user would see them: empty when none do.
+QStringList overlappingWidgets(QWidget &window);
 
 } // namespace rotalina::test

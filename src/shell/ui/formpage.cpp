@@ -143,8 +143,18 @@ void FormPage::placeBeside(QWidget *editor, QWidget *beside)
     int row = -1;
     QFormLayout::ItemRole role = QFormLayout::FieldRole;
     page->m_layout->getWidgetPosition(editor, &row, &role);
-    if (row < 0)
+    if (row < 0) {
+        // The editor is itself beside another one: the new widget follows it on that row.
+        for (int line = 0; line < page->m_layout->rowCount(); ++line) {
+            QLayoutItem *field = page->m_layout->itemAt(line, QFormLayout::FieldRole);
+            auto *pair = field ? qobject_cast<QHBoxLayout *>(field->layout()) : nullptr;
+            if (const int at = pair ? pair->indexOf(editor) : -1; at >= 0) {
+                pair->insertWidget(at + 1, beside);
+                return;
+            }
+        }
         return;
+    }
     page->m_layout->removeWidget(editor);
     auto *pair = new QHBoxLayout;
     // An editor of a fixed width (a date) keeps it; the room left stays empty.

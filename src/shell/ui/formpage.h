@@ -50,7 +50,8 @@ public:
     void row(const QString &caption, QWidget *widget);
     void row(const QString &caption, QLayout *layout);
     QFormLayout *layout() const { return m_layout; }
-    // Puts a widget (a button) on the same row as an editor of a page, after it.
+    // Puts a widget (a button) on the same row as an editor of a page, after it; the editor may be a
+    // widget placed beside another one before.
     static void placeBeside(QWidget *editor, QWidget *beside);
 
 private:

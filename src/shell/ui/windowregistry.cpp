@@ -26,6 +26,17 @@ int WindowRegistry::helpContext(const QString &name) const
     return found == m_entries.cend() ? 0 : found->helpContext;
 }
 
+QStringList WindowRegistry::windowNames() const
+{
+    QStringList names;
+    for (auto entry = m_entries.cbegin(); entry != m_entries.cend(); ++entry) {
+        if (entry->factory)
+            names.append(entry.key());
+    }
+    names.sort();
+    return names;
+}
+
 QDialog *WindowRegistry::create(const QString &name, Session &session, QWidget *parent,
                                 const QVariantMap &parameters) const
 {

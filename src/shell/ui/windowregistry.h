@@ -2,6 +2,7 @@
 
 #include <QHash>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 #include <QVariantMap>
 #include <functional>
@@ -29,6 +30,8 @@ public:
     void add(const QString &name, int helpContext, Factory factory);
     void addCommand(const QString &name, Command command);
     bool has(const QString &name) const { return m_entries.contains(name); }
+    // The names of the windows (not of the commands), sorted.
+    QStringList windowNames() const;
     // The help topic of a window, or 0.
     int helpContext(const QString &name) const;
 
