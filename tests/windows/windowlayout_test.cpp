@@ -4,6 +4,7 @@
 #include "support/modaldriver.h"
 #include "support/shellfixture.h"
 
+#include <QApplication>
 #include <QDialog>
 #include <QPointer>
 #include <QTest>
@@ -12,9 +13,9 @@
 using namespace rotalina;
 using namespace rotalina::shell::ui;
 
-// Every window, opened on a new archive without a record of its own: no field, label or button in it
-// covers another on any of its pages, so that what a new user sees looks finished.
-TEST(WindowLayout, NoWindowHasAFieldOrButtonCoveringAnother)
+// Every window, opened on a new archive without a record of its own, has its title, has no field,
+// label or button covering another on any of its pages, and is left with Esc (or says why not).
+TEST(WindowLayout, EveryWindowHasItsTitleNothingCoveredAndLeavesWithEsc)
 {
     EntryNavigation::install();
     test::ShellFixture fixture;
@@ -25,6 +26,8 @@ TEST(WindowLayout, NoWindowHasAFieldOrButtonCoveringAnother)
     ASSERT_GT(names.size(), 50);
     QStringList overlaps;
     QStringList shown;
+    QStringList untitled;
+    QStringList stuck;
     for (const QString &name : names) {
         const QPointer<QDialog> window = windows.show(name, *fixture.session, nullptr);
         if (!window)
@@ -33,12 +36,23 @@ TEST(WindowLayout, NoWindowHasAFieldOrButtonCoveringAnother)
             ADD_FAILURE() << name.toStdString() << " did not show";
         } else {
             shown.append(name);
+            if (window->windowTitle().trimmed().isEmpty())
+                untitled.append(name);
             for (const QString &overlap : test::overlappingWidgets(*window))
                 overlaps.append(name + QStringLiteral(": ") + overlap);
+            // Esc leaves every window, or asks first; the questions are answered no.
+            fixture.prompter.answerQuestions({false, false, false});
+            const qsizetype toldBefore = fixture.prompter.shown().size();
+            QTest::keyClick(window.data(), Qt::Key_Escape);
+            QApplication::processEvents();
+            if (window && window->isVisible() && fixture.prompter.shown().size() == toldBefore)
+                stuck.append(name);
         }
         delete window.data();
     }
     // A window that refuses to open without the record it shows would escape: none does today.
     EXPECT_EQ(shown, names);
     EXPECT_EQ(overlaps, QStringList());
+    EXPECT_EQ(untitled, QStringList());
+    EXPECT_EQ(stuck, QStringList()) << "windows that neither closed on Esc nor said why";
 }
