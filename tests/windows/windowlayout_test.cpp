@@ -17,15 +17,39 @@
 using namespace rotalina;
 using namespace rotalina::shell::ui;
 
-// Every window, opened on a new archive without a record of its own, has its title, has no field,
-// label or button covering another on any of its pages, and is left with Esc (or says why not).
-TEST(WindowLayout, EveryWindowHasItsTitleNothingCoveredAndLeavesWithEsc)
+namespace {
+
+// Every window of the program, on a new archive.
+class EveryWindow : public ::testing::Test
 {
-    EntryNavigation::install();
+protected:
+    void SetUp() override
+    {
+        EntryNavigation::install();
+        fixture.session->setArchive(test::newArchive());
+        test::registerAllWindows(windows);
+    }
+
     test::ShellFixture fixture;
-    fixture.session->setArchive(test::newArchive());
     WindowRegistry windows;
-    test::registerAllWindows(windows);
+};
+
+// How many rows each table holds; the names come from the archive's own catalogue.
+QMap<QString, qint64> rowCounts(storage::Archive &archive)
+{
+    QMap<QString, qint64> counts;
+    for (const QString &table : archive.existingTables())
+        counts.insert(table,
+                      archive.scalar(QStringLiteral("SELECT COUNT(*) FROM ") + table).value().toLongLong());
+    return counts;
+}
+
+} // namespace
+
+// Every window, opened without a record of its own, has its title, has no field, label or button
+// covering another on any of its pages, and is left with Esc (or says why not).
+TEST_F(EveryWindow, HasItsTitleNothingCoveredAndLeavesWithEsc)
+{
     const QStringList names = windows.windowNames();
     ASSERT_GT(names.size(), 50);
     QStringList overlaps;
@@ -61,29 +85,10 @@ TEST(WindowLayout, EveryWindowHasItsTitleNothingCoveredAndLeavesWithEsc)
     EXPECT_EQ(stuck, QStringList()) << "windows that neither closed on Esc nor said why";
 }
 
-namespace {
-
-// How many rows each table holds; the names come from the archive's own catalogue.
-QMap<QString, qint64> rowCounts(storage::Archive &archive)
-{
-    QMap<QString, qint64> counts;
-    for (const QString &table : archive.existingTables())
-        counts.insert(table,
-                      archive.scalar(QStringLiteral("SELECT COUNT(*) FROM ") + table).value().toLongLong());
-    return counts;
-}
-
-} // namespace
-
 // "Aggiungi" in every list, then Esc on whatever it opens and on the list, answering yes to giving
 // up the new record: the archive holds what it held before, as if the user had never pressed it.
-TEST(WindowLayout, AggiungiLeftWithEscLeavesNothingBehind)
+TEST_F(EveryWindow, AggiungiLeftWithEscLeavesNothingBehind)
 {
-    EntryNavigation::install();
-    test::ShellFixture fixture;
-    fixture.session->setArchive(test::newArchive());
-    WindowRegistry windows;
-    test::registerAllWindows(windows);
     QStringList tried;
     QStringList leftBehind;
     QStringList stuck;
