@@ -74,27 +74,8 @@ StaffCardWindow::StaffCardWindow(Session &session, const WindowRegistry &windows
     layout->addWidget(m_pages, 1);
 
     // The pages of fields, long ones in two columns.
-    const auto fieldsPage = [&](const QString &caption, const QList<RegistryField> &fields) {
-        auto *page = new QWidget(m_pages);
-        auto *columns = new QHBoxLayout(page);
-        QList<RegistryField> left;
-        QList<RegistryField> right;
-        for (const RegistryField &field : fields)
-            (right.isEmpty() && !field.newColumn ? left : right).append(field);
-        auto *leftPage = new FormPage(*m_form, page);
-        addRegistryFields(*leftPage, *m_form, session, left, &windows);
-        columns->addWidget(leftPage, 1);
-        if (!right.isEmpty()) {
-            auto *rightPage = new FormPage(*m_form, page);
-            addRegistryFields(*rightPage, *m_form, session, right, &windows);
-            columns->addWidget(rightPage, 1);
-        } else {
-            columns->addStretch(1);
-        }
-        m_pages->addTab(page, caption);
-        return page;
-    };
-    QWidget *general = fieldsPage(QStringLiteral("Generale"), staffGeneralFields());
+    QWidget *general =
+        addFieldsPage(m_pages, QStringLiteral("Generale"), staffGeneralFields(), session, windows);
     auto *chooseFolder = makeButton(general, "SpeedButton25", "...", "Sceglie la cartella dei documenti");
     auto *openFolder = makeButton(general, "SpeedButton26", "Apri", "Apre la cartella dei documenti");
     FormPage::placeBeside(m_form->editor(QStringLiteral("CartellaServer")), chooseFolder);
@@ -102,7 +83,8 @@ StaffCardWindow::StaffCardWindow(Session &session, const WindowRegistry &windows
     connect(chooseFolder, &QPushButton::clicked, this, &StaffCardWindow::chooseFolder);
     connect(openFolder, &QPushButton::clicked, this, &StaffCardWindow::openFolder);
 
-    QWidget *pay = fieldsPage(QStringLiteral("Dati Economici"), staffPayFields());
+    QWidget *pay =
+        addFieldsPage(m_pages, QStringLiteral("Dati Economici"), staffPayFields(), session, windows);
     auto *daily = makeButton(pay, "btnCalcolaGiornaliera", "Calcola",
                              "Calcola la tariffa giornaliera dalla paga mensile (21 giorni)");
     FormPage::placeBeside(m_form->editor(QStringLiteral("TariffaGiornaliera")), daily);
@@ -112,7 +94,7 @@ StaffCardWindow::StaffCardWindow(Session &session, const WindowRegistry &windows
     FormPage::placeBeside(m_form->editor(QStringLiteral("TariffaOraria")), hourly);
     connect(hourly, &QPushButton::clicked, this, &StaffCardWindow::computeHourlyRate);
 
-    fieldsPage(QStringLiteral("Documenti"), staffDocumentFields());
+    addFieldsPage(m_pages, QStringLiteral("Documenti"), staffDocumentFields(), session, windows);
 
     m_deadlines = addRowsPage(0, QStringLiteral("Scadenze"), deadlinesReport);
     m_costs = addRowsPage(1, QStringLiteral("Costi"), costsReport);
@@ -124,14 +106,7 @@ StaffCardWindow::StaffCardWindow(Session &session, const WindowRegistry &windows
         return saveStaffMember(*m_session.archive(), row, values);
     });
     m_form->setRemover([this](qint64 row) { return deleteStaffMember(*m_session.archive(), row); });
-    connect(m_pages, &QTabWidget::currentChanged, this, [this](int page) {
-        if (!changePage(page)) {
-            const QSignalBlocker blocker(m_pages);
-            m_pages->setCurrentIndex(m_shownPage);
-            return;
-        }
-        m_shownPage = page;
-    });
+    guardPageChanges(m_pages);
 
     QPushButton *save = makeToolButton(ToolAction::Salva, this);
     connect(save, &QPushButton::clicked, this, &StaffCardWindow::save);
@@ -189,24 +164,14 @@ bool StaffCardWindow::changePage(int page)
 
 void StaffCardWindow::computeDailyRate()
 {
-    const core::Result<double> rate =
-        dailyRate(m_form->values().value(QStringLiteral("PagaMensile")).toDouble());
-    if (!rate) {
-        m_session.prompter().message(titles::error(), rate.error());
-        return;
-    }
-    m_form->setValue(QStringLiteral("TariffaGiornaliera"), *rate);
+    setComputed(QStringLiteral("TariffaGiornaliera"),
+                dailyRate(m_form->values().value(QStringLiteral("PagaMensile")).toDouble()));
 }
 
 void StaffCardWindow::computeHourlyRate()
 {
-    const core::Result<double> rate =
-        hourlyRate(m_form->values().value(QStringLiteral("TariffaGiornaliera")).toDouble());
-    if (!rate) {
-        m_session.prompter().message(titles::error(), rate.error());
-        return;
-    }
-    m_form->setValue(QStringLiteral("TariffaOraria"), *rate);
+    setComputed(QStringLiteral("TariffaOraria"),
+                hourlyRate(m_form->values().value(QStringLiteral("TariffaGiornaliera")).toDouble()));
 }
 
 void StaffCardWindow::chooseFolder()

@@ -42,9 +42,10 @@ public:
     void printPrivacy();
 
 protected:
+    bool changePage(int page) override;
+
 private:
     shell::ui::OwnedRowsPanel *addRowsPage(int index, const QString &caption, int report);
-    bool changePage(int page);
     void print(int report);
 
     shell::Session &m_session;
@@ -53,7 +54,6 @@ private:
     shell::ui::OwnedRowsPanel *m_deadlines = nullptr;
     shell::ui::OwnedRowsPanel *m_costs = nullptr;
     shell::ui::OwnedRowsPanel *m_salaries = nullptr;
-    int m_shownPage = 0;
 };
 
 void registerStaffWindows(shell::ui::WindowRegistry &windows);

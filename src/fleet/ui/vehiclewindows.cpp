@@ -169,18 +169,7 @@ VehicleCardWindow::VehicleCardWindow(Session &session, const WindowRegistry &win
     layout->addWidget(m_pages, 1);
 
     // "Generale": the vehicle's fields in two columns.
-    auto *general = new QWidget(m_pages);
-    auto *columns = new QHBoxLayout(general);
-    QList<RegistryField> left;
-    QList<RegistryField> right;
-    for (const RegistryField &field : registry.fields)
-        (right.isEmpty() && !field.newColumn ? left : right).append(field);
-    auto *leftPage = new FormPage(*m_form, general);
-    auto *rightPage = new FormPage(*m_form, general);
-    addRegistryFields(*leftPage, *m_form, session, left, &windows);
-    addRegistryFields(*rightPage, *m_form, session, right, &windows);
-    columns->addWidget(leftPage, 1);
-    columns->addWidget(rightPage, 1);
+    addFieldsPage(m_pages, QStringLiteral("Generale"), registry.fields, session, windows);
     if (QWidget *folder = m_form->editor(QStringLiteral("CartellaServer"))) {
         auto *choose =
             makeButton(folder->parentWidget(), "SpeedButton25", "...", "Sceglie la cartella dei dati");
@@ -192,7 +181,6 @@ VehicleCardWindow::VehicleCardWindow(Session &session, const WindowRegistry &win
     }
     if (auto *plate = qobject_cast<QLineEdit *>(m_form->editor(QStringLiteral("Targa"))))
         connect(plate, &QLineEdit::editingFinished, this, &VehicleCardWindow::checkPlate);
-    m_pages->addTab(general, QStringLiteral("Generale"));
 
     // One page per kind of row, each with the print of its rows.
     const std::array<std::tuple<const RegistryDescriptor *, const char *, const char *, int>, 4> kinds{
@@ -229,14 +217,7 @@ VehicleCardWindow::VehicleCardWindow(Session &session, const WindowRegistry &win
         const core::Result<VehicleRemoval> removed = removeVehicle(*m_session.archive(), row);
         return removed ? core::Status() : core::Status::failure(removed.error());
     });
-    connect(m_pages, &QTabWidget::currentChanged, this, [this](int page) {
-        if (!changePage(page)) {
-            const QSignalBlocker blocker(m_pages);
-            m_pages->setCurrentIndex(m_shownPage);
-            return;
-        }
-        m_shownPage = page;
-    });
+    guardPageChanges(m_pages);
 
     QPushButton *saveButton = makeToolButton(ToolAction::Salva, this);
     connect(saveButton, &QPushButton::clicked, this, &VehicleCardWindow::save);

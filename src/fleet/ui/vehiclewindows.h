@@ -65,15 +65,15 @@ public:
     void openFolder();
 
 protected:
+    bool changePage(int page) override;
+
 private:
-    bool changePage(int page);
     void print(int code);
 
     shell::Session &m_session;
     const shell::ui::WindowRegistry &m_windows;
     QTabWidget *m_pages;
     QList<shell::ui::OwnedRowsPanel *> m_panels;
-    int m_shownPage = 0;
 };
 
 // Registers the vehicle windows: the list, the card, the editors of its rows and the tank chooser.

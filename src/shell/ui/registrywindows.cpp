@@ -790,8 +790,58 @@ void RegistryListWindow::remove()
 }
 
 FormCardWindow::FormCardWindow(Session &session, const QString &table, QWidget *parent)
-    : CardWindow(parent), m_form(new RecordForm(session, table, this))
+    : CardWindow(parent), m_form(new RecordForm(session, table, this)), m_session(session)
 {}
+
+QWidget *FormCardWindow::addFieldsPage(QTabWidget *pages, const QString &caption,
+                                       const QList<RegistryField> &fields, Session &session,
+                                       const WindowRegistry &windows)
+{
+    auto *page = new QWidget(pages);
+    auto *columns = new QHBoxLayout(page);
+    QList<RegistryField> left;
+    QList<RegistryField> right;
+    for (const RegistryField &field : fields)
+        (right.isEmpty() && !field.newColumn ? left : right).append(field);
+    auto *leftPage = new FormPage(*m_form, page);
+    addRegistryFields(*leftPage, *m_form, session, left, &windows);
+    columns->addWidget(leftPage, 1);
+    if (!right.isEmpty()) {
+        auto *rightPage = new FormPage(*m_form, page);
+        addRegistryFields(*rightPage, *m_form, session, right, &windows);
+        columns->addWidget(rightPage, 1);
+    } else {
+        columns->addStretch(1);
+    }
+    pages->addTab(page, caption);
+    return page;
+}
+
+void FormCardWindow::guardPageChanges(QTabWidget *pages)
+{
+    connect(pages, &QTabWidget::currentChanged, this, [this, pages](int page) {
+        if (!changePage(page)) {
+            const QSignalBlocker blocker(pages);
+            pages->setCurrentIndex(m_shownPage);
+            return;
+        }
+        m_shownPage = page;
+    });
+}
+
+bool FormCardWindow::changePage(int)
+{
+    return true;
+}
+
+void FormCardWindow::setComputed(const QString &field, const core::Result<double> &value)
+{
+    if (!value) {
+        m_session.prompter().message(titles::error(), value.error());
+        return;
+    }
+    m_form->setValue(field, *value);
+}
 
 bool FormCardWindow::save()
 {

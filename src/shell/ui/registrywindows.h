@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/result.h"
 #include "shell/registrydescriptor.h"
 #include "shell/ui/cardwindow.h"
 #include "storage/listfilter.h"
@@ -135,9 +136,22 @@ protected:
     bool offersCancel() const override;
     bool cancelInsert() override;
 
+    // A page of the given fields added to the tabs, in two columns when a field starts the second.
+    QWidget *addFieldsPage(QTabWidget *pages, const QString &caption, const QList<RegistryField> &fields,
+                           Session &session, const WindowRegistry &windows);
+    // Each change of tab asks changePage() first; when it refuses, the shown page stays.
+    void guardPageChanges(QTabWidget *pages);
+    virtual bool changePage(int page);
+    // What a "Calcola" beside a field computed goes into the field, or the reason it could not.
+    void setComputed(const QString &field, const core::Result<double> &value);
+
     RecordForm *m_form;
     // The card's "Annulla", shown while the row is new.
     QPushButton *m_cancel = nullptr;
+    int m_shownPage = 0;
+
+private:
+    Session &m_session;
 };
 
 // The card of a registry row: "salva", "Annulla" for a row just added, "Aiuto" and "Indietro";

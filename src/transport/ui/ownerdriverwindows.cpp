@@ -98,23 +98,12 @@ OwnerDriverCardWindow::OwnerDriverCardWindow(Session &session, const WindowRegis
     layout->addWidget(m_pages, 1);
 
     // "  Generale  ": the registry's fields in two columns.
-    auto *general = new QWidget(m_pages);
-    auto *columns = new QHBoxLayout(general);
-    QList<RegistryField> left;
-    QList<RegistryField> right;
-    for (const RegistryField &field : registry.fields)
-        (right.isEmpty() && !field.newColumn ? left : right).append(field);
-    auto *leftPage = new FormPage(*m_form, general);
-    auto *rightPage = new FormPage(*m_form, general);
-    addRegistryFields(*leftPage, *m_form, session, left, &windows);
-    addRegistryFields(*rightPage, *m_form, session, right, &windows);
-    columns->addWidget(leftPage, 1);
-    columns->addWidget(rightPage, 1);
+    QWidget *general =
+        addFieldsPage(m_pages, QStringLiteral("  Generale  "), registry.fields, session, windows);
     auto *hourly =
         makeButton(general, "Button2", "Calcola", "Calcola la tariffa oraria da quella giornaliera");
     FormPage::placeBeside(m_form->editor(QStringLiteral("TariffaOraria")), hourly);
     connect(hourly, &QPushButton::clicked, this, &OwnerDriverCardWindow::computeHourlyRate);
-    m_pages->addTab(general, QStringLiteral("  Generale  "));
 
     // "  Scadenze  ": the instalments, which move the balance shown on "  Generale  ".
     auto *duePage = new QWidget(m_pages);
@@ -153,14 +142,7 @@ OwnerDriverCardWindow::OwnerDriverCardWindow(Session &session, const WindowRegis
         return saveRegistryRow(*m_session.archive(), ownerDriversRegistry(), row, values);
     });
     m_form->setRemover([this](qint64 row) { return deleteOwnerDriver(*m_session.archive(), row); });
-    connect(m_pages, &QTabWidget::currentChanged, this, [this](int page) {
-        if (!changePage(page)) {
-            const QSignalBlocker blocker(m_pages);
-            m_pages->setCurrentIndex(m_shownPage);
-            return;
-        }
-        m_shownPage = page;
-    });
+    guardPageChanges(m_pages);
 
     // "salva" runs from "Indietro" and from the change of tab, never on its own.
     QPushButton *save = makeToolButton(ToolAction::Salva, this);
@@ -194,13 +176,8 @@ bool OwnerDriverCardWindow::changePage(int page)
 
 void OwnerDriverCardWindow::computeHourlyRate()
 {
-    const core::Result<double> rate =
-        hourlyRate(m_form->values().value(QStringLiteral("TariffaGiornaliera")).toDouble());
-    if (!rate) {
-        m_session.prompter().message(titles::error(), rate.error());
-        return;
-    }
-    m_form->setValue(QStringLiteral("TariffaOraria"), *rate);
+    setComputed(QStringLiteral("TariffaOraria"),
+                hourlyRate(m_form->values().value(QStringLiteral("TariffaGiornaliera")).toDouble()));
 }
 
 void OwnerDriverCardWindow::generateInstalments()

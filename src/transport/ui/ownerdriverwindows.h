@@ -56,14 +56,13 @@ public:
     void generateInstalments();
 
 protected:
-private:
-    bool changePage(int page);
+    bool changePage(int page) override;
 
+private:
     shell::Session &m_session;
     const shell::ui::WindowRegistry &m_windows;
     QTabWidget *m_pages;
     shell::ui::OwnedRowsPanel *m_instalments = nullptr;
-    int m_shownPage = 0;
 };
 
 // The instalment generator (TfrmCalcolaScadenzePadroncino): the owner-driver costs of a period,
