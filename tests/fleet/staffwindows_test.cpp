@@ -21,6 +21,7 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUrl>
 #include <gtest/gtest.h>
 
 using namespace rotalina;
@@ -217,6 +218,27 @@ TEST_F(StaffWindows, ANewUserRecordsADriverWithLicenceDeadlinesAndSeesThemInTheR
     EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM PersonaleStipendi")), 0);
     list->close();
     QTest::qWait(0);
+}
+
+// The folder of a member's papers: "Apri" names what is missing, "..." fills the field, and "Apri"
+// then shows the folder.
+TEST_F(StaffWindows, TheDataFolderIsChosenAndOpened)
+{
+    StaffCardWindow card(*fixture.session, windows, *fleet::addStaffMember(archive()), false);
+    card.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&card));
+    test::click(card, QStringLiteral("SpeedButton26"));
+    EXPECT_EQ(fixture.prompter.lastText(), QStringLiteral("Attenzione manca la Cartella di Lavoro"));
+    EXPECT_TRUE(fixture.desktop.opened.isEmpty());
+
+    QTemporaryDir papers;
+    ASSERT_TRUE(papers.isValid());
+    fixture.prompter.answerDialogs({papers.path()});
+    test::click(card, QStringLiteral("SpeedButton25"));
+    EXPECT_EQ(card.form().values().value(QStringLiteral("CartellaServer")).toString(), papers.path());
+    test::click(card, QStringLiteral("SpeedButton26"));
+    ASSERT_EQ(fixture.desktop.opened.size(), 1);
+    EXPECT_EQ(fixture.desktop.opened.first(), QUrl::fromLocalFile(papers.path()));
 }
 
 TEST_F(StaffWindows, TheCalendarAddsChecksFindsAndExportsItsEntries)

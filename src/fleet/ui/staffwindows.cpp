@@ -74,14 +74,9 @@ StaffCardWindow::StaffCardWindow(Session &session, const WindowRegistry &windows
     layout->addWidget(m_pages, 1);
 
     // The pages of fields, long ones in two columns.
-    QWidget *general =
-        addFieldsPage(m_pages, QStringLiteral("Generale"), staffGeneralFields(), session, windows);
-    auto *chooseFolder = makeButton(general, "SpeedButton25", "...", "Sceglie la cartella dei documenti");
-    auto *openFolder = makeButton(general, "SpeedButton26", "Apri", "Apre la cartella dei documenti");
-    FormPage::placeBeside(m_form->editor(QStringLiteral("CartellaServer")), chooseFolder);
-    FormPage::placeBeside(chooseFolder, openFolder);
-    connect(chooseFolder, &QPushButton::clicked, this, &StaffCardWindow::chooseFolder);
-    connect(openFolder, &QPushButton::clicked, this, &StaffCardWindow::openFolder);
+    addFieldsPage(m_pages, QStringLiteral("Generale"), staffGeneralFields(), session, windows);
+    addFolderButtons(QStringLiteral("CartellaServer"), "Sceglie la cartella dei documenti",
+                     "Apre la cartella dei documenti");
 
     QWidget *pay =
         addFieldsPage(m_pages, QStringLiteral("Dati Economici"), staffPayFields(), session, windows);
@@ -142,7 +137,7 @@ OwnedRowsPanel *StaffCardWindow::addRowsPage(int index, const QString &caption, 
     if (report > 0) {
         QPushButton *printButton = makeToolButton(ToolAction::Stampa, page);
         printButton->setObjectName(QStringLiteral("spdStampa") + caption);
-        connect(printButton, &QPushButton::clicked, this, [this, report] { print(report); });
+        connect(printButton, &QPushButton::clicked, this, [this, report] { printSaved(report); });
         rows->addButton(printButton);
     }
     layout->addWidget(rows, 1);
@@ -174,44 +169,9 @@ void StaffCardWindow::computeHourlyRate()
                 hourlyRate(m_form->values().value(QStringLiteral("TariffaGiornaliera")).toDouble()));
 }
 
-void StaffCardWindow::chooseFolder()
-{
-    const QString folder = m_session.prompter().chooseFolder(
-        QStringLiteral("Cartella Dati"), m_form->values().value(QStringLiteral("CartellaServer")).toString());
-    if (!folder.isEmpty())
-        m_form->setValue(QStringLiteral("CartellaServer"), QDir::toNativeSeparators(folder));
-}
-
-void StaffCardWindow::openFolder()
-{
-    const QString folder = m_form->values().value(QStringLiteral("CartellaServer")).toString().trimmed();
-    if (folder.isEmpty()) {
-        m_session.prompter().message(titles::error(),
-                                     QStringLiteral("Attenzione manca la Cartella di Lavoro"));
-        return;
-    }
-    if (!QDir(folder).exists()) {
-        m_session.prompter().message(titles::error(),
-                                     QStringLiteral("la Cartella: ") + folder +
-                                         QStringLiteral(" non esiste più o non è raggiungibile!!!"));
-        return;
-    }
-    m_session.desktop().openUrl(QUrl::fromLocalFile(folder));
-}
-
 void StaffCardWindow::printPrivacy()
 {
-    print(privacyReport);
-}
-
-void StaffCardWindow::print(int report)
-{
-    // The print reads the member from the archive: what is on screen is saved first.
-    if (m_form->isDirty() && !save())
-        return;
-    ReportContext context;
-    context.key = m_form->key();
-    ReportService(m_session).print(report, context);
+    printSaved(privacyReport);
 }
 
 void registerStaffWindows(WindowRegistry &windows)

@@ -35,9 +35,6 @@ public:
     // The "Calcola" buttons of "Dati Economici".
     void computeDailyRate();
     void computeHourlyRate();
-    // The data folder: chosen, and opened in the file manager.
-    void chooseFolder();
-    void openFolder();
     // The toolbar's "Stampa": the privacy statement for the member to sign.
     void printPrivacy();
 
@@ -46,7 +43,6 @@ protected:
 
 private:
     shell::ui::OwnedRowsPanel *addRowsPage(int index, const QString &caption, int report);
-    void print(int report);
 
     shell::Session &m_session;
     const shell::ui::WindowRegistry &m_windows;

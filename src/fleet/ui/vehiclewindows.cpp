@@ -170,15 +170,8 @@ VehicleCardWindow::VehicleCardWindow(Session &session, const WindowRegistry &win
 
     // "Generale": the vehicle's fields in two columns.
     addFieldsPage(m_pages, QStringLiteral("Generale"), registry.fields, session, windows);
-    if (QWidget *folder = m_form->editor(QStringLiteral("CartellaServer"))) {
-        auto *choose =
-            makeButton(folder->parentWidget(), "SpeedButton25", "...", "Sceglie la cartella dei dati");
-        auto *open = makeButton(folder->parentWidget(), "SpeedButton26", "Apri", "Apre la cartella dei dati");
-        FormPage::placeBeside(folder, choose);
-        FormPage::placeBeside(choose, open);
-        connect(choose, &QPushButton::clicked, this, &VehicleCardWindow::chooseFolder);
-        connect(open, &QPushButton::clicked, this, &VehicleCardWindow::openFolder);
-    }
+    addFolderButtons(QStringLiteral("CartellaServer"), "Sceglie la cartella dei dati",
+                     "Apre la cartella dei dati");
     if (auto *plate = qobject_cast<QLineEdit *>(m_form->editor(QStringLiteral("Targa"))))
         connect(plate, &QLineEdit::editingFinished, this, &VehicleCardWindow::checkPlate);
 
@@ -201,7 +194,8 @@ VehicleCardWindow::VehicleCardWindow(Session &session, const WindowRegistry &win
                 m_form->load(m_form->key(), m_form->isNew());
         });
         auto *printButton = makeButton(page, printName, "Stampa", "Stampa le righe della pagina");
-        connect(printButton, &QPushButton::clicked, this, [this, reportCode = code] { print(reportCode); });
+        connect(printButton, &QPushButton::clicked, this,
+                [this, reportCode = code] { printSaved(reportCode); });
         panel->addButton(printButton);
         pageLayout->addWidget(panel, 1);
         m_pages->addTab(page, QString::fromUtf8(caption));
@@ -225,10 +219,10 @@ VehicleCardWindow::VehicleCardWindow(Session &session, const WindowRegistry &win
     connect(m_cancel, &QPushButton::clicked, this, &FormCardWindow::cancelNew);
     QPushButton *printSheet = makeToolButton(ToolAction::Stampa, this);
     printSheet->setToolTip(QStringLiteral("Stampa la scheda della vettura"));
-    connect(printSheet, &QPushButton::clicked, this, [this] { print(48); });
+    connect(printSheet, &QPushButton::clicked, this, [this] { printSaved(48); });
     auto *purchases = makeButton(this, "SpeedButton16", "Fatt. Acquisto",
                                  "Stampa le righe delle fatture di acquisto imputate alla vettura");
-    connect(purchases, &QPushButton::clicked, this, [this] { print(57); });
+    connect(purchases, &QPushButton::clicked, this, [this] { printSaved(57); });
     QPushButton *help = makeToolButton(ToolAction::Aiuto, this);
     QPushButton *backButton = makeToolButton(ToolAction::Indietro, this);
     connect(backButton, &QPushButton::clicked, this, &VehicleCardWindow::back);
@@ -297,34 +291,6 @@ void VehicleCardWindow::addRefuelling()
         return;
     }
     refuellings()->openRow(*key, true);
-}
-
-void VehicleCardWindow::chooseFolder()
-{
-    const QString folder = m_session.prompter().chooseFolder(
-        QStringLiteral("Cartella Dati"), m_form->values().value(QStringLiteral("CartellaServer")).toString());
-    if (!folder.isEmpty())
-        m_form->setValue(QStringLiteral("CartellaServer"), folder);
-}
-
-void VehicleCardWindow::openFolder()
-{
-    const QString folder = m_form->values().value(QStringLiteral("CartellaServer")).toString();
-    if (const std::optional<QString> problem = folderProblem(folder)) {
-        m_session.prompter().message(titles::error(), *problem);
-        return;
-    }
-    m_session.desktop().openUrl(QUrl::fromLocalFile(folder));
-}
-
-void VehicleCardWindow::print(int code)
-{
-    // The prints read the saved vehicle.
-    if (m_form->isDirty() && !save())
-        return;
-    ReportContext context;
-    context.key = m_form->key();
-    ReportService(m_session).print(code, context);
 }
 
 void registerVehicleWindows(WindowRegistry &windows)

@@ -60,16 +60,11 @@ public:
     void checkPlate();
     // "Aggiungi" of "Carburante": the tank first when tanks are managed, then the editor.
     void addRefuelling();
-    // The data folder: chosen, and opened in the file manager.
-    void chooseFolder();
-    void openFolder();
 
 protected:
     bool changePage(int page) override;
 
 private:
-    void print(int code);
-
     shell::Session &m_session;
     const shell::ui::WindowRegistry &m_windows;
     QTabWidget *m_pages;

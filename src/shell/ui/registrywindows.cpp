@@ -1,7 +1,10 @@
 #include "shell/ui/registrywindows.h"
 
 #include "shell/colours.h"
+#include "shell/desktop.h"
+#include "shell/options.h"
 #include "shell/prompter.h"
+#include "shell/reportservice.h"
 #include "shell/session.h"
 #include "shell/ui/datagrid.h"
 #include "shell/ui/entrynavigation.h"
@@ -20,6 +23,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDir>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -32,6 +36,7 @@
 #include <QSqlRecord>
 #include <QTabWidget>
 #include <QToolButton>
+#include <QUrl>
 #include <QVBoxLayout>
 
 namespace rotalina::shell::ui {
@@ -832,6 +837,40 @@ void FormCardWindow::guardPageChanges(QTabWidget *pages)
 bool FormCardWindow::changePage(int)
 {
     return true;
+}
+
+void FormCardWindow::addFolderButtons(const QString &field, const char *chooseHint, const char *openHint)
+{
+    QWidget *editor = m_form->editor(field);
+    if (!editor)
+        return;
+    auto *choose = makeButton(editor->parentWidget(), "SpeedButton25", "...", chooseHint);
+    auto *open = makeButton(editor->parentWidget(), "SpeedButton26", "Apri", openHint);
+    FormPage::placeBeside(editor, choose);
+    FormPage::placeBeside(choose, open);
+    connect(choose, &QPushButton::clicked, this, [this, field] {
+        const QString folder = m_session.prompter().chooseFolder(QStringLiteral("Cartella Dati"),
+                                                                 m_form->values().value(field).toString());
+        if (!folder.isEmpty())
+            m_form->setValue(field, QDir::toNativeSeparators(folder));
+    });
+    connect(open, &QPushButton::clicked, this, [this, field] {
+        const QString folder = m_form->values().value(field).toString().trimmed();
+        if (const std::optional<QString> problem = folderProblem(folder)) {
+            m_session.prompter().message(titles::error(), *problem);
+            return;
+        }
+        m_session.desktop().openUrl(QUrl::fromLocalFile(folder));
+    });
+}
+
+void FormCardWindow::printSaved(int report)
+{
+    if (m_form->isDirty() && !save())
+        return;
+    ReportContext context;
+    context.key = m_form->key();
+    ReportService(m_session).print(report, context);
 }
 
 void FormCardWindow::setComputed(const QString &field, const core::Result<double> &value)

@@ -144,6 +144,11 @@ protected:
     virtual bool changePage(int page);
     // What a "Calcola" beside a field computed goes into the field, or the reason it could not.
     void setComputed(const QString &field, const core::Result<double> &value);
+    // "..." and "Apri" beside a folder field: the folder chosen through the prompter, and opened in
+    // the file manager when it is there.
+    void addFolderButtons(const QString &field, const char *chooseHint, const char *openHint);
+    // A print of the row as saved: what is on screen is saved first.
+    void printSaved(int report);
 
     RecordForm *m_form;
     // The card's "Annulla", shown while the row is new.
