@@ -311,6 +311,9 @@ void EmailWindow::sendAll()
     progress.setMinimumDuration(to.size() > 1 ? 0 : 2000);
     progress.setAutoReset(false);
     progress.setAutoClose(false);
+    // Several messages show their progress at once, not when the dialog's own timer comes round.
+    if (to.size() > 1)
+        progress.show();
     BackgroundSender background(m_sender);
     // Cancelling takes effect between messages: the one going out is finished, not cut.
     const MailRun run =
